@@ -7,7 +7,8 @@
 ; user's own programs folder, where it may write. The uninstaller removes exactly the files it
 ; installed; the data stays unless the user ticks "删除我的便签数据" (or passes /REMOVEDATA).
 
-Unicode true
+; TavNote.exe is an x64 program; a 64-bit installer also runs under a 64-bit-only Wine.
+Target amd64-unicode
 !include "MUI2.nsh"
 !include "FileFunc.nsh"
 !include "LogicLib.nsh"
