@@ -1,0 +1,64 @@
+// Modal runs: a framework window hosted in the empty dialog template 102.
+#include "AppState.h"
+#include "TavWndState.h"
+
+using tavwnd::core;
+
+namespace {
+constexpr int kHostDialogTemplate = 102;
+}
+
+void TavWnd::modalStart() {
+    show(SW_SHOW);
+    if (redrawAll()) present();
+}
+
+TavWnd* TavWnd::pendingModal() { return core().pendingModal; }
+
+INT_PTR TavWnd::runModal(TavWnd* window, HWND parent, int id) {
+    if (!window) return -1;
+    auto& s = core();
+    s.pendingModal = window;
+    s.pendingId = id;
+    HINSTANCE instance = appState().instance ? appState().instance : GetModuleHandleW(nullptr);
+    // The object also travels as the creation parameter, so a run started while another one is
+    // pending can never pick up the wrong object.
+    INT_PTR result = DialogBoxParamW(instance, MAKEINTRESOURCEW(kHostDialogTemplate), parent,
+                                     &TavWnd::dialogProc, reinterpret_cast<LPARAM>(window));
+    if (s.pendingModal == window) {
+        s.pendingModal = nullptr;
+        s.pendingId = 0;
+    }
+    return result;
+}
+
+INT_PTR CALLBACK TavWnd::dialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
+    try {
+        auto& s = core();
+        if (message == WM_INITDIALOG) {
+            TavWnd* window = lParam ? reinterpret_cast<TavWnd*>(lParam) : s.pendingModal;
+            if (!window) return FALSE;
+            int id = s.pendingModal == window ? s.pendingId : 0;
+            s.pendingModal = nullptr;
+            s.pendingId = 0;
+            mapHandle(dialog, window);
+            window->attach(id, dialog);
+            window->modalStart();
+            return FALSE;   // the window decides its own focus
+        }
+        if (message == WM_COMMAND) {
+            TavWnd* window = findByHandle(dialog);
+            if (!window) return FALSE;
+            if (LOWORD(wParam) == IDOK) {
+                window->accept();
+                return TRUE;
+            }
+            if (LOWORD(wParam) == IDCANCEL) {
+                window->cancel();
+                return TRUE;
+            }
+        }
+    } catch (...) {
+    }
+    return FALSE;
+}
