@@ -1,0 +1,88 @@
+#include "FolderUtils.h"
+
+#include <windows.h>
+
+#include "GdiOwners.h"
+
+namespace {
+
+std::wstring asFolder(const std::wstring& path) {
+    if (!path.empty() && path.back() != L'\\' && path.back() != L'/') return path + L'\\';
+    return path;
+}
+
+bool isDots(const wchar_t* name) {
+    return name[0] == L'.' && (name[1] == 0 || (name[1] == L'.' && name[2] == 0));
+}
+
+// Calls fn(findData) for every entry of the folder except "." and "..".
+template <typename Fn>
+bool forEachEntry(const std::wstring& folder, Fn fn) {
+    WIN32_FIND_DATAW data;
+    TavFindHandle find(FindFirstFileW((asFolder(folder) + L"*.*").c_str(), &data));
+    if (!find) return false;
+    do {
+        if (!isDots(data.cFileName)) fn(data);
+    } while (FindNextFileW(find.get(), &data));
+    return true;
+}
+
+bool isDirectory(const WIN32_FIND_DATAW& d) { return (d.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0; }
+bool isLink(const WIN32_FIND_DATAW& d) { return (d.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0; }
+
+bool deleteFile(const std::wstring& path) {
+    if (DeleteFileW(path.c_str())) return true;
+    // A read-only file refuses deletion; the user asked for the whole folder to go.
+    SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_NORMAL);
+    return DeleteFileW(path.c_str()) != FALSE;
+}
+
+}  // namespace
+
+bool isFolder(const std::wstring& folder) {
+    WIN32_FIND_DATAW data;
+    TavFindHandle find(FindFirstFileW((asFolder(folder) + L"*").c_str(), &data));
+    return bool(find);
+}
+
+std::vector<std::wstring> listSubFolders(const std::wstring& folder) {
+    std::vector<std::wstring> names;
+    forEachEntry(folder, [&](const WIN32_FIND_DATAW& d) {
+        if (isDirectory(d)) names.emplace_back(d.cFileName);
+    });
+    return names;
+}
+
+std::vector<std::wstring> listFiles(const std::wstring& folder) {
+    std::vector<std::wstring> names;
+    forEachEntry(folder, [&](const WIN32_FIND_DATAW& d) {
+        if (!isDirectory(d)) names.emplace_back(d.cFileName);
+    });
+    return names;
+}
+
+bool deleteFolder(const std::wstring& folder, bool removeSelf) {
+    std::wstring base = asFolder(folder);
+    bool ok = true;
+    bool listed = forEachEntry(base, [&](const WIN32_FIND_DATAW& d) {
+        std::wstring path = base + d.cFileName;
+        if (isDirectory(d) && isLink(d)) ok = RemoveDirectoryW(path.c_str()) && ok;
+        else if (isDirectory(d)) ok = deleteFolder(path, true) && ok;
+        else ok = deleteFile(path) && ok;
+    });
+    if (!listed) return !removeSelf || GetFileAttributesW(base.c_str()) == INVALID_FILE_ATTRIBUTES;
+    if (removeSelf) ok = RemoveDirectoryW(base.c_str()) && ok;
+    return ok;
+}
+
+bool copyFolder(const std::wstring& source, const std::wstring& target) {
+    std::wstring from = asFolder(source), to = asFolder(target);
+    if (!isFolder(from)) return false;
+    if (!CreateDirectoryW(to.c_str(), nullptr) && GetLastError() != ERROR_ALREADY_EXISTS) return false;
+    bool ok = true;
+    forEachEntry(from, [&](const WIN32_FIND_DATAW& d) {
+        if (isDirectory(d)) ok = copyFolder(from + d.cFileName, to + d.cFileName) && ok;
+        else ok = CopyFileW((from + d.cFileName).c_str(), (to + d.cFileName).c_str(), FALSE) && ok;
+    });
+    return ok;
+}
