@@ -1,0 +1,286 @@
+#include "CRtfWriter.h"
+
+#include "RtfFontSizes.h"
+
+#include <windows.h>
+
+#include <map>
+
+namespace {
+
+unsigned resolveCodePage(unsigned codePage) { return codePage ? codePage : GetACP(); }
+
+std::string narrow(const std::wstring& word) {
+    std::string out;
+    out.reserve(word.size());
+    for (wchar_t c : word)
+        out.push_back(c < 0x80 ? char(c) : '?');
+    return out;
+}
+
+} // namespace
+
+std::string toCodePage(const std::wstring& text, unsigned codePage) {
+    if (text.empty())
+        return std::string();
+    const UINT cp = resolveCodePage(codePage);
+    const int n = WideCharToMultiByte(cp, 0, text.data(), int(text.size()), nullptr, 0, nullptr,
+                                      nullptr);
+    if (n <= 0)
+        return std::string();
+    std::string out(size_t(n), '\0');
+    WideCharToMultiByte(cp, 0, text.data(), int(text.size()), out.data(), n, nullptr, nullptr);
+    return out;
+}
+
+std::string rtfEscapeBytes(const std::string& bytes) {
+    static const char hex[] = "0123456789abcdef";
+    std::string out;
+    out.reserve(bytes.size() * 2);
+    for (char ch : bytes) {
+        const unsigned char b = static_cast<unsigned char>(ch);
+        if (b == '\t') {
+            out += "\\tab ";
+        } else if (b >= 0x20 && b <= 0x7F) {
+            if (b == '\\' || b == '{' || b == '}')
+                out.push_back('\\');
+            out.push_back(char(b));
+        } else {
+            out += "\\'";
+            out.push_back(hex[b >> 4]);
+            out.push_back(hex[b & 15]);
+        }
+    }
+    return out;
+}
+
+CRtfWriter::CRtfWriter(FILE* file, unsigned codePage)
+    : m_file(file), m_codePage(resolveCodePage(codePage)) {
+    if (!m_file)
+        m_failed = true;
+}
+
+CRtfWriter::CRtfWriter(std::string* buffer, unsigned codePage)
+    : m_buffer(buffer), m_codePage(resolveCodePage(codePage)) {
+    if (!m_buffer)
+        m_failed = true;
+}
+
+CRtfWriter::~CRtfWriter() { close(); }
+
+bool CRtfWriter::close() {
+    if (m_file) {
+        if (std::fclose(m_file) != 0)
+            m_failed = true;
+        m_file = nullptr;
+    }
+    return !m_failed;
+}
+
+void CRtfWriter::put(const char* bytes, size_t count) {
+    if (count == 0)
+        return;
+    if (m_buffer) {
+        m_buffer->append(bytes, count);
+    } else if (m_file) {
+        if (std::fwrite(bytes, 1, count, m_file) != count)
+            m_failed = true;
+    } else {
+        m_failed = true;
+    }
+    m_column += int(count);
+}
+
+void CRtfWriter::newLineAndIndent() {
+    put("\r\n", 2);
+    m_column = 0;
+    const std::string unit = narrow(m_indentUnit);
+    for (int i = 0; i < m_indentLevel; ++i)
+        put(unit);
+}
+
+void CRtfWriter::beginGroup() {
+    if (m_pretty && m_indentLevel > 0)
+        newLineAndIndent();
+    put("{", 1);
+    ++m_depth;
+    if (m_pretty)
+        ++m_indentLevel;
+}
+
+void CRtfWriter::endGroup() {
+    --m_depth;
+    if (m_pretty) {
+        if (m_indentLevel > 0)
+            --m_indentLevel;
+        newLineAndIndent();
+    }
+    put("}", 1);
+}
+
+void CRtfWriter::writeControlWord(const std::wstring& word, bool destination) {
+    if (!m_pretty && (word == L"par" || word == L"pard")) {
+        put("\r\n", 2);
+        m_column = 0;
+    }
+    put(destination ? "\\*\\" : "\\", destination ? 3 : 1);
+    put(narrow(word));
+}
+
+void CRtfWriter::writeText(const std::wstring& text) {
+    put(rtfEscapeBytes(toCodePage(text, m_codePage)));
+}
+
+void CRtfWriter::writeRaw(const std::string& bytes) { put(bytes); }
+
+namespace {
+
+// Runs' text with every "\r\n", "\r" and "\n" as "\par " and the rest escaped.
+std::string escapeRunText(const std::wstring& text, unsigned codePage) {
+    std::string out;
+    size_t start = 0;
+    for (size_t i = 0; i <= text.size(); ++i) {
+        const bool end = i == text.size();
+        if (!end && text[i] != L'\r' && text[i] != L'\n')
+            continue;
+        out += rtfEscapeBytes(toCodePage(text.substr(start, i - start), codePage));
+        if (end)
+            break;
+        out += "\\par ";
+        if (text[i] == L'\r' && i + 1 < text.size() && text[i + 1] == L'\n')
+            ++i;
+        start = i + 1;
+    }
+    return out;
+}
+
+void writeHeaderAndTables(CRtfWriter& w, const RtfDocument& doc) {
+    w.beginGroup();
+    w.writeControlWord(L"rtf1");
+    w.writeControlWord(L"ansi");
+    w.writeControlWord(L"ansicpg" + std::to_wstring(w.codePage()));
+
+    w.beginGroup();
+    w.writeControlWord(L"fonttbl");
+    for (size_t i = 0; i < doc.fontFamilies.size(); ++i) {
+        const std::wstring& family = doc.fontFamilies[i];
+        w.beginGroup();
+        w.writeControlWord(L"f" + std::to_wstring(i));
+        // A name that starts like a parameter would be read as part of the number.
+        if (!family.empty() && (iswdigit(family[0]) || family[0] == L'-' || family[0] == L' '))
+            w.writeRaw(" ");
+        w.writeText(family + L";");
+        w.endGroup();
+    }
+    w.endGroup();
+
+    if (!doc.colours.empty()) {
+        w.beginGroup();
+        w.writeControlWord(L"colortbl");
+        w.writeText(L";");
+        for (uint32_t argb : doc.colours) {
+            w.writeControlWord(L"red" + std::to_wstring((argb >> 16) & 0xFF));
+            w.writeControlWord(L"green" + std::to_wstring((argb >> 8) & 0xFF));
+            w.writeControlWord(L"blue" + std::to_wstring(argb & 0xFF));
+            w.writeText(L";");
+        }
+        w.endGroup();
+    }
+}
+
+struct RunState {
+    int colour = -1;
+    int font = -1;
+    int points = -1;
+    bool bold = false, italic = false, underline = false, strike = false;
+};
+
+// Writes the toggles of one style whose state changed; returns whether a word was written.
+bool writeToggle(CRtfWriter& w, bool& last, bool now, const wchar_t* on, const wchar_t* off) {
+    if (last == now)
+        return false;
+    w.writeControlWord(now ? on : off);
+    last = now;
+    return true;
+}
+
+void writeRuns(CRtfWriter& w, const RtfDocument& doc) {
+    std::map<uint32_t, int> colourPos;
+    for (size_t j = 0; j < doc.colours.size(); ++j)
+        colourPos.emplace(doc.colours[j], int(j));
+    const int fontCount = int(doc.fontFamilies.size());
+
+    RunState last;
+    for (const RtfRun& run : doc.runs) {
+        if (run.text.empty())
+            continue;
+        bool wrote = false;
+        auto c = colourPos.find(run.argb);
+        const int colour = c == colourPos.end() ? 0 : c->second;
+        if (colour != last.colour) {
+            w.writeControlWord(L"cf" + std::to_wstring(colour + 1));
+            last.colour = colour;
+            wrote = true;
+        }
+        const int font = run.font >= 0 && run.font < fontCount ? run.font : 0;
+        if (font != last.font) {
+            w.writeControlWord(L"f" + std::to_wstring(font));
+            last.font = font;
+            wrote = true;
+        }
+        wrote |= writeToggle(w, last.bold, run.bold, L"b", L"b0");
+        wrote |= writeToggle(w, last.italic, run.italic, L"i", L"i0");
+        wrote |= writeToggle(w, last.underline, run.underline, L"ul", L"ulnone");
+        wrote |= writeToggle(w, last.strike, run.strike, L"strike", L"strike0");
+        const std::wstring family = fontCount ? doc.fontFamilies[size_t(font)] : std::wstring();
+        const int points = pixelsToPoints(run.sizePixels, family);
+        if (points != last.points) {
+            w.writeControlWord(L"fs" + std::to_wstring(2 * points));
+            last.points = points;
+            wrote = true;
+        }
+        if (wrote)
+            w.writeRaw(" ");
+        w.writeRaw(escapeRunText(run.text, w.codePage()));
+    }
+}
+
+} // namespace
+
+void writeRtfDocument(CRtfWriter& writer, const RtfDocument& doc) {
+    writeHeaderAndTables(writer, doc);
+    writeRuns(writer, doc);
+    writer.endGroup();
+}
+
+std::string rtfToString(const RtfDocument& doc) {
+    std::string out;
+    if (doc.runs.empty())
+        return out;
+    CRtfWriter writer(&out, doc.codePage);
+    writeRtfDocument(writer, doc);
+    return out;
+}
+
+bool writeRtf(const std::wstring& path, const RtfDocument& doc) {
+    if (doc.runs.empty())
+        return false;
+    // Write beside the target and replace it only when everything was written, so that a
+    // failed save never leaves a half-written body behind.
+    const std::wstring temp = path + L".tmp";
+    FILE* file = _wfopen(temp.c_str(), L"wb+");
+    if (!file)
+        return false;
+    bool ok;
+    {
+        CRtfWriter writer(file, doc.codePage);
+        writeRtfDocument(writer, doc);
+        ok = writer.close();
+    }
+    if (ok)
+        ok = MoveFileExW(temp.c_str(), path.c_str(),
+                         MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != 0;
+    if (!ok)
+        DeleteFileW(temp.c_str());
+    return ok;
+}
