@@ -1,0 +1,77 @@
+// A layered window with child windows and anti-aliased text, presented on screen; the screen
+// area is saved as "wnd_screenshot.png" in the test's working folder for a person to look at.
+#include "wnd_support.h"
+
+#include <memory>
+
+using namespace wndtest;
+
+namespace {
+
+// Draws a rounded panel and a line of text with GDI+ (which keeps the alpha channel).
+class LabelWnd : public ColorWnd {
+public:
+    LabelWnd(uint32_t argb, const wchar_t* text) : ColorWnd(argb), text_(text) {}
+
+    TavMemDC renderSelf() override {
+        TavMemDC dc = ColorWnd::renderSelf();
+        if (!dc) return dc;
+        Gdiplus::Graphics g(dc.dc());
+        g.SetTextRenderingHint(Gdiplus::TextRenderingHintAntiAlias);
+        Gdiplus::FontFamily family(L"DejaVu Sans");
+        Gdiplus::Font font(&family, 18, Gdiplus::FontStyleBold, Gdiplus::UnitPixel);
+        Gdiplus::SolidBrush brush(Gdiplus::Color(230, 20, 20, 20));
+        g.DrawString(text_, -1, &font, Gdiplus::PointF(6, 6), &brush);
+        return dc;
+    }
+
+private:
+    const wchar_t* text_;
+};
+
+bool saveScreenArea(const RECT& area, const wchar_t* path) {
+    int w = area.right - area.left, h = area.bottom - area.top;
+    TavMemDC copy(w, h);
+    HDC screen = GetDC(nullptr);
+    BitBlt(copy.dc(), 0, 0, w, h, screen, area.left, area.top, SRCCOPY);
+    ReleaseDC(nullptr, screen);
+    GdiFlush();
+    Gdiplus::Bitmap bitmap(w, h, PixelFormat32bppRGB);
+    for (int y = 0; y < h; ++y)
+        for (int x = 0; x < w; ++x) bitmap.SetPixel(x, y, Gdiplus::Color(0xFF000000 | copy.at(x, y)));
+    UINT count = 0, bytes = 0;
+    Gdiplus::GetImageEncodersSize(&count, &bytes);
+    std::unique_ptr<char[]> buffer(new char[bytes]);
+    auto* encoders = reinterpret_cast<Gdiplus::ImageCodecInfo*>(buffer.get());
+    Gdiplus::GetImageEncoders(count, bytes, encoders);
+    for (UINT i = 0; i < count; ++i) {
+        if (std::wstring(encoders[i].MimeType) == L"image/png")
+            return bitmap.Save(path, &encoders[i].Clsid, nullptr) == Gdiplus::Ok;
+    }
+    return false;
+}
+
+} // namespace
+
+TEST(WndScreenshot, LayeredWindowWithChildrenAndAlphaText) {
+    auto root = std::make_unique<LabelWnd>(0xE0FFF4A0, L"TavNote layered root");
+    ASSERT_TRUE(root->create(0, L"", kLayeredEx | WS_EX_TOPMOST, WS_POPUP, 40, 40, 320, 200,
+                             nullptr));
+    root->show(SW_SHOWNA);
+    auto red = makeChild<ColorWnd>(*root, 20, 50, 120, 60, 0xFFD03030);
+    auto glass = std::make_unique<LabelWnd>(0x803070FF, L"half blue");
+    ASSERT_TRUE(glass->create(0, L"", 0, kChildVisible, 90, 80, 200, 90, root->handle()));
+    auto dot = makeChild<ColorWnd>(*glass, 150, 50, 30, 30, 0xFF20A040);
+    ASSERT_TRUE(root->redrawAll());
+    root->present();
+    pump();
+    Sleep(200);
+    pump();
+    RECT area{20, 20, 380, 260};
+    EXPECT_TRUE(saveScreenArea(area, L"wnd_screenshot.png"));
+    // The opaque red child shows on screen where it was placed.
+    HDC screen = GetDC(nullptr);
+    COLORREF c = GetPixel(screen, 40 + 25, 40 + 55);
+    ReleaseDC(nullptr, screen);
+    EXPECT_EQ(c, RGB(0xD0, 0x30, 0x30));
+}
