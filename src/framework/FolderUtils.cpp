@@ -2,6 +2,8 @@
 
 #include <windows.h>
 
+#include <iterator>
+
 #include "GdiOwners.h"
 
 namespace {
@@ -35,6 +37,19 @@ bool deleteFile(const std::wstring& path) {
     // A read-only file refuses deletion; the user asked for the whole folder to go.
     SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_NORMAL);
     return DeleteFileW(path.c_str()) != FALSE;
+}
+
+std::wstring fullPath(const std::wstring& path) {
+    wchar_t buffer[MAX_PATH * 4];
+    DWORD n = GetFullPathNameW(path.c_str(), DWORD(std::size(buffer)), buffer, nullptr);
+    return n > 0 && n < std::size(buffer) ? asFolder(buffer) : asFolder(path);
+}
+
+// True when target is source or lies inside it: copying would then feed on its own output.
+bool isInside(const std::wstring& target, const std::wstring& source) {
+    std::wstring t = fullPath(target), s = fullPath(source);
+    return t.size() >= s.size() &&
+           CompareStringOrdinal(t.c_str(), int(s.size()), s.c_str(), int(s.size()), TRUE) == CSTR_EQUAL;
 }
 
 }  // namespace
@@ -77,7 +92,7 @@ bool deleteFolder(const std::wstring& folder, bool removeSelf) {
 
 bool copyFolder(const std::wstring& source, const std::wstring& target) {
     std::wstring from = asFolder(source), to = asFolder(target);
-    if (!isFolder(from)) return false;
+    if (!isFolder(from) || isInside(to, from)) return false;
     if (!CreateDirectoryW(to.c_str(), nullptr) && GetLastError() != ERROR_ALREADY_EXISTS) return false;
     bool ok = true;
     forEachEntry(from, [&](const WIN32_FIND_DATAW& d) {

@@ -17,5 +17,6 @@ bool deleteFolder(const std::wstring& folder, bool removeSelf = true);
 
 // Copies every file of the folder into the target (overwriting), recursing into sub-folders and
 // creating target folders as needed. Returns false if any folder or file could not be copied,
-// so that a caller moving data deletes the source only after a complete copy.
+// so that a caller moving data deletes the source only after a complete copy. A target inside
+// the source (or the source itself) is refused: the copy would never end.
 bool copyFolder(const std::wstring& source, const std::wstring& target);

@@ -78,6 +78,8 @@ TEST(Folders, CopyCopiesNestedFilesAndOverwrites) {
     EXPECT_EQ(readFile(target + L"a.txt"), "changed");
     EXPECT_FALSE(copyFolder(root + L"nowhere\\", target + L"x\\"));
     EXPECT_FALSE(copyFolder(root, target + L"missing_parent\\deeper\\"));
+    EXPECT_FALSE(copyFolder(root, root + L"sub\\inner\\"));  // into itself: refused, not endless
+    EXPECT_FALSE(isFolder(root + L"sub\\inner\\"));
     EXPECT_TRUE(deleteFolder(root));
     EXPECT_TRUE(deleteFolder(target));
 }
