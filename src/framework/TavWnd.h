@@ -107,6 +107,13 @@ public:
     virtual void setKeyValue(int key, int value);
 
     // --- non-virtual interface ---
+    // One own image of a window in a composition, placed in the target DC.
+    struct Layer {
+        TavMemDC image;
+        RECT source;   // the part of the image that is drawn
+        POINT dest;    // where its top-left lands in the target DC
+    };
+
     // Makes the root's back buffer visible: the whole window, or a screen rectangle of it.
     void present(const RECT* screenRect = nullptr);
     TavWnd* root();
@@ -164,6 +171,11 @@ protected:
     void handleRedrawRequest(WPARAM wParam, LPARAM lParam);
     void refreshDescendantRects();
     void moveChildrenBy(int dx, int dy);
+    // Renders this window and its composed descendants inside `clip` (screen coordinates) into
+    // layers, bottom to top; the target DC's pixel (0,0) is the screen point `targetOrigin`.
+    // False, with nothing drawn yet, when an image could not be made.
+    bool collectLayers(std::vector<Layer>& layers, const RECT& clip, POINT targetOrigin,
+                       const TavWndSet& excluded);
     void presentLayered();
     void presentBlit(const RECT* screenRect);
     void detachFromParent();
@@ -184,6 +196,8 @@ protected:
     std::set<TavWnd*> focusCompanions_;
     int opacity_ = 255;
     std::map<int, int> keyValues_;
+    TavMemDC presentFrame_;         // root only: the frame handed to UpdateLayeredWindow
+    HDC clearTarget_ = nullptr;     // a DC known to be fully transparent (copies may blit)
 
 private:
     void registerWindow();

@@ -1,6 +1,8 @@
 // Composition of a window tree into its root's back buffer, presentation, and geometry tracking.
 #include "TavWndState.h"
 
+#include <algorithm>
+
 using tavwnd::core;
 using tavwnd::sourceOver;
 
@@ -29,60 +31,72 @@ TavMemDC TavWnd::renderSelf() {
     return createMemoryDC(hwnd_, size.cx, size.cy);
 }
 
-bool TavWnd::paintInto(HWND origin, HWND targetWindow, HDC target, int left, int top, int right,
-                       int bottom, const TavWndSet& excluded) {
-    if (!hwnd_ || !target) return false;
-    // The request in this window's client coordinates, cut to the client area.
-    POINT targetOrigin = clientOrigin(targetWindow);
+bool TavWnd::collectLayers(std::vector<Layer>& layers, const RECT& clip, POINT targetOrigin,
+                           const TavWndSet& excluded) {
     POINT mine = clientOrigin(hwnd_);
-    int shiftX = targetOrigin.x - mine.x, shiftY = targetOrigin.y - mine.y;
-    RECT area{left + shiftX, top + shiftY, right + shiftX, bottom + shiftY};
     SIZE size = clientSize(hwnd_);
-    RECT client{0, 0, size.cx, size.cy};
+    RECT client{mine.x, mine.y, mine.x + size.cx, mine.y + size.cy};
     RECT part;
-    if (!IntersectRect(&part, &area, &client)) return true;
-    int w = part.right - part.left, h = part.bottom - part.top;
-    // Where the part lands in the target DC.
-    int destX = part.left - shiftX - left, destY = part.top - shiftY - top;
-
-    std::vector<TavWnd*> drawn;
+    if (!IntersectRect(&part, &clip, &client)) return true;
+    if (!excluded.count(this)) {
+        TavMemDC image = renderSelf();
+        if (!image) return false;
+        // An own image smaller than the client area is a partial look, not a failure.
+        RECT source{part.left - mine.x, part.top - mine.y, part.right - mine.x, part.bottom - mine.y};
+        RECT bounds{0, 0, image.width(), image.height()};
+        if (IntersectRect(&source, &source, &bounds)) {
+            POINT dest{source.left + mine.x - targetOrigin.x, source.top + mine.y - targetOrigin.y};
+            layers.push_back(Layer{std::move(image), source, dest});
+        }
+    }
     for (TavWnd* child : children_) {
         HWND ch = child->hwnd_;
         if (excluded.count(child) || !ch || !IsWindow(ch)) continue;
         if (!(GetWindowLongW(ch, GWL_STYLE) & WS_CHILD) || !child->isLogicallyVisible()) continue;
-        drawn.push_back(child);
+        if (!child->collectLayers(layers, part, targetOrigin, excluded)) return false;
     }
+    return true;
+}
+
+namespace {
+
+// Draws the layers bottom to top. Source-over is associative, so blending every image in turn
+// gives the picture of composing each subtree apart and blending it in (to within rounding).
+// Over a transparent target the bottom layer is a plain copy.
+bool drawLayers(HDC target, std::vector<TavWnd::Layer>& layers, bool targetClear) {
     BLENDFUNCTION blend = sourceOver();
-    bool own = !excluded.count(this);
-    TavMemDC self;
-    RECT ownPart{};
-    if (own) {
-        self = renderSelf();
-        if (!self) return false;
-        // An own image smaller than the client area is a partial look, not a failure.
-        RECT image{0, 0, self.width(), self.height()};
-        if (!IntersectRect(&ownPart, &part, &image)) own = false;
+    for (size_t i = 0; i < layers.size(); ++i) {
+        auto& l = layers[i];
+        int w = l.source.right - l.source.left, h = l.source.bottom - l.source.top;
+        BOOL ok = (i == 0 && targetClear)
+                      ? BitBlt(target, l.dest.x, l.dest.y, w, h, l.image.dc(), l.source.left,
+                               l.source.top, SRCCOPY)
+                      : AlphaBlend(target, l.dest.x, l.dest.y, w, h, l.image.dc(), l.source.left,
+                                   l.source.top, w, h, blend);
+        if (!ok) return false;
     }
-    auto blendOwn = [&](HDC dc, int dx, int dy) {
-        return AlphaBlend(dc, dx + ownPart.left - part.left, dy + ownPart.top - part.top,
-                          ownPart.right - ownPart.left, ownPart.bottom - ownPart.top, self.dc(),
-                          ownPart.left, ownPart.top, ownPart.right - ownPart.left,
-                          ownPart.bottom - ownPart.top, blend) != FALSE;
-    };
-    if (drawn.empty()) {
-        // Nothing goes above the own image: blending it straight into the target is the same
-        // as blending it into a transparent temporary first.
-        return !own || blendOwn(target, destX, destY);
-    }
-    TavMemDC temp(w, h);
-    if (!temp) return false;
-    if (own && !blendOwn(temp.dc(), 0, 0)) return false;
-    for (TavWnd* child : drawn) {
-        if (!child->paintInto(origin, hwnd_, temp.dc(), part.left, part.top, part.right,
-                              part.bottom, excluded))
-            return false;
-    }
-    return AlphaBlend(target, destX, destY, w, h, temp.dc(), 0, 0, w, h, blend) != FALSE;
+    return true;
+}
+
+// Sets a rectangle of a memory DC back to transparent black.
+void clearRect(const TavMemDC& dc, const RECT& r) {
+    GdiFlush();
+    for (int y = r.top; y < r.bottom; ++y)
+        std::fill_n(&dc.at(r.left, y), size_t(r.right - r.left), 0u);
+}
+
+} // namespace
+
+bool TavWnd::paintInto(HWND, HWND targetWindow, HDC target, int left, int top, int right,
+                       int bottom, const TavWndSet& excluded) {
+    if (!hwnd_ || !target) return false;
+    POINT origin = clientOrigin(targetWindow);
+    origin.x += left;
+    origin.y += top;
+    RECT clip{origin.x, origin.y, origin.x + (right - left), origin.y + (bottom - top)};
+    std::vector<Layer> layers;
+    if (!collectLayers(layers, clip, origin, excluded)) return false;
+    return drawLayers(target, layers, target == clearTarget_);
 }
 
 void TavWnd::rebuildBackBuffer() {
@@ -94,6 +108,12 @@ void TavWnd::rebuildBackBuffer() {
 
 void TavWnd::copyBackBufferInto(HDC target) {
     if (!backBuffer_ || !target) return;
+    if (target == clearTarget_) {
+        // Blending over transparent pixels is copying them.
+        BitBlt(target, 0, 0, backBuffer_.width(), backBuffer_.height(), backBuffer_.dc(), 0, 0,
+               SRCCOPY);
+        return;
+    }
     BLENDFUNCTION blend = sourceOver();
     AlphaBlend(target, 0, 0, backBuffer_.width(), backBuffer_.height(), backBuffer_.dc(), 0, 0,
                backBuffer_.width(), backBuffer_.height(), blend);
@@ -111,26 +131,28 @@ bool TavWnd::redrawRect(HWND origin, const TavWndSet& excluded, const RECT& scre
     if (top != this) return top->redrawRect(origin, excluded, screenRect);
     if (!hwnd_) return false;
     SIZE size = clientSize(hwnd_);
-    RECT client{0, 0, size.cx, size.cy};
+    POINT o = clientOrigin(hwnd_);
+    RECT client{o.x, o.y, o.x + size.cx, o.y + size.cy};
     RECT area = screenRect;
     if (!backBuffer_ || backBuffer_.width() != size.cx || backBuffer_.height() != size.cy) {
         // A new buffer starts transparent: all of it has to be drawn, not just the request.
         rebuildBackBuffer();
         if (!backBuffer_) return false;
         area = client;
-    } else {
-        POINT o = clientOrigin(hwnd_);
-        OffsetRect(&area, -o.x, -o.y);
     }
     RECT part;
     if (!IntersectRect(&part, &area, &client)) return true;
-    int w = part.right - part.left, h = part.bottom - part.top;
-    TavMemDC temp(w, h);
-    if (!temp) return false;
-    if (!paintInto(origin, hwnd_, temp.dc(), part.left, part.top, part.right, part.bottom,
-                   excluded))
-        return false;
-    return BitBlt(backBuffer_.dc(), part.left, part.top, w, h, temp.dc(), 0, 0, SRCCOPY) != FALSE;
+    // Every image is made before the back buffer is touched, so a failure leaves it as it was.
+    std::vector<Layer> layers;
+    if (!collectLayers(layers, part, o, excluded)) return false;
+    RECT local = part;
+    OffsetRect(&local, -o.x, -o.y);
+    bool covered = !layers.empty() && layers[0].dest.x <= local.left &&
+                   layers[0].dest.y <= local.top &&
+                   layers[0].dest.x + (layers[0].source.right - layers[0].source.left) >= local.right &&
+                   layers[0].dest.y + (layers[0].source.bottom - layers[0].source.top) >= local.bottom;
+    if (!covered) clearRect(backBuffer_, local);
+    return drawLayers(backBuffer_.dc(), layers, true);
 }
 
 bool TavWnd::redrawScreenRect(int left, int top, int right, int bottom) {
@@ -167,13 +189,20 @@ void TavWnd::presentLayered() {
     RECT wr;
     GetWindowRect(hwnd_, &wr);
     SIZE size{wr.right - wr.left, wr.bottom - wr.top};
-    TavMemDC frame = createMemoryDC(hwnd_, client.cx, client.cy);
-    if (!frame) return;
-    copyBackBufferInto(frame.dc());
+    // The frame is kept between presents; it is cleared each time, so the copy operation (which
+    // subclasses extend with overlays) always starts from a transparent frame.
+    if (presentFrame_.width() != client.cx || presentFrame_.height() != client.cy)
+        presentFrame_ = createMemoryDC(hwnd_, client.cx, client.cy);
+    else
+        presentFrame_.clear();
+    if (!presentFrame_) return;
+    clearTarget_ = presentFrame_.dc();
+    copyBackBufferInto(presentFrame_.dc());
+    clearTarget_ = nullptr;
     POINT position{wr.left, wr.top};
     POINT source{0, 0};
     BLENDFUNCTION blend = sourceOver();
-    update(hwnd_, nullptr, &position, &size, frame.dc(), &source, 0, &blend, ULW_ALPHA);
+    update(hwnd_, nullptr, &position, &size, presentFrame_.dc(), &source, 0, &blend, ULW_ALPHA);
 }
 
 void TavWnd::presentBlit(const RECT* screenRect) {

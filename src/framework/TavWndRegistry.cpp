@@ -131,6 +131,8 @@ void TavWnd::onDestroyed() {
     unregisterHandle();
     hoverPending_ = false;
     pressFlag_ = false;
+    backBuffer_ = TavMemDC();
+    presentFrame_ = TavMemDC();
     // The handle may name another window one day: the object forgets it.
     hwnd_ = nullptr;
 }
