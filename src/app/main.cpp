@@ -1,2 +1,56 @@
+// Entry point: start GDI+, read the settings, create the hidden main window, pre-translate every
+// message through the framework, run the loop and shut down in order.
 #include <windows.h>
-int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) { return 0; }
+#include <gdiplus.h>
+
+#include "AppState.h"
+#include "Settings.h"
+#include "TavNoteMain.h"
+
+#include <memory>
+
+namespace {
+
+bool preTranslate(MSG*) { return false; }
+
+LRESULT CALLBACK getMessageHook(int code, WPARAM wp, LPARAM lp) {
+    if (code == HC_ACTION && wp == PM_REMOVE) {
+        MSG* msg = reinterpret_cast<MSG*>(lp);
+        if (preTranslate(msg)) {
+            msg->message = WM_NULL;
+            msg->wParam = 0;
+            msg->lParam = 0;
+        }
+    }
+    return CallNextHookEx(nullptr, code, wp, lp);
+}
+
+} // namespace
+
+int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
+    Gdiplus::GdiplusStartupInput input; // version 1, no debug callback, background thread, codecs
+    ULONG_PTR token = 0;
+    Gdiplus::GdiplusStartup(&token, &input, nullptr);
+    appState().gdiplusToken = token;
+    appState().instance = instance;
+
+    loadSettings();
+
+    const int screenWidth = GetSystemMetrics(SM_CXSCREEN);
+    const int screenHeight = GetSystemMetrics(SM_CYSCREEN);
+    auto mainWindow = std::make_unique<TavNoteMain>();
+    mainWindow->create(screenWidth / 2, int(screenHeight * 0.382));
+
+    appState().messageHook = SetWindowsHookExW(WH_GETMESSAGE, getMessageHook, nullptr, GetCurrentThreadId());
+
+    MSG msg{};
+    while (GetMessageW(&msg, nullptr, 0, 0) > 0) {
+        TranslateMessage(&msg);
+        DispatchMessageW(&msg);
+    }
+
+    Gdiplus::GdiplusShutdown(token);
+    UnhookWindowsHookEx(appState().messageHook);
+    mainWindow.reset();
+    return int(msg.wParam);
+}

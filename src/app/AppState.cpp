@@ -1,0 +1,6 @@
+#include "AppState.h"
+
+TavAppState& appState() {
+    static TavAppState state;
+    return state;
+}
