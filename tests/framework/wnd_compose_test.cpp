@@ -1,6 +1,8 @@
 // Composition into the root's back buffer, partial redraws, geometry tracking, presentation.
 #include "wnd_support.h"
 
+#include <algorithm>
+
 using namespace wndtest;
 
 namespace {
@@ -120,6 +122,8 @@ TEST(WndGeometry, ResizeFromTheLeftKeepsChildrenInPlaceAndRebuildsTheBuffer) {
                  SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
     EXPECT_EQ(root->backBuffer().at(40, 20), 0xFFFFFFFFu);
     EXPECT_EQ(child->lastWindowRect().left, 250 + 40);
+    // Every move of the root told the child that its geometry changed.
+    EXPECT_GE(std::count(child->events.begin(), child->events.end(), "geometry"), 2);
 }
 
 TEST(WndGeometry, MovedChildLeavesNoTraceWhereItWas) {

@@ -156,6 +156,43 @@ TEST_F(RoutingTest, HitTestTakesTopmostVisibleEnabledOpaqueChild) {
     EXPECT_EQ(TavWnd::focusedWindow(), b.get());
 }
 
+TEST_F(RoutingTest, ParentNotifiedPressFocusesTheWindowUnderThePointer) {
+    auto seeThrough = makeChild(*root, 100, 60, 50, 40, 0, kChildVisible, WS_EX_TRANSPARENT);
+    struct Case {
+        const char* what;
+        int x, y;            // in the root's client area
+        TavWnd* focused;     // who has the focus afterwards
+        bool rootPressed;    // whether the root took the press itself
+    };
+    const Case cases[] = {
+        {"over a child", 20, 20, a.get(), false},
+        {"over a see-through child", 110, 70, root.get(), true},
+        {"over the root", 190, 140, root.get(), true},
+    };
+    for (const Case& c : cases) {
+        TavWnd::setFocusedWindow(nullptr);
+        root->events.clear();
+        a->events.clear();
+        LRESULT r = SendMessageW(root->handle(), WM_PARENTNOTIFY, WM_LBUTTONDOWN, point(c.x, c.y));
+        EXPECT_EQ(TavWnd::focusedWindow(), c.focused) << c.what;
+        EXPECT_EQ(root->events == Events{"down"}, c.rootPressed) << c.what;
+        EXPECT_TRUE(a->events.empty()) << c.what;   // the child's own press comes from the platform
+        if (!c.rootPressed) {
+            EXPECT_EQ(r, 1) << c.what;
+        }
+        SendMessageW(root->handle(), WM_LBUTTONUP, 0, point(c.x, c.y));
+    }
+}
+
+TEST_F(RoutingTest, ContextMenuIsLeftToAVisibleChildUnderThePoint) {
+    POINT inA = screenPoint(a->handle(), 5, 5);
+    POINT outside = screenPoint(root->handle(), 190, 140);
+    SendMessageW(root->handle(), WM_CONTEXTMENU, 0, point(inA.x, inA.y));
+    EXPECT_TRUE(root->events.empty());
+    SendMessageW(root->handle(), WM_CONTEXTMENU, 0, point(outside.x, outside.y));
+    EXPECT_EQ(root->events, (Events{"context"}));
+}
+
 TEST_F(RoutingTest, WheelReachesTheFocusedWindowOnce) {
     auto inner = makeChild(*a, 2, 2, 10, 10, 0);
     inner->takeFocus();

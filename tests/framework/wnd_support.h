@@ -57,6 +57,8 @@ public:
         events.push_back("hover");
     }
     void onTrayNotify(WPARAM, LPARAM) override { events.push_back("tray"); }
+    void onContextMenu(WPARAM, int, int) override { events.push_back("context"); }
+    void onGeometryChanged() override { events.push_back("geometry"); }
     void onMouseWheel(WPARAM, int, int, int) override { ++wheelCalls; }
     LRESULT onCommand(UINT message, WPARAM, LPARAM) override {
         commands.push_back(message);
