@@ -312,6 +312,8 @@ bool readFile(const std::wstring& path, std::wstring& text, uint32_t& flags, Enc
             cp = xmlcs::codePageForName(enc.name);
             // A file that calls itself UTF-16 or UTF-32 but is plainly 8-bit is read as 8-bit.
             if ((is16(cp) || is32(cp)) && b.size() >= 2 && u[0] && u[1]) cp = 0, enc.name.clear();
+            // Without a mark, the zero byte before the first '<' tells big-endian units.
+            if (cp == xmlcs::kUtf16Le && b.size() >= 2 && !u[0] && u[1]) cp = xmlcs::kUtf16Be;
             if (cp == 0 && !enc.name.empty()) cp = GetACP();
         } else if (!b.empty() && b[0] == '<') {
             cp = xmlcs::kUtf8, assumed = true, enc.name = L"UTF-8";

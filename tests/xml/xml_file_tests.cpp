@@ -133,6 +133,8 @@ TEST(XmlFile, ReadingTable) {
         {"UTF-16BE swapped", "\xFE\xFF\0<\0a\0/\0>"s, true, L"<a/>", L"<endian_swap length=\"4\"/>"},
         {"UTF-16 without mark, declared", utf16le(L"<?xml version=\"1.0\" encoding=\"UTF-16\"?><a>\u4e2d</a>"), true,
          L"<?xml version=\"1.0\" encoding=\"UTF-16\"?><a>\u4e2d</a>", L"<read encoding=\"UTF-16\""},
+        {"UTF-16BE without mark, declared", utf16be(L"<?xml version=\"1.0\" encoding=\"UTF-16\"?><a>\u4e2d</a>"), true,
+         L"<?xml version=\"1.0\" encoding=\"UTF-16\"?><a>\u4e2d</a>", L"<endian_swap"},
         {"says UTF-16 but is 8-bit", "<?xml version=\"1.0\" encoding=\"utf-16\"?><a>\xE4\xB8\xAD</a>", true,
          L"<?xml version=\"1.0\" encoding=\"utf-16\"?><a>\u4e2d</a>", L"<utf8_detection"},
         {"UTF-32 declared", utf32le(L"<?xml version='1.0' encoding='UTF-32'?><a>\xD83D\xDE00</a>"), true,
