@@ -1,0 +1,114 @@
+#include "NoteFolders.h"
+
+#include <algorithm>
+
+#include "AppPaths.h"
+#include "FolderUtils.h"
+#include "NoteDocument.h"
+#include "NoteFormat.h"
+
+namespace {
+
+bool fileExists(const std::wstring& path) {
+    DWORD attributes = GetFileAttributesW(path.c_str());
+    return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
+}
+
+bool holdsAnyFile(const std::wstring& folder) {
+    if (!listFiles(folder).empty()) return true;
+    for (const std::wstring& sub : listSubFolders(folder)) {
+        if (holdsAnyFile(folder + sub + L"\\")) return true;
+    }
+    return false;
+}
+
+std::vector<std::wstring> sortedSubFolders(const std::wstring& folder) {
+    std::vector<std::wstring> names = listSubFolders(folder);
+    std::sort(names.begin(), names.end());
+    return names;
+}
+
+void readListing(TavNoteListing& entry) {
+    XmlDocument doc;
+    if (!doc.loadFile(entry.filePath) || !doc.isWellFormed() || !doc.findElement(kNoteRootName) ||
+        !doc.intoElement())
+        return;
+    entry.readable = true;
+    std::vector<TavFoundElement> wanted{{L"ID", {}, false}, {L"ishide", {}, false}};
+    findChildElements(doc, wanted);
+    if (wanted[0].found) entry.id = parseNoteInt(wanted[0].value);
+    entry.hidden = wanted[1].found && parseNoteInt(wanted[1].value) != 0;
+}
+
+} // namespace
+
+std::wstring groupBaseDir(const std::wstring& group) {
+    if (group.empty() || !isPlainFileName(group)) return std::wstring();
+    std::wstring folder = noteItems2Directory() + group + L"\\";
+    CreateDirectoryW(folder.c_str(), nullptr);
+    return folder;
+}
+
+std::vector<TavNoteListing> listNoteFolder(const std::wstring& groupFolder, const std::wstring& group,
+                                           bool namedGroup) {
+    std::vector<TavNoteListing> notes;
+    for (const std::wstring& name : sortedSubFolders(groupFolder)) {
+        std::wstring folder = groupFolder + name + L"\\";
+        TavNoteListing entry;
+        entry.unique = name;
+        entry.baseDir = namedGroup ? groupFolder : std::wstring();
+        entry.group = namedGroup ? group : std::wstring();
+        entry.filePath = folder + name + L".xml";
+        if (!fileExists(entry.filePath)) {
+            if (!holdsAnyFile(folder)) deleteFolder(folder, true);
+            continue;
+        }
+        readListing(entry);
+        notes.push_back(std::move(entry));
+    }
+    return notes;
+}
+
+std::vector<TavNoteListing> listAllNotes() {
+    std::vector<TavNoteListing> notes;
+    const std::wstring groups = noteItems2Directory();
+    for (const std::wstring& group : sortedSubFolders(groups)) {
+        auto some = listNoteFolder(groups + group + L"\\", group, true);
+        notes.insert(notes.end(), some.begin(), some.end());
+    }
+    auto plain = listNoteFolder(noteItemsDirectory(), std::wstring(), false);
+    notes.insert(notes.end(), plain.begin(), plain.end());
+    return notes;
+}
+
+std::optional<TavNoteStore> createNote(const std::wstring& group, int objectId, const SYSTEMTIME& now) {
+    std::wstring base = groupBaseDir(group);
+    if (!group.empty() && base.empty()) return std::nullopt;
+    TavNoteStore note(std::wstring(), base, objectId);
+    note.setGroupName(group);
+    note.ensureUnique(now);
+    // A name that is taken belongs to another note: never take over its file.
+    std::wstring path = note.GetFilePath();
+    if (path.empty() || fileExists(path)) return std::nullopt;
+    if (!note.SaveUnique() || !note.SaveGroup()) return std::nullopt;
+    return note;
+}
+
+bool hideNote(TavNoteStore& note, const TavSnapshotPixels& picture, const SYSTEMTIME& now) {
+    if (!note.SaveHidden(true)) return false;
+    note.SaveSnapshot(picture, now); // a note without a picture is still hidden
+    return true;
+}
+
+TavRecycleResult recycleNote(const TavNoteStore& note) {
+    std::wstring source = note.folderPath();
+    if (source.empty() || !isFolder(source)) return TavRecycleResult::NoNote;
+    std::wstring target = recycleDirectory() + note.unique() + L"\\";
+    const bool targetExisted = isFolder(target);
+    if (!copyFolder(source, target)) {
+        // A copy of our own making that stayed incomplete is removed; an older one is kept.
+        if (!targetExisted) deleteFolder(target, true);
+        return TavRecycleResult::CopyFailed;
+    }
+    return deleteFolder(source, true) ? TavRecycleResult::Moved : TavRecycleResult::SourceRemains;
+}

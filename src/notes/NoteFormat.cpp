@@ -1,0 +1,39 @@
+#include "NoteFormat.h"
+
+#include <cstdint>
+#include <cstdlib>
+#include <cwchar>
+
+bool isKnownChildClass(const std::wstring& className) {
+    return className == kRichTextChildClass || className == kPlainTextChildClass ||
+           className == kImageChildClass;
+}
+
+std::wstring formatNoteTime(const SYSTEMTIME& t) {
+    wchar_t text[64];
+    swprintf(text, 64, L"%04d年%02d月%02d日 %02d时%02d分%02d秒", t.wYear, t.wMonth, t.wDay, t.wHour,
+             t.wMinute, t.wSecond);
+    return text;
+}
+
+int parseNoteInt(const std::wstring& text) {
+    return static_cast<int>(std::wcstol(text.c_str(), nullptr, 10));
+}
+
+int parseNoteInt64(const std::wstring& text) {
+    long long value = _wcstoi64(text.c_str(), nullptr, 10);
+    return static_cast<int>(static_cast<uint32_t>(static_cast<unsigned long long>(value)));
+}
+
+bool isPlainFileName(const std::wstring& name) {
+    if (name.empty() || name == L"." || name == L"..") return false;
+    if (name.find_first_of(L"\\/:") != std::wstring::npos) return false;
+    for (wchar_t c : name) {
+        if (c < 0x20 || c == L'*' || c == L'?' || c == L'"' || c == L'<' || c == L'>' || c == L'|')
+            return false;
+    }
+    return true;
+}
+
+std::wstring childFileName(int childId) { return std::to_wstring(childId) + L".xml"; }
+std::wstring childBodyName(int childId) { return std::to_wstring(childId) + L"_rtf"; }

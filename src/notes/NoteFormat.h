@@ -1,0 +1,33 @@
+#pragma once
+// The note file's fixed names and the text forms of its values.
+#include <windows.h>
+
+#include <string>
+
+inline constexpr wchar_t kNoteRootName[] = L"TavNoteItem";
+inline constexpr wchar_t kChildListName[] = L"ChildItems";
+inline constexpr wchar_t kChildItemName[] = L"Item";
+inline constexpr wchar_t kChildClassAttribute[] = L"identify";
+
+// Child classes a note recreates from its child list.
+inline constexpr wchar_t kRichTextChildClass[] = L"TavRichEditNI";
+inline constexpr wchar_t kPlainTextChildClass[] = L"TavNoteItemEdit";
+inline constexpr wchar_t kImageChildClass[] = L"TavNoteItemImage";
+bool isKnownChildClass(const std::wstring& className);
+
+// "%04d年%02d月%02d日 %02d时%02d分%02d秒" of the given local time.
+std::wstring formatNoteTime(const SYSTEMTIME& localTime);
+
+// Plain decimal int (wcstol base 10): text that is no number reads as 0.
+int parseNoteInt(const std::wstring& text);
+// 64-bit decimal truncated to 32 bits, so "-1" and "4294967295" both read as 0xFFFFFFFF.
+// Used for the rectangle and the current colour.
+int parseNoteInt64(const std::wstring& text);
+
+// True for a bare file or folder name: not empty, no separator, drive or parent step. Names read
+// from a note file pass this test before the store opens or deletes anything by them.
+bool isPlainFileName(const std::wstring& name);
+
+// "%d.xml" and "%d_rtf": a child's own file and its rich text body.
+std::wstring childFileName(int childId);
+std::wstring childBodyName(int childId);

@@ -1,0 +1,30 @@
+#pragma once
+// Where a note's stored rectangle is placed when it opens. Pure functions: the screen and the
+// monitors come in as parameters; currentMonitorAreas() is the thin platform caller.
+#include <windows.h>
+
+#include <vector>
+
+struct TavMonitorArea {
+    RECT monitor{}; // the monitor's rectangle in screen pixels
+    RECT work{};    // its work area (without task bars)
+};
+
+// The classic shifts, in this order: left >= W moves left by the width; top >= H - 30 moves up by
+// the height; right < 1 moves right by the width; bottom < 1 moves down by the height.
+RECT shiftIntoScreen(const RECT& stored, int screenWidth, int screenHeight);
+
+// A rectangle that meets no monitor is moved into the work area of the nearest monitor (kept
+// whole where it fits, its top-left corner inside otherwise); one that meets a monitor is kept.
+// No monitors: unchanged.
+RECT bringIntoMonitors(const RECT& rect, const std::vector<TavMonitorArea>& monitors);
+
+// The rectangle a top-level note opens at: the shifts, then the monitor rescue.
+RECT placeStoredRect(const RECT& stored, int screenWidth, int screenHeight,
+                     const std::vector<TavMonitorArea>& monitors);
+
+// A hosted note keeps the stored top-left corner; only its size comes from the window.
+RECT keepStoredTopLeft(const RECT& window, POINT storedTopLeft);
+
+// The monitors of this session (EnumDisplayMonitors).
+std::vector<TavMonitorArea> currentMonitorAreas();
