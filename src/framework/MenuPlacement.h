@@ -1,0 +1,27 @@
+#pragma once
+// Where pop-up menus and submenus go on the screen, free of windows so that tests can call it.
+#include <windows.h>
+
+// Shadow band and extra lift of the shadowed menus, in pixels.
+inline constexpr int kMenuShadowWidth = 3;
+inline constexpr int kSubmenuVerticalOffset = 3;
+
+// Top-left of a menu of `menu` size popped up at `point`: one pixel below and right of it, or
+// flipped to the left (by its width) and/or above it (by its height + 1) where it would pass the
+// right or bottom edge of `screen`. A flip that would leave the screen on the other side stops at
+// its left or top edge, so the whole menu stays reachable.
+POINT menuPopupPosition(SIZE menu, POINT point, const RECT& screen);
+
+// Top-left of a submenu of `menu` size opened beside the hovered `item` (both in the same
+// coordinates) at `anchor` (normally the item's top-right corner): there, or ending at the
+// item's left edge where it would pass the right edge of `screen`, and moved up by the overflow
+// where it would pass the bottom. It never starts left of or above the screen.
+POINT submenuPosition(SIZE menu, const RECT& item, POINT anchor, const RECT& screen);
+
+// The shadowed menus' versions: the visible body (inside the shadow band) starts at the point.
+POINT shadowedPopupPosition(POINT plain, int shadow = kMenuShadowWidth);
+// Moves a plain submenu position so that the body, not the shadow, meets the item: left by the
+// shadow when it opens to the right, right by it when it opens to the left; up by the shadow plus
+// the vertical offset so the first item lines up with the hovered one.
+POINT shadowedSubmenuPosition(POINT plain, const RECT& item, int shadow = kMenuShadowWidth,
+                              int verticalOffset = kSubmenuVerticalOffset);

@@ -1,0 +1,237 @@
+#include "TavWndMenu.h"
+
+#include "MenuPlacement.h"
+
+namespace {
+
+// Open-submenu links are followed at most this far (a guard against a menu registered under
+// itself).
+constexpr int kMaxChainDepth = 32;
+
+SIZE rectSize(const RECT& rc) { return SIZE{rc.right - rc.left, rc.bottom - rc.top}; }
+
+bool isChildWindow(HWND window) {
+    return window && (GetWindowLongW(window, GWL_STYLE) & WS_CHILD);
+}
+
+} // namespace
+
+TavWndMenu::TavWndMenu() { setObjectName(L"TavWndMenu"); }
+
+TavWndMenu::~TavWndMenu() {
+    // Neither the parent nor the submenus may keep a pointer to a menu that is gone.
+    if (parentMenu_) {
+        for (auto it = parentMenu_->submenus_.begin(); it != parentMenu_->submenus_.end();) {
+            if (it->second == this)
+                it = parentMenu_->submenus_.erase(it);
+            else
+                ++it;
+        }
+        if (parentMenu_->openSubmenu_ == this) parentMenu_->openSubmenu_ = nullptr;
+    }
+    for (auto& entry : submenus_) {
+        if (entry.second && entry.second->parentMenu_ == this) entry.second->parentMenu_ = nullptr;
+    }
+    if (handle()) KillTimer(handle(), kSelfDestructionTimer);
+}
+
+LRESULT TavWndMenu::windowProc(UINT message, WPARAM wParam, LPARAM lParam) {
+    HWND self = handle();
+    LRESULT result = TavWnd::windowProc(message, wParam, lParam);
+    // The base routing may have handed the message to a subclass that deleted the menu.
+    if (!self || fromHandle(self) != this) return result;
+    switch (message) {
+    case kTavMsgItemLostFocus:
+        onItemLostFocus(findByHandle(reinterpret_cast<HWND>(lParam)));
+        break;
+    case kTavMsgCommand: return runCommand(static_cast<int>(wParam), lParam);
+    case kTavMsgItemHovered:
+        onItemHovered(static_cast<int>(wParam), reinterpret_cast<HWND>(lParam));
+        break;
+    default: break;
+    }
+    return result;
+}
+
+void TavWndMenu::setCommandTarget(HWND target) {
+    commandTarget_ = target;
+    for (auto& entry : submenus_) {
+        if (entry.second && entry.second != this) entry.second->setCommandTarget(target);
+    }
+}
+
+RECT TavWndMenu::screenRectAt(POINT point) {
+    MONITORINFO info{};
+    info.cbSize = sizeof(info);
+    HMONITOR monitor = MonitorFromPoint(point, MONITOR_DEFAULTTONEAREST);
+    if (monitor && GetMonitorInfoW(monitor, &info)) return info.rcMonitor;
+    return RECT{0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)};
+}
+
+POINT TavWndMenu::submenuPosition(const RECT& menuRect, const RECT& itemRect, POINT anchor) {
+    return ::submenuPosition(rectSize(menuRect), itemRect, anchor, screenRectAt(anchor));
+}
+
+POINT TavWndMenu::popupPosition(int x, int y) {
+    RECT client{};
+    if (handle()) GetClientRect(handle(), &client);
+    POINT point{x, y};
+    return menuPopupPosition(rectSize(client), point, screenRectAt(point));
+}
+
+void TavWndMenu::close() { show(SW_HIDE); }
+
+LRESULT TavWndMenu::runCommand(int itemId, LPARAM argument) {
+    // The target may delete this menu while it handles the command: nothing of the menu is
+    // used after the command has been sent.
+    HWND target = commandTarget_;
+    loseFocus(nullptr);
+    if (!target) return 0;
+    return SendMessageW(target, kTavMsgCommand, static_cast<WPARAM>(itemId), argument);
+}
+
+void TavWndMenu::popUp(int x, int y) {
+    HWND self = handle();
+    if (!self) return;
+    POINT pos = popupPosition(x, y);
+    SetWindowPos(self, nullptr, pos.x, pos.y, 0, 0,
+                 SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE | SWP_NOREDRAW);
+    show(SW_SHOW);
+    if (redrawAll()) present();
+    SetForegroundWindow(self);
+    SetWindowPos(self, HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOREDRAW);
+}
+
+void TavWndMenu::popUpBeside(const RECT& itemRect) {
+    HWND self = handle();
+    if (!self) return;
+    RECT mine{};
+    GetWindowRect(self, &mine);
+    POINT pos = submenuPosition(mine, itemRect, POINT{itemRect.right, itemRect.top});
+    SetWindowPos(self, nullptr, pos.x, pos.y, 0, 0,
+                 SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE | SWP_NOREDRAW);
+    show(SW_SHOW);
+    if (redrawAll()) present();
+    SetForegroundWindow(self);
+    SetWindowPos(self, HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOREDRAW);
+}
+
+void TavWndMenu::registerSubmenu(int itemId, TavWndMenu* submenu) {
+    if (!submenu || submenu == this) return;
+    submenus_[itemId] = submenu;
+    submenu->parentMenu_ = this;
+    submenu->setCommandTarget(commandTarget_);
+}
+
+void TavWndMenu::unregisterSubmenu(int itemId) {
+    auto it = submenus_.find(itemId);
+    if (it == submenus_.end()) return;
+    if (openSubmenu_ == it->second) openSubmenu_ = nullptr;
+    if (it->second->parentMenu_ == this) it->second->parentMenu_ = nullptr;
+    submenus_.erase(it);
+}
+
+void TavWndMenu::closeChain() {
+    TavWndMenu* menu = openSubmenu_;
+    for (int depth = 0; menu && depth < kMaxChainDepth; ++depth) {
+        if (!menu->handle() || !IsWindow(menu->handle())) break;
+        menu->close();
+        menu = menu->openSubmenu_;
+    }
+}
+
+void TavWndMenu::closeWithChain() {
+    closeChain();
+    close();
+}
+
+bool TavWndMenu::isInsideChain(const TavWnd* window) const {
+    if (!window) return false;
+    const TavWndMenu* menu = this;
+    for (int depth = 0; menu && depth < kMaxChainDepth; ++depth) {
+        if (window == menu || window->isDescendantOf(menu)) return true;
+        menu = menu->openSubmenu_;
+        if (menu && !menu->isLogicallyVisible()) break;
+    }
+    return false;
+}
+
+bool TavWndMenu::hasOpenSubmenu() const {
+    return openSubmenu_ && openSubmenu_->handle() && openSubmenu_->isLogicallyVisible();
+}
+
+void TavWndMenu::closeAncestorsOutside(const TavWnd* newFocus) {
+    // Every level up, not only the parent: choosing in a third-level menu closes the root too.
+    TavWndMenu* menu = parentMenu_;
+    for (int depth = 0; menu && depth < kMaxChainDepth; ++depth) {
+        if (menu->isLogicallyVisible() && !menu->isInsideChain(newFocus)) menu->closeWithChain();
+        menu = menu->parentMenu_;
+    }
+}
+
+void TavWndMenu::onItemLostFocus(TavWnd* newFocus) {
+    if (!isInsideChain(newFocus)) closeWithChain();
+    closeAncestorsOutside(newFocus);
+}
+
+bool TavWndMenu::loseFocus(TavWnd* newFocus) {
+    if (!TavWnd::loseFocus(newFocus)) return false;
+    if (!isInsideChain(newFocus) && isLogicallyVisible()) closeWithChain();
+    closeAncestorsOutside(newFocus);
+    return true;
+}
+
+void TavWndMenu::onItemHovered(int itemId, HWND item) {
+    auto it = submenus_.find(itemId);
+    TavWndMenu* found = it == submenus_.end() ? nullptr : it->second;
+    if (found && found == openSubmenu_ && found->handle() && IsWindowVisible(found->handle()))
+        return;
+    if (openSubmenu_ && openSubmenu_ != found) {
+        TavWndMenu* old = openSubmenu_;
+        closeChain();
+        old->present();
+    }
+    bool alreadyOpen = found == openSubmenu_ && found && found->isLogicallyVisible();
+    if (found && found->handle() && IsWindow(found->handle()) && !alreadyOpen)
+        openSubmenuBeside(found, item);
+    openSubmenu_ = found;
+}
+
+void TavWndMenu::openSubmenuBeside(TavWndMenu* submenu, HWND item) {
+    HWND sub = submenu->handle();
+    RECT itemRect{};
+    if (item) GetWindowRect(item, &itemRect);
+    POINT anchor{itemRect.right, itemRect.top};
+    submenu->show(SW_SHOWNOACTIVATE);
+    RECT subRect{};
+    GetWindowRect(sub, &subRect);
+    if (subRect.left != anchor.x || subRect.top != anchor.y) {
+        if (isChildWindow(sub)) {
+            HWND parent = GetParent(sub);
+            MapWindowPoints(nullptr, parent, &anchor, 1);
+            MapWindowPoints(nullptr, parent, reinterpret_cast<POINT*>(&itemRect), 2);
+        }
+        POINT pos = submenu->submenuPosition(subRect, itemRect, anchor);
+        // Top-most like its root, so that a top-most note does not cover it.
+        SetWindowPos(sub, isChildWindow(sub) ? nullptr : HWND_TOPMOST, pos.x, pos.y, 0, 0,
+                     SWP_NOSIZE | SWP_NOACTIVATE | SWP_NOREDRAW |
+                         (isChildWindow(sub) ? SWP_NOZORDER : 0));
+    }
+    // Drawn afresh each time it opens: its items may have changed while it was hidden.
+    if (submenu->redrawAll()) submenu->present();
+    submenu->show(SW_SHOWNOACTIVATE);
+}
+
+void TavWndMenu::startSelfDestruction() {
+    if (handle()) SetTimer(handle(), kSelfDestructionTimer, 1000, nullptr);
+}
+
+void TavWndMenu::onTimer(UINT_PTR timerId) {
+    TavWnd::onTimer(timerId);
+    if (timerId != kSelfDestructionTimer || !handle()) return;
+    if (IsWindowVisible(handle()) || isLogicallyVisible()) return;
+    // A submenu still open keeps the menu (and the timer) alive until it is closed too.
+    if (hasOpenSubmenu()) return;
+    KillTimer(handle(), kSelfDestructionTimer);
+    delete this;
+}
