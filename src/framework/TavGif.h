@@ -1,0 +1,63 @@
+#pragma once
+// The pictures of one owner (a note's background, a preview): plain pictures drawn from their
+// files, and animated GIFs played by one worker thread on a shared clock. The worker sleeps until
+// the next frame change of any animation and asks the window showing that picture to redraw by
+// posting it a message; the window redraws on the GUI thread.
+//
+// A GIF is played from a copy in the application's "tempgif\" folder, so that the original can be
+// replaced or deleted while it plays.
+#include <windows.h>
+
+#include <memory>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "GdiOwners.h"
+
+struct TavGifShared;
+
+class TavGif {
+public:
+    TavGif();
+    // Stops the worker and deletes the temporary copies.
+    virtual ~TavGif();
+    TavGif(const TavGif&) = delete;
+    TavGif& operator=(const TavGif&) = delete;
+
+    // Adds folder + fileName: an animated GIF is played for `owner`; any other picture (and a
+    // GIF with one frame or without frame delays) is kept as a plain picture. False when a GIF
+    // cannot be read (it is then not added at all).
+    bool addPicture(const std::wstring& folder, const std::wstring& fileName, HWND owner);
+    // Compared without case; one added picture of the name goes.
+    void removePicture(const std::wstring& fileName);
+    // Draws the named picture's current frame scaled into the rectangle; false when unknown.
+    bool drawPicture(const std::wstring& fileName, HDC target, const RECT& rect);
+    // Only playing animations advance (all do when added).
+    void setPlaying(const std::wstring& fileName, bool playing);
+    // Stops the worker, drops every picture and deletes the copies (and the folder when empty).
+    void stopAll();
+
+    size_t animationCount() const;
+    size_t plainCount() const { return plain_.size(); }
+    bool isAnimation(const std::wstring& fileName) const;
+    // The frame an animation shows now (-1 when there is no such animation).
+    int currentFrame(const std::wstring& fileName) const;
+    bool workerRunning() const;
+    // How many workers this object has started (a new one after the last one ended).
+    int workerStarts() const { return workerStarts_; }
+    // Waits for the worker to end by itself (after the last animation went); false on time-out.
+    bool waitWorkerEnd(DWORD milliseconds);
+    const std::wstring& tempFolder() const { return tempFolder_; }
+
+private:
+    bool addAnimation(const std::wstring& folder, const std::wstring& fileName, HWND owner);
+    void startWorkerIfNeeded();
+    void joinWorker(DWORD milliseconds);
+
+    std::shared_ptr<TavGifShared> shared_;
+    std::vector<std::pair<std::wstring, std::wstring>> plain_;   // folder, file name
+    TavKernelHandle thread_;
+    int workerStarts_ = 0;
+    std::wstring tempFolder_;
+};
