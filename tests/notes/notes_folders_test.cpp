@@ -1,0 +1,135 @@
+// Note folders: listing the groups and stray folders, hiding with a snapshot, recycling by
+// copy-then-delete.
+#include <windows.h>
+#include <gdiplus.h>
+
+#include <vector>
+
+#include "AppPaths.h"
+#include "FolderUtils.h"
+#include "NoteFolders.h"
+#include "notes_support.h"
+
+class NoteFoldersTest : public NoteFolderTest {};
+
+TEST_F(NoteFoldersTest, ListingReadsGroupsFirstSortedAndCleansEmptyStrays) {
+    auto inB = createNote(L"b", 100003, sampleTime());
+    auto inA = createNote(L"a", 100002, sampleTime());
+    auto plain2 = createNote(L"", 100005, sampleTime());
+    auto plain1 = createNote(L"", 100004, sampleTime());
+    ASSERT_TRUE(inA && inB && plain1 && plain2);
+    ASSERT_TRUE(plain2->SaveHidden());
+
+    const std::wstring items = appFolder() + L"NoteData\\NoteItems\\";
+    // Strays: an empty folder goes; one that still holds the note's texts stays, unlisted.
+    ASSERT_TRUE(CreateDirectoryW((items + L"stray_empty").c_str(), nullptr));
+    ASSERT_TRUE(CreateDirectoryW((items + L"stray_empty\\sub").c_str(), nullptr));
+    ASSERT_TRUE(CreateDirectoryW((items + L"stray_texts").c_str(), nullptr));
+    ASSERT_TRUE(writeFileBytes(items + L"stray_texts\\100200_rtf", "{\\rtf1 words}"));
+    // A damaged note file is listed as unreadable.
+    ASSERT_TRUE(CreateDirectoryW((items + L"zz_damaged").c_str(), nullptr));
+    ASSERT_TRUE(writeFileBytes(items + L"zz_damaged\\zz_damaged.xml", "<TavNoteItem>"));
+
+    auto notes = listAllNotes();
+    struct Expected {
+        std::wstring unique;
+        std::wstring group;
+        int id;
+        bool hidden;
+        bool readable;
+    };
+    const Expected expected[] = {
+        {inA->unique(), L"a", 100002, false, true},
+        {inB->unique(), L"b", 100003, false, true},
+        {plain1->unique(), L"", 100004, false, true},
+        {plain2->unique(), L"", 100005, true, true},
+        {L"zz_damaged", L"", 0, false, false},
+    };
+    ASSERT_EQ(notes.size(), std::size(expected));
+    for (size_t i = 0; i < notes.size(); ++i) {
+        SCOPED_TRACE(utf8(expected[i].unique));
+        EXPECT_EQ(notes[i].unique, expected[i].unique);
+        EXPECT_EQ(notes[i].group, expected[i].group);
+        EXPECT_EQ(notes[i].id, expected[i].id);
+        EXPECT_EQ(notes[i].hidden, expected[i].hidden);
+        EXPECT_EQ(notes[i].readable, expected[i].readable);
+    }
+    EXPECT_EQ(notes[0].baseDir, appFolder() + L"NoteData\\NoteItems2\\a\\");
+    EXPECT_EQ(notes[2].baseDir, L"");
+    EXPECT_FALSE(pathExists(items + L"stray_empty"));
+    EXPECT_EQ(readFileBytes(items + L"stray_texts\\100200_rtf"), "{\\rtf1 words}");
+    EXPECT_EQ(readFileBytes(items + L"zz_damaged\\zz_damaged.xml"), "<TavNoteItem>") << "listing never writes";
+}
+
+TEST_F(NoteFoldersTest, HidingMarksTheNoteAndStoresItsSnapshot) {
+    auto note = createNote(L"", 100001, sampleTime());
+    ASSERT_TRUE(note);
+    // 3 x 2 premultiplied pixels: opaque red, half-transparent green (0x80 green at alpha 0x80)...
+    const std::vector<uint32_t> pixels = {0xFFFF0000, 0x80008000, 0x00000000,
+                                          0xFF0000FF, 0xFFFFFFFF, 0x40404040};
+    ASSERT_TRUE(hideNote(*note, {pixels.data(), 3, 2}, sampleTime()));
+    EXPECT_EQ(note->LoadHidden(), true);
+    const std::wstring name = L"20261207043355123_99.png";
+    EXPECT_EQ(note->LoadSnapshotName(), name);
+
+    {
+        Gdiplus::Bitmap png((note->folderPath() + name).c_str());
+        ASSERT_EQ(png.GetLastStatus(), Gdiplus::Ok);
+        EXPECT_EQ(png.GetWidth(), 3u);
+        EXPECT_EQ(png.GetHeight(), 2u);
+        Gdiplus::Color c;
+        png.GetPixel(0, 0, &c);
+        EXPECT_EQ(c.GetValue(), 0xFFFF0000u);
+        png.GetPixel(1, 0, &c);
+        EXPECT_EQ(c.GetValue(), 0x8000FF00u) << "colours are stored with straight alpha";
+    }
+
+    // A later snapshot replaces the earlier file; opening deletes the current one.
+    ASSERT_TRUE(note->SaveSnapshot({pixels.data(), 3, 2}, sampleTime(1)));
+    EXPECT_FALSE(pathExists(note->folderPath() + name));
+    const std::wstring second = L"20261207043356123_99.png";
+    EXPECT_TRUE(pathExists(note->folderPath() + second));
+    EXPECT_TRUE(note->deleteSnapshotFile());
+    EXPECT_FALSE(pathExists(note->folderPath() + second));
+
+    EXPECT_FALSE(note->SaveSnapshot({pixels.data(), 0, 2}, sampleTime()));
+    EXPECT_FALSE(note->SaveSnapshot({nullptr, 3, 2}, sampleTime()));
+    EXPECT_FALSE(note->SaveSnapshot({pixels.data(), 100000, 100000}, sampleTime()));
+}
+
+TEST_F(NoteFoldersTest, RecyclingCopiesTheWholeFolderThenDeletesTheOriginal) {
+    auto note = createNote(L"组", 100001, sampleTime());
+    ASSERT_TRUE(note);
+    ASSERT_TRUE(note->AddChildRecord(100200, L"TavRichEditNI"));
+    const std::wstring folder = note->folderPath();
+    ASSERT_TRUE(writeFileBytes(folder + L"100200_rtf", "{\\rtf1 text}"));
+    ASSERT_TRUE(CreateDirectoryW((folder + L"sub").c_str(), nullptr));
+    ASSERT_TRUE(writeFileBytes(folder + L"sub\\inner.bin", std::string("\0\1\2", 3)));
+    const std::string noteBytes = readFileBytes(note->GetFilePath());
+
+    EXPECT_EQ(recycleNote(*note), TavRecycleResult::Moved);
+    const std::wstring copy = appFolder() + L"NoteData\\Recycle\\" + note->unique() + L"\\";
+    EXPECT_FALSE(pathExists(folder));
+    EXPECT_EQ(readFileBytes(copy + note->unique() + L".xml"), noteBytes);
+    EXPECT_EQ(readFileBytes(copy + L"100200_rtf"), "{\\rtf1 text}");
+    EXPECT_EQ(readFileBytes(copy + L"sub\\inner.bin"), std::string("\0\1\2", 3));
+    EXPECT_EQ(recycleNote(*note), TavRecycleResult::NoNote);
+}
+
+TEST_F(NoteFoldersTest, AFailedCopyLeavesTheOriginalAndNoPartialCopy) {
+    auto note = createNote(L"", 100001, sampleTime());
+    ASSERT_TRUE(note);
+    const std::wstring folder = note->folderPath();
+    ASSERT_TRUE(writeFileBytes(folder + L"a_first.txt", "first"));
+    ASSERT_TRUE(writeFileBytes(folder + L"z_locked.txt", "locked"));
+    HANDLE locked = CreateFileW((folder + L"z_locked.txt").c_str(), GENERIC_READ, 0, nullptr,
+                                OPEN_EXISTING, 0, nullptr);
+    ASSERT_NE(locked, INVALID_HANDLE_VALUE);
+    EXPECT_EQ(recycleNote(*note), TavRecycleResult::CopyFailed);
+    CloseHandle(locked);
+
+    EXPECT_EQ(readFileBytes(folder + L"a_first.txt"), "first");
+    EXPECT_EQ(readFileBytes(folder + L"z_locked.txt"), "locked");
+    EXPECT_TRUE(pathExists(note->GetFilePath()));
+    EXPECT_FALSE(pathExists(appFolder() + L"NoteData\\Recycle\\" + note->unique()));
+}

@@ -1,0 +1,96 @@
+// Where a stored rectangle opens: the screen shifts, the monitor rescue, the hosted corner.
+#include <climits>
+
+#include "NoteGeometry.h"
+#include "notes_support.h"
+
+namespace {
+
+bool sameRect(const RECT& a, const RECT& b) {
+    return a.left == b.left && a.top == b.top && a.right == b.right && a.bottom == b.bottom;
+}
+
+std::string text(const RECT& r) {
+    return std::to_string(r.left) + "," + std::to_string(r.top) + "," + std::to_string(r.right) + "," +
+           std::to_string(r.bottom);
+}
+
+// A 1280 x 800 primary monitor with a 30-pixel task bar and a 1280 x 1024 one to its right.
+const std::vector<TavMonitorArea> kTwoMonitors = {
+    {{0, 0, 1280, 800}, {0, 0, 1280, 770}},
+    {{1280, 0, 2560, 1024}, {1280, 0, 2560, 1024}},
+};
+
+} // namespace
+
+TEST(NoteGeometry, ShiftsIntoTheScreenInOrder) {
+    struct Case {
+        const char* name;
+        RECT stored;
+        RECT expected;
+    };
+    const Case cases[] = {
+        {"inside", {100, 100, 280, 280}, {100, 100, 280, 280}},
+        {"left at the right edge", {1280, 100, 1460, 280}, {1100, 100, 1280, 280}},
+        {"left just inside", {1279, 100, 1459, 280}, {1279, 100, 1459, 280}},
+        {"top in the task bar band", {100, 770, 280, 950}, {100, 590, 280, 770}},
+        {"top just above the band", {100, 769, 280, 949}, {100, 769, 280, 949}},
+        {"right at zero", {-180, 100, 0, 280}, {0, 100, 180, 280}},
+        {"right at one", {-179, 100, 1, 280}, {-179, 100, 1, 280}},
+        {"bottom at zero", {100, -180, 280, 0}, {100, 0, 280, 180}},
+        {"far away moves one width only", {5000, 5000, 5180, 5180}, {4820, 4820, 5000, 5000}},
+    };
+    for (const Case& c : cases) {
+        RECT got = shiftIntoScreen(c.stored, 1280, 800);
+        EXPECT_TRUE(sameRect(got, c.expected)) << c.name << ": " << text(got);
+    }
+}
+
+TEST(NoteGeometry, ARectangleOutsideEveryMonitorComesBackIntoTheNearest) {
+    struct Case {
+        const char* name;
+        RECT rect;
+        RECT expected;
+    };
+    const Case cases[] = {
+        {"on the primary", {100, 100, 280, 280}, {100, 100, 280, 280}},
+        {"partly on the second", {2500, 900, 2680, 1080}, {2500, 900, 2680, 1080}},
+        {"below the second", {4820, 4820, 5000, 5000}, {2380, 844, 2560, 1024}},
+        {"left of the primary", {-5000, 100, -4820, 280}, {0, 100, 180, 280}},
+        {"under the primary's task bar", {100, 900, 280, 1080}, {100, 590, 280, 770}},
+        {"larger than the work area", {-3000, -3000, -1000, -1000}, {0, 0, 2000, 2000}},
+    };
+    for (const Case& c : cases) {
+        RECT got = bringIntoMonitors(c.rect, kTwoMonitors);
+        EXPECT_TRUE(sameRect(got, c.expected)) << c.name << ": " << text(got);
+    }
+    RECT distant = {9000, 9000, 9100, 9100};
+    EXPECT_TRUE(sameRect(bringIntoMonitors(distant, {}), distant)) << "no monitors: unchanged";
+}
+
+TEST(NoteGeometry, StoredRectanglesOpenOnAMonitorWhateverTheirValues) {
+    const RECT stored[] = {
+        {5000, 5000, 5180, 5180},
+        {INT_MIN, INT_MIN, INT_MAX, INT_MAX},
+        {INT_MAX - 10, INT_MAX - 10, INT_MAX, INT_MAX},
+        {INT_MIN, INT_MIN, INT_MIN + 10, INT_MIN + 10},
+    };
+    const RECT primary = kTwoMonitors[0].monitor;
+    for (const RECT& r : stored) {
+        RECT placed = placeStoredRect(r, 1280, 800, {kTwoMonitors[0]});
+        RECT meet;
+        EXPECT_TRUE(IntersectRect(&meet, &placed, &primary))
+            << text(r) << " -> " << text(placed);
+    }
+}
+
+TEST(NoteGeometry, HostedNoteKeepsTheStoredCorner) {
+    RECT got = keepStoredTopLeft({300, 300, 500, 450}, {50, 60});
+    EXPECT_TRUE(sameRect(got, {50, 60, 250, 210})) << text(got);
+}
+
+TEST(NoteGeometry, ThisSessionHasAMonitor) {
+    auto monitors = currentMonitorAreas();
+    ASSERT_FALSE(monitors.empty());
+    EXPECT_GT(monitors[0].monitor.right, monitors[0].monitor.left);
+}
