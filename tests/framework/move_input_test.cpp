@@ -1,0 +1,117 @@
+// Real pointer input: xdotool, started as a Unix program through Wine's "start /unix", moves and
+// presses the X server's pointer; Wine turns that into the window messages of a real drag. The
+// screen is saved as "move_drag_outline.png" (mid-drag) and "move_drag_done.png" for a person to
+// look at.
+#include "move_support.h"
+
+#include "ImageFiles.h"
+
+#include <string>
+
+using namespace movetest;
+
+namespace {
+
+// Runs xdotool with the arguments and pumps this thread's messages until it has finished.
+bool xdotool(const std::wstring& arguments) {
+    wchar_t system[MAX_PATH];
+    GetSystemDirectoryW(system, MAX_PATH);
+    std::wstring command = L"\"" + std::wstring(system) + L"\\start.exe\" /wait /unix /usr/bin/xdotool " + arguments;
+    STARTUPINFOW si{};
+    si.cb = sizeof(si);
+    PROCESS_INFORMATION pi{};
+    if (!CreateProcessW(nullptr, command.data(), nullptr, nullptr, FALSE, CREATE_NO_WINDOW, nullptr, nullptr, &si, &pi))
+        return false;
+    DWORD exitCode = 1;
+    for (int i = 0; i < 1000; ++i) {
+        pump();
+        if (MsgWaitForMultipleObjects(1, &pi.hProcess, FALSE, 20, QS_ALLINPUT) == WAIT_OBJECT_0) break;
+    }
+    GetExitCodeProcess(pi.hProcess, &exitCode);
+    CloseHandle(pi.hThread);
+    CloseHandle(pi.hProcess);
+    pump();
+    return exitCode == 0;
+}
+
+// Pumps messages until the condition holds (a bounded wait for the X events to arrive).
+template <typename F>
+bool pumpUntil(F condition) {
+    for (int i = 0; i < 200; ++i) {
+        pump();
+        if (condition()) return true;
+        MsgWaitForMultipleObjects(0, nullptr, FALSE, 10, QS_ALLINPUT);
+    }
+    return condition();
+}
+
+bool sameRect(const RECT& a, int l, int t, int r, int b) {
+    return a.left == l && a.top == t && a.right == r && a.bottom == b;
+}
+
+bool saveScreen(const wchar_t* path) {
+    int w = GetSystemMetrics(SM_CXSCREEN), h = GetSystemMetrics(SM_CYSCREEN);
+    TavMemDC copy(w, h);
+    HDC screen = GetDC(nullptr);
+    BitBlt(copy.dc(), 0, 0, w, h, screen, 0, 0, SRCCOPY);
+    ReleaseDC(nullptr, screen);
+    GdiFlush();
+    for (int i = 0; i < w * h; ++i) copy.pixels()[i] |= 0xFF000000u;
+    TavGpBitmap bitmap = dcToBitmap(nullptr, copy.dc(), w, h);
+    return bitmap && saveBitmapPng(*bitmap, path);
+}
+
+COLORREF screenPixel(int x, int y) {
+    HDC screen = GetDC(nullptr);
+    COLORREF c = GetPixel(screen, x, y);
+    ReleaseDC(nullptr, screen);
+    return c;
+}
+
+} // namespace
+
+TEST(MoveInput, DragMovesResizesAndAClickLeavesTheWindow) {
+    if (GetFileAttributesW(L"Z:\\usr\\bin\\xdotool") == INVALID_FILE_ATTRIBUTES) GTEST_SKIP() << "no xdotool";
+    auto wnd = makeMovable(300, 200, 200, 140, 0xFF3060A0);
+    pump();
+    ASSERT_TRUE(xdotool(L"mousemove 700 600"));
+
+    // Press in the drag area and move: the outline follows, the window stays.
+    ASSERT_TRUE(xdotool(L"mousemove 400 260 sleep 0.1 mousedown 1 sleep 0.1 mousemove 430 280 sleep 0.1 "
+                        L"mousemove 460 300 sleep 0.1"));
+    EXPECT_TRUE(pumpUntil([&] {
+        return TavWndMoveResize::outlineVisible() && sameRect(TavWndMoveResize::outlineRect(), 360, 240, 560, 380);
+    }));
+    EXPECT_TRUE(sameRect(rectOf(wnd->handle()), 300, 200, 500, 340));
+    EXPECT_EQ(wnd->cursorKind(), kCursorSizeAll);
+    Sleep(100);
+    pump();
+    EXPECT_TRUE(saveScreen(L"move_drag_outline.png"));
+    // The outline's bottom edge is drawn in the accent colour below the window.
+    EXPECT_NE(screenPixel(450, 379), screenPixel(450, 385));
+
+    // Release: the window jumps to the outline, which goes.
+    ASSERT_TRUE(xdotool(L"mouseup 1 sleep 0.1"));
+    EXPECT_TRUE(pumpUntil([&] { return sameRect(rectOf(wnd->handle()), 360, 240, 560, 380); }));
+    EXPECT_FALSE(TavWndMoveResize::outlineVisible());
+    EXPECT_EQ(wnd->geometryChanges, 1);
+
+    // Resize from the bottom-right corner.
+    ASSERT_TRUE(xdotool(L"mousemove 557 377 sleep 0.2 mousedown 1 sleep 0.1 mousemove 577 397 sleep 0.1 "
+                        L"mousemove 597 407 sleep 0.1 mouseup 1 sleep 0.1"));
+    EXPECT_TRUE(pumpUntil([&] { return sameRect(rectOf(wnd->handle()), 360, 240, 600, 410); }));
+    EXPECT_EQ(wnd->geometryChanges, 2);
+    Sleep(100);
+    pump();
+    EXPECT_TRUE(saveScreen(L"move_drag_done.png"));
+    // The grown window is drawn in its colour right up to its new corner.
+    EXPECT_EQ(screenPixel(595, 405), RGB(0x30, 0x60, 0xA0));
+
+    // A click without moving leaves the window where it is.
+    ASSERT_TRUE(xdotool(L"mousemove 450 300 sleep 0.1 mousedown 1 sleep 0.1 mouseup 1 sleep 0.1"));
+    pump();
+    EXPECT_TRUE(sameRect(rectOf(wnd->handle()), 360, 240, 600, 410));
+    EXPECT_EQ(wnd->geometryChanges, 2);
+    EXPECT_FALSE(TavWndMoveResize::outlineVisible());
+    TavWnd::setFocusedWindow(nullptr);
+}
