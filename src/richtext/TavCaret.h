@@ -1,0 +1,38 @@
+#pragma once
+// The editor's caret: a small layered popup window, transparent to the mouse, that blinks with
+// timer 1 while its owner editor has the focus.
+#include "TavWnd.h"
+
+#include <cstdint>
+
+class TavCaret : public TavWnd {
+public:
+    static constexpr UINT_PTR kBlinkTimer = 1;
+    static constexpr UINT kBlinkMs = 600;
+
+    TavCaret() = default;
+    ~TavCaret() override;
+
+    // Creates the hidden caret window for the owner editor window.
+    bool createFor(HWND owner);
+    // Places the caret at a screen rectangle with the given colour (repainted when shown).
+    void placeAt(const RECT& screenRect, uint32_t argb);
+    // Visible and blinking while the caret lies inside the owner; otherwise hidden.
+    void showCaret();
+    void hideCaret();
+
+    int blinkCounter() const { return blink_; }
+    bool blinking() const { return timer_; }
+    uint32_t colour() const { return colour_; }
+
+    void onTimer(UINT_PTR timerId) override;
+    TavMemDC renderSelf() override;
+
+private:
+    void repaint();
+
+    int blink_ = 0;
+    HWND owner_ = nullptr;
+    uint32_t colour_ = 0xFF000000u;
+    bool timer_ = false;
+};

@@ -1,0 +1,412 @@
+// The editor window: messages, painting, caret placement and the clipboard.
+#include "TavRichEdit.h"
+
+#include "TavRichEditRtf.h"
+
+#include <imm.h>
+
+#include <algorithm>
+#include <cstring>
+#include <vector>
+
+namespace {
+
+bool controlHeld() { return GetKeyState(VK_CONTROL) < 0; }
+
+// The IME functions are looked up at run time: the program does not link imm32.
+struct ImeApi {
+    HIMC(WINAPI* getContext)(HWND) = nullptr;
+    BOOL(WINAPI* setCompositionWindow)(HIMC, LPCOMPOSITIONFORM) = nullptr;
+    BOOL(WINAPI* releaseContext)(HWND, HIMC) = nullptr;
+    ImeApi() {
+        HMODULE imm = LoadLibraryW(L"imm32.dll");
+        if (!imm) return;
+        getContext = reinterpret_cast<decltype(getContext)>(GetProcAddress(imm, "ImmGetContext"));
+        setCompositionWindow = reinterpret_cast<decltype(setCompositionWindow)>(
+            GetProcAddress(imm, "ImmSetCompositionWindow"));
+        releaseContext =
+            reinterpret_cast<decltype(releaseContext)>(GetProcAddress(imm, "ImmReleaseContext"));
+    }
+};
+const ImeApi& ime() {
+    static ImeApi api;
+    return api;
+}
+
+bool readFileBytes(const std::wstring& path, std::string& out) {
+    FILE* f = _wfopen(path.c_str(), L"rb");
+    if (!f) return false;
+    char buf[65536];
+    size_t n;
+    out.clear();
+    while ((n = std::fread(buf, 1, sizeof buf, f)) > 0) out.append(buf, n);
+    std::fclose(f);
+    return true;
+}
+
+bool writeFileBytes(const std::wstring& path, const std::string& bytes) {
+    FILE* f = _wfopen(path.c_str(), L"wb+");
+    if (!f) return false;
+    bool ok = std::fwrite(bytes.data(), 1, bytes.size(), f) == bytes.size();
+    return std::fclose(f) == 0 && ok;
+}
+
+bool setClipboardBytes(UINT format, const void* data, size_t size) {
+    HGLOBAL mem = GlobalAlloc(GMEM_MOVEABLE, size);
+    if (!mem) return false;
+    void* p = GlobalLock(mem);
+    if (!p) {
+        GlobalFree(mem);
+        return false;
+    }
+    std::memcpy(p, data, size);
+    GlobalUnlock(mem);
+    if (!SetClipboardData(format, mem)) {
+        GlobalFree(mem);
+        return false;
+    }
+    return true;
+}
+
+UINT rtfFormat() {
+    static UINT format = RegisterClipboardFormatW(L"Rich Text Format");
+    return format;
+}
+
+} // namespace
+
+std::wstring clipboardTempPath() {
+    wchar_t dir[MAX_PATH] = {};
+    GetTempPathW(MAX_PATH, dir);
+    return std::wstring(dir) + L"tavnote_" + std::to_wstring(GetCurrentProcessId()) +
+           L"_tempfile.rtf";
+}
+
+TavRichEdit::TavRichEdit() : doc_(std::make_unique<TavRichEditDoc>()) {
+    setObjectName(L"TavRichEdit");
+    cursorKind_ = kCursorText;
+}
+
+TavRichEdit::~TavRichEdit() { caret_.reset(); }
+
+void TavRichEdit::onCreated() {
+    TavWnd::onCreated();
+    RECT rc{};
+    GetClientRect(handle(), &rc);
+    doc_->createBuffer(rc.right, rc.bottom);
+    doc_->setPageSize(rc.right, rc.bottom);
+    caret_ = std::make_unique<TavCaret>();
+    caret_->createFor(handle());
+    placeCaret();
+}
+
+void TavRichEdit::onSized(WPARAM flag, int width, int height) {
+    TavWnd::onSized(flag, width, height);
+    doc_->setPageSize(width, height);
+}
+
+void TavRichEdit::onMoved(int x, int y) {
+    TavWnd::onMoved(x, y);
+    placeCaret();
+}
+
+LRESULT TavRichEdit::windowProc(UINT message, WPARAM wParam, LPARAM lParam) {
+    switch (message) {
+    case WM_KEYDOWN:
+        onKeyDown(wParam);
+        return 0;
+    case WM_CHAR:
+        onCharacter(wchar_t(wParam));
+        return 0;
+    case WM_IME_CHAR:
+        // Handled here: default processing would send the character again as WM_CHAR.
+        if (!controlHeld()) onCharacter(wchar_t(wParam));
+        return 0;
+    case WM_GETDLGCODE: return DLGC_WANTALLKEYS | DLGC_WANTCHARS;
+    case WM_COPY: copy(); return 0;
+    case WM_CUT: cut(); return 0;
+    case WM_PASTE: paste(); return 0;
+    default: return TavWnd::windowProc(message, wParam, lParam);
+    }
+}
+
+void TavRichEdit::onKeyDown(WPARAM key) {
+    bool control = controlHeld();
+    if (caret_) caret_->hideCaret();
+    if (key == VK_ESCAPE) {
+        loseFocus(nullptr);
+        return;
+    }
+    TavEditResult result = TavEditResult::Ignored;
+    if (control && key == 'C') {
+        copy();
+    } else if (control && key == 'X') {
+        cut();
+    } else if (control && key == 'V') {
+        paste();
+    } else {
+        result = doc_->keyDown(unsigned(key), control);
+    }
+    if (result == TavEditResult::Handled) afterChange();
+    showCaretIfFocused();
+}
+
+void TavRichEdit::onCharacter(wchar_t ch) {
+    if (controlHeld()) return;
+    if (caret_) caret_->hideCaret();
+    TavEditResult result = doc_->typeChar(ch);
+    if (result == TavEditResult::Beep) MessageBeep(MB_OK);
+    if (result == TavEditResult::Handled) afterChange();
+    showCaretIfFocused();
+}
+
+void TavRichEdit::afterChange() {
+    doc_->updateContentSize();
+    doc_->scrollToCaret();
+    repaintNow();
+    placeCaret();
+}
+
+void TavRichEdit::repaintNow() {
+    if (!handle() || !IsWindowVisible(handle())) return;
+    if (redrawAll()) present();
+}
+
+void TavRichEdit::showCaretIfFocused() {
+    if (caret_ && focusedWindow() == this) caret_->showCaret();
+}
+
+void TavRichEdit::placeCaret() {
+    if (!handle()) return;
+    RECT r = doc_->caretRect();
+    followWithIme(r);
+    if (!caret_) return;
+    POINT tl{r.left, r.top};
+    ClientToScreen(handle(), &tl);
+    RECT screen{tl.x, tl.y, tl.x + (r.right - r.left), tl.y + (r.bottom - r.top)};
+    caret_->placeAt(screen, doc_->currentColour());
+}
+
+void TavRichEdit::followWithIme(const RECT& caretClient) {
+    const ImeApi& api = ime();
+    if (!api.getContext || !api.setCompositionWindow || !api.releaseContext) return;
+    HIMC context = api.getContext(handle());
+    if (!context) return;
+    COMPOSITIONFORM form{};
+    form.dwStyle = CFS_POINT;
+    form.ptCurrentPos = POINT{caretClient.left, caretClient.top};
+    api.setCompositionWindow(context, &form);
+    api.releaseContext(handle(), context);
+}
+
+void TavRichEdit::takeFocus() {
+    TavWnd::takeFocus();
+    placeCaret();
+    showCaretIfFocused();
+}
+
+bool TavRichEdit::loseFocus(TavWnd* newFocus) {
+    bool moved = TavWnd::loseFocus(newFocus);
+    if (moved && caret_) caret_->hideCaret();
+    return moved;
+}
+
+// --- mouse ---
+
+void TavRichEdit::onLeftButtonDown(WPARAM keys, int x, int y) {
+    TavWnd::onLeftButtonDown(keys, x, y);
+    bool hadSelection = doc_->hasSelection();
+    TavTextPos pos = doc_->positionAt(x, y);
+    doc_->setSelection(pos, pos);
+    bool scrolled = doc_->scrollToCaret();
+    if (hadSelection || scrolled) repaintNow();
+    placeCaret();
+    showCaretIfFocused();
+}
+
+void TavRichEdit::onMouseMove(WPARAM keys, int x, int y) {
+    TavWnd::onMouseMove(keys, x, y);
+    if (!(keys & MK_LBUTTON) || !pressFlag()) return;
+    TavTextPos pos = doc_->positionAt(x, y);
+    if (pos == doc_->caret()) return;
+    doc_->setSelection(doc_->anchor(), pos);
+    doc_->scrollToCaret();
+    repaintNow();
+    placeCaret();
+}
+
+void TavRichEdit::onLeftButtonUp(WPARAM keys, int x, int y) {
+    TavWnd::onLeftButtonUp(keys, x, y);
+    if (!doc_->hasSelection()) caretFromPoint(x, y, true);
+    if (doc_->scrollToCaret()) repaintNow();
+    placeCaret();
+}
+
+void TavRichEdit::moveCaretTo(int row, int column, bool adoptFormat) {
+    TavTextPos pos = doc_->clampPos(TavTextPos{row, column});
+    if (adoptFormat) doc_->adoptFormatAt(pos);
+    placeCaret();
+}
+
+void TavRichEdit::caretFromPoint(int x, int y, bool adoptFormat) {
+    TavTextPos pos = doc_->positionAt(x, y);
+    if (adoptFormat) {
+        // The character before the caret gives the format typing continues in.
+        TavTextPos from{pos.row, std::max(pos.column - 1, 0)};
+        doc_->adoptFormatAt(from);
+    }
+    placeCaret();
+}
+
+bool TavRichEdit::scrollToPosition(int row, int column) {
+    return doc_->scrollToPosition(TavTextPos{row, column});
+}
+
+// --- painting ---
+
+void TavRichEdit::paintSelectionRange(const TavMemDC& dc, int rowIndex, int from, int to) {
+    const TavGlyphEditRow* r = doc_->row(rowIndex);
+    int left = int(r->xAt(from)) - doc_->scrollX();
+    int right = int(r->xAt(to)) - doc_->scrollX();
+    int top = r->bandTop() - doc_->scrollY();
+    int bottom = r->bandBottom() - doc_->scrollY();
+    left = std::max(left, TavRichEditDoc::kMarginLeft);
+    right = std::min(right, dc.width() - TavRichEditDoc::kMarginRight);
+    top = std::max(top, 0);
+    bottom = std::min(bottom, dc.height());
+    if (left >= right || top >= bottom) return;
+    uint32_t pixel = premultiply(kSelectionColour);
+    for (int y = top; y < bottom; ++y) std::fill_n(&dc.at(left, y), size_t(right - left), pixel);
+}
+
+void TavRichEdit::paintSelection(const TavMemDC& dc) {
+    if (!doc_->hasSelection()) return;
+    TavTextPos a = doc_->selectionStart(), b = doc_->selectionEnd();
+    for (int r = a.row; r <= b.row; ++r) {
+        int from = r == a.row ? a.column : 0;
+        int to = r == b.row ? b.column : doc_->row(r)->count();
+        paintSelectionRange(dc, r, from, to);
+    }
+}
+
+TavMemDC TavRichEdit::renderSelf() {
+    RECT rc{};
+    GetClientRect(handle(), &rc);
+    TavMemDC dc = createMemoryDC(handle(), rc.right, rc.bottom);
+    if (!dc) return dc;
+    GdiFlush();
+    paintSelection(dc);
+    RECT inner{TavRichEditDoc::kMarginLeft, TavRichEditDoc::kMarginTop,
+               rc.right - TavRichEditDoc::kMarginRight, rc.bottom - TavRichEditDoc::kMarginBottom};
+    blendPremultiplied(dc, inner, doc_->buffer(), -doc_->scrollX(), -doc_->scrollY(),
+                       doc_->glyphAlpha());
+    return dc;
+}
+
+// --- operations for the note code ---
+
+void TavRichEdit::insertText(const std::wstring& text) {
+    if (doc_->readOnly()) return;
+    doc_->insertText(text);
+    afterChange();
+}
+
+bool TavRichEdit::loadRtf(const std::wstring& path, bool record) {
+    bool ok = readRtf(*doc_, path, record) == 0;
+    afterChange();
+    return ok;
+}
+
+bool TavRichEdit::saveRtf(const std::wstring& path) const { return ::saveRtf(*doc_, path); }
+
+void TavRichEdit::toggleStyle(int styleBit) {
+    if (doc_->toggleStyle(styleBit)) afterChange();
+}
+
+void TavRichEdit::setFontFamily(const std::wstring& family) {
+    doc_->setFontFamily(family);
+    afterChange();
+}
+
+void TavRichEdit::setFontSize(float size) {
+    doc_->setFontSize(size);
+    afterChange();
+}
+
+void TavRichEdit::setColour(uint32_t argb) {
+    doc_->setColour(argb);
+    afterChange();
+}
+
+void TavRichEdit::changeLineSpacing(int first, int last, int difference) {
+    doc_->changeLineSpacing(first, last, difference);
+    afterChange();
+}
+
+// --- clipboard ---
+
+bool TavRichEdit::copy() {
+    if (!doc_->hasSelection()) return false;
+    std::vector<TavGlyph*> glyphs = doc_->glyphsBetween(doc_->selectionStart(), doc_->selectionEnd());
+    // RTF goes through a private temporary file, written and read back.
+    std::wstring temp = clipboardTempPath();
+    std::string rtf;
+    bool haveRtf = writeRtf(temp, glyphs) && readFileBytes(temp, rtf);
+    DeleteFileW(temp.c_str());
+    std::wstring text = doc_->textBetween(doc_->selectionStart(), doc_->selectionEnd(), true);
+    if (!OpenClipboard(handle())) return false;
+    EmptyClipboard();
+    if (haveRtf) setClipboardBytes(rtfFormat(), rtf.c_str(), rtf.size() + 1);
+    setClipboardBytes(CF_UNICODETEXT, text.c_str(), (text.size() + 1) * sizeof(wchar_t));
+    int n = WideCharToMultiByte(CP_ACP, 0, text.c_str(), int(text.size()) + 1, nullptr, 0,
+                                nullptr, nullptr);
+    if (n > 0) {
+        std::string ansi(size_t(n), '\0');
+        WideCharToMultiByte(CP_ACP, 0, text.c_str(), int(text.size()) + 1, ansi.data(), n,
+                            nullptr, nullptr);
+        setClipboardBytes(CF_TEXT, ansi.data(), ansi.size());
+    }
+    CloseClipboard();
+    return true;
+}
+
+bool TavRichEdit::cut() {
+    if (doc_->readOnly() || !doc_->hasSelection()) return false;
+    if (!copy()) return false;
+    doc_->deleteSelection();
+    afterChange();
+    return true;
+}
+
+bool TavRichEdit::paste() {
+    if (doc_->readOnly()) return false;
+    if (!OpenClipboard(handle())) return false;
+    std::string rtf;
+    std::wstring text;
+    if (HANDLE h = IsClipboardFormatAvailable(rtfFormat()) ? GetClipboardData(rtfFormat()) : nullptr) {
+        if (const char* p = static_cast<const char*>(GlobalLock(h))) {
+            rtf.assign(p, strnlen(p, GlobalSize(h)));
+            GlobalUnlock(h);
+        }
+    }
+    if (HANDLE h = IsClipboardFormatAvailable(CF_UNICODETEXT) ? GetClipboardData(CF_UNICODETEXT) : nullptr) {
+        if (const wchar_t* p = static_cast<const wchar_t*>(GlobalLock(h))) {
+            text.assign(p, wcsnlen(p, GlobalSize(h) / sizeof(wchar_t)));
+            GlobalUnlock(h);
+        }
+    }
+    CloseClipboard();
+    bool pasted = false;
+    if (!rtf.empty()) {
+        std::wstring temp = clipboardTempPath();
+        if (writeFileBytes(temp, rtf)) pasted = readRtf(*doc_, temp, true) == 0;
+        DeleteFileW(temp.c_str());
+    }
+    // RTF that cannot be read falls back to the plain text.
+    if (!pasted && !text.empty()) {
+        doc_->insertText(text);
+        pasted = true;
+    }
+    if (pasted) afterChange();
+    return pasted;
+}

@@ -1,0 +1,73 @@
+#pragma once
+// The rich text editor window: a TavRichEditDoc drawn into the window with its selection, the
+// keyboard and mouse rules, the blinking caret window and the clipboard.
+#include "TavCaret.h"
+#include "TavRichEditDoc.h"
+#include "TavWnd.h"
+
+#include <memory>
+#include <string>
+
+class TavRichEdit : public TavWnd {
+public:
+    static constexpr uint32_t kSelectionColour = 0xFFE18900u;
+
+    TavRichEdit();
+    ~TavRichEdit() override;
+
+    LRESULT windowProc(UINT message, WPARAM wParam, LPARAM lParam) override;
+    void onMouseMove(WPARAM keys, int x, int y) override;
+    void onMoved(int x, int y) override;
+    void onLeftButtonDown(WPARAM keys, int x, int y) override;
+    void onLeftButtonUp(WPARAM keys, int x, int y) override;
+    void onSized(WPARAM flag, int width, int height) override;
+    TavMemDC renderSelf() override;
+    void onCreated() override;
+    void takeFocus() override;
+    bool loseFocus(TavWnd* newFocus) override;
+
+    // Own operations.
+    virtual void paintSelectionRange(const TavMemDC& dc, int row, int from, int to);
+    virtual void paintSelection(const TavMemDC& dc);
+    virtual bool scrollToPosition(int row, int column);
+    virtual void moveCaretTo(int row, int column, bool adoptFormat);
+    virtual void caretFromPoint(int x, int y, bool adoptFormat);
+
+    TavRichEditDoc& doc() { return *doc_; }
+    const TavRichEditDoc& doc() const { return *doc_; }
+    TavCaret* caretWindow() const { return caret_.get(); }
+
+    // Plain text at the caret (one undo step), then the view follows.
+    void insertText(const std::wstring& text);
+    bool loadRtf(const std::wstring& path, bool record = false);
+    bool saveRtf(const std::wstring& path) const;
+    void toggleStyle(int styleBit);
+    void setFontFamily(const std::wstring& family);
+    void setFontSize(float size);
+    void setColour(uint32_t argb);
+    void changeLineSpacing(int first, int last, int difference);
+    void setReadOnly(bool on) { doc_->setReadOnly(on); }
+
+    // Clipboard (also reached through WM_COPY, WM_CUT and WM_PASTE).
+    bool copy();
+    bool cut();
+    bool paste();
+
+    // After a change: content size, scrolling to the caret, a presented frame, the caret.
+    void afterChange();
+    // Redraws the window into its root and presents it.
+    void repaintNow();
+
+private:
+    void onKeyDown(WPARAM key);
+    void onCharacter(wchar_t ch);
+    void placeCaret();
+    void showCaretIfFocused();
+    void followWithIme(const RECT& caretClient);
+
+    std::unique_ptr<TavRichEditDoc> doc_;
+    std::unique_ptr<TavCaret> caret_;
+};
+
+// The temporary file used for RTF on the clipboard: private to this process.
+std::wstring clipboardTempPath();

@@ -1,0 +1,103 @@
+// Glyphs to RTF and RTF to glyphs.
+#include "TavRichEditRtf.h"
+
+#include "CRtfReader.h"
+#include "TavFont.h"
+#include "TavGlyph.h"
+#include "TavRichEditDoc.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <map>
+
+namespace {
+
+std::wstring familyName(Gdiplus::Font* font) {
+    Gdiplus::FontFamily fam;
+    font->GetFamily(&fam);
+    wchar_t name[LF_FACESIZE] = {};
+    fam.GetFamilyName(name);
+    return name;
+}
+
+} // namespace
+
+RtfDocument rtfDocumentFromGlyphs(const std::vector<TavGlyph*>& glyphs) {
+    RtfDocument doc;
+    // Fonts ordered by their cache key, as the font cache orders them.
+    std::map<std::wstring, Gdiplus::Font*> byKey;
+    std::map<Gdiplus::Font*, std::wstring> keyOf;
+    std::map<uint32_t, int> colours;
+    for (const TavGlyph* g : glyphs) {
+        Gdiplus::Font* f = g->font();
+        if (f && !keyOf.count(f)) {
+            std::wstring key = TavFont::key(familyName(f), f->GetSize(), f->GetStyle(), f->GetUnit());
+            // Two font objects with one key would be one font to the reader.
+            key += L"#" + std::to_wstring(reinterpret_cast<uintptr_t>(f));
+            keyOf[f] = key;
+            byKey[key] = f;
+        }
+        colours[g->colour()] = 0;
+    }
+    std::map<Gdiplus::Font*, int> fontIndex;
+    for (auto& [key, f] : byKey) {
+        fontIndex[f] = int(doc.fontFamilies.size());
+        doc.fontFamilies.push_back(familyName(f));
+    }
+    for (auto& [argb, unused] : colours) doc.colours.push_back(argb);
+    doc.runs.reserve(glyphs.size());
+    for (const TavGlyph* g : glyphs) {
+        std::wstring text = g->text();
+        if (text.empty()) continue;
+        RtfRun run;
+        run.text = std::move(text);
+        run.argb = g->colour();
+        if (Gdiplus::Font* f = g->font()) {
+            run.font = fontIndex[f];
+            run.sizePixels = int(f->GetSize());
+            int style = f->GetStyle();
+            run.bold = style & 1;
+            run.italic = style & 2;
+            run.underline = style & 4;
+            run.strike = style & 8;
+        }
+        doc.runs.push_back(std::move(run));
+    }
+    return doc;
+}
+
+bool writeRtf(const std::wstring& path, const std::vector<TavGlyph*>& glyphs) {
+    return writeRtf(path, rtfDocumentFromGlyphs(glyphs));
+}
+
+std::string rtfBytes(const std::vector<TavGlyph*>& glyphs) {
+    return rtfToString(rtfDocumentFromGlyphs(glyphs));
+}
+
+bool saveRtf(const TavRichEditDoc& doc, const std::wstring& path) {
+    std::vector<TavGlyph*> glyphs = doc.allGlyphs();
+    if (!glyphs.empty()) return writeRtf(path, glyphs);
+    // Empty text: the body file is emptied (through a temporary file, like every save).
+    std::wstring temp = path + L".tmp";
+    FILE* f = _wfopen(temp.c_str(), L"wb");
+    if (!f) return false;
+    bool ok = std::fclose(f) == 0 &&
+              MoveFileExW(temp.c_str(), path.c_str(),
+                          MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != 0;
+    if (!ok) DeleteFileW(temp.c_str());
+    return ok;
+}
+
+int readRtf(TavRichEditDoc& doc, const std::wstring& path, bool record) {
+    std::vector<RtfInsertChar> chars;
+    int result = loadRtfCharacters(path, chars);
+    if (result == RtfOk) doc.insertCharacters(chars, record);
+    return result;
+}
+
+int readRtfBytes(TavRichEditDoc& doc, const std::string& bytes, bool record) {
+    std::vector<RtfInsertChar> chars;
+    int result = loadRtfCharacters(bytes.data(), bytes.size(), chars);
+    if (result == RtfOk) doc.insertCharacters(chars, record);
+    return result;
+}
