@@ -87,10 +87,7 @@ std::optional<TavNoteStore> createNote(const std::wstring& group, int objectId, 
     TavNoteStore note(std::wstring(), base, objectId);
     note.setGroupName(group);
     note.ensureUnique(now);
-    // A name that is taken belongs to another note: never take over its file.
-    std::wstring path = note.GetFilePath();
-    if (path.empty() || fileExists(path)) return std::nullopt;
-    if (!note.SaveUnique() || !note.SaveGroup()) return std::nullopt;
+    if (!note.createNoteFile()) return std::nullopt;
     return note;
 }
 

@@ -111,6 +111,18 @@ bool TavNoteStore::OpenDocument(XmlDocument& doc) const {
     return doc.saveFile(path) && doc.findElement(kNoteRootName);
 }
 
+bool TavNoteStore::createNoteFile() {
+    std::wstring path = GetFilePath();
+    if (path.empty() || fileExists(path) || createFolder().empty()) return false;
+    XmlDocument doc;
+    doc.addElement(kNoteRootName);
+    doc.intoElement();
+    doc.addElement(L"ID", id_);
+    doc.addElement(L"unique", unique_);
+    doc.addElement(L"group", group_);
+    return doc.saveFile(path);
+}
+
 bool TavNoteStore::readDocument(XmlDocument& doc) const {
     std::wstring path = GetFilePath();
     if (path.empty() || !fileExists(path)) return false;

@@ -55,6 +55,10 @@ public:
     std::wstring childFilePath(int childId) const;
     std::wstring childBodyPath(int childId) const;
 
+    // Writes a new note file holding `ID`, `unique` and `group` with one save. False when the
+    // file exists already (a name that is taken belongs to another note) or cannot be written.
+    bool createNoteFile();
+
     // Opens the note file for a change, with the cursor on the root element. A missing file is
     // created (root and `ID`). A damaged file is kept as "<name>.xml.bad" and replaced by a
     // repaired one holding whatever could be recovered; a file that cannot be read at all is
