@@ -1,0 +1,106 @@
+#pragma once
+// Fixtures shared by the button and menu tests: the process set-up (GDI+, module instance, an
+// application folder holding a copy of the installation's "sysres" images), a window that
+// records the notifications it receives, and a message pump.
+#include <gtest/gtest.h>
+
+#include "AppPaths.h"
+#include "AppState.h"
+#include "FolderUtils.h"
+#include "TavFont.h"
+#include "TavWnd.h"
+
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace menutest {
+
+inline void pump() {
+    MSG msg;
+    while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+        TranslateMessage(&msg);
+        DispatchMessageW(&msg);
+    }
+}
+
+inline std::wstring testFolder() {
+    wchar_t temp[MAX_PATH];
+    GetTempPathW(MAX_PATH, temp);
+    return std::wstring(temp) + L"tavnote_menus_" + std::to_wstring(GetCurrentProcessId()) + L"\\";
+}
+
+// The installation folder of the build: <build>\TavNote\, two levels above the test executable
+// (<build>\tests\framework\).
+inline std::wstring installationFolder() {
+    wchar_t exe[MAX_PATH];
+    GetModuleFileNameW(nullptr, exe, MAX_PATH);
+    std::wstring path = exe;
+    for (int up = 0; up < 3; ++up) path = path.substr(0, path.find_last_of(L'\\'));
+    return path + L"\\TavNote\\";
+}
+
+class Environment : public ::testing::Environment {
+public:
+    void SetUp() override {
+        SetErrorMode(SEM_NOGPFAULTERRORBOX | SEM_FAILCRITICALERRORS);
+        appState().instance = GetModuleHandleW(nullptr);
+        Gdiplus::GdiplusStartupInput input;
+        ASSERT_EQ(Gdiplus::GdiplusStartup(&token_, &input, nullptr), Gdiplus::Ok);
+        std::wstring app = testFolder();
+        CreateDirectoryW(app.c_str(), nullptr);
+        copyFolder(installationFolder() + L"sysres\\", app + L"sysres\\");
+        setAppDirectoryOverride(app);
+    }
+    void TearDown() override {
+        setAppDirectoryOverride(L"");
+        TavFont::instance().clear();
+        TavBrush::instance().clear();
+        Gdiplus::GdiplusShutdown(token_);
+        deleteFolder(testFolder(), true);
+    }
+
+private:
+    ULONG_PTR token_ = 0;
+};
+
+struct Note {
+    UINT message;
+    WPARAM wParam;
+    LPARAM lParam;
+};
+
+// A plain framework window that records the notifications reaching its command operation.
+// `probe`, when set, runs as each one arrives (to look at other windows at that moment).
+class RecorderWnd : public TavWnd {
+public:
+    std::vector<Note> notes;
+    std::function<void(const Note&)> probe;
+
+    LRESULT onCommand(UINT message, WPARAM wParam, LPARAM lParam) override {
+        notes.push_back(Note{message, wParam, lParam});
+        if (probe) probe(notes.back());
+        return 0;
+    }
+    size_t count(UINT message) const {
+        size_t n = 0;
+        for (const Note& note : notes) n += note.message == message;
+        return n;
+    }
+};
+
+constexpr DWORD kLayeredEx = WS_EX_LAYERED | WS_EX_TOOLWINDOW;
+constexpr DWORD kChildVisible = WS_CHILD | WS_VISIBLE;
+
+// A top-level layered window shown without activation (activated windows become "managed"
+// under Wine without a window manager, and hiding them then stalls).
+template <typename W>
+void makeTopLevel(W& wnd, int x, int y, int w, int h, bool visible = true) {
+    ASSERT_TRUE(wnd.create(0, L"", kLayeredEx, WS_POPUP, x, y, w, h, nullptr));
+    if (visible) wnd.show(SW_SHOWNA);
+}
+
+inline LPARAM at(int x, int y) { return MAKELPARAM(x, y); }
+
+} // namespace menutest
