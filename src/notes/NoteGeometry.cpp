@@ -81,6 +81,14 @@ RECT keepStoredTopLeft(const RECT& window, POINT storedTopLeft) {
                     int64_t(storedTopLeft.y) + (int64_t(window.bottom) - window.top));
 }
 
+RECT centreOnScreen(const RECT& window, int screenWidth, int screenHeight) {
+    const int64_t width = int64_t(window.right) - window.left;
+    const int64_t height = int64_t(window.bottom) - window.top;
+    const int64_t left = (screenWidth - width) / 2;
+    const int64_t top = (screenHeight - height) / 2;
+    return makeRect(left, top, left + width, top + height);
+}
+
 namespace {
 
 BOOL CALLBACK collectMonitor(HMONITOR monitor, HDC, LPRECT, LPARAM data) {

@@ -26,5 +26,8 @@ RECT placeStoredRect(const RECT& stored, int screenWidth, int screenHeight,
 // A hosted note keeps the stored top-left corner; only its size comes from the window.
 RECT keepStoredTopLeft(const RECT& window, POINT storedTopLeft);
 
+// A hosted note opens centred on the screen with its size: ((W - width) / 2, (H - height) / 2).
+RECT centreOnScreen(const RECT& window, int screenWidth, int screenHeight);
+
 // The monitors of this session (EnumDisplayMonitors).
 std::vector<TavMonitorArea> currentMonitorAreas();

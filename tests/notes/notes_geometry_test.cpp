@@ -84,9 +84,11 @@ TEST(NoteGeometry, StoredRectanglesOpenOnAMonitorWhateverTheirValues) {
     }
 }
 
-TEST(NoteGeometry, HostedNoteKeepsTheStoredCorner) {
+TEST(NoteGeometry, HostedNoteKeepsTheStoredCornerAndOpensCentred) {
     RECT got = keepStoredTopLeft({300, 300, 500, 450}, {50, 60});
     EXPECT_TRUE(sameRect(got, {50, 60, 250, 210})) << text(got);
+    got = centreOnScreen({300, 300, 481, 451}, 1280, 800);
+    EXPECT_TRUE(sameRect(got, {549, 324, 730, 475})) << text(got);
 }
 
 TEST(NoteGeometry, ThisSessionHasAMonitor) {
