@@ -205,18 +205,22 @@ void TavWndMenu::openSubmenuBeside(TavWndMenu* submenu, HWND item) {
     submenu->show(SW_SHOWNOACTIVATE);
     RECT subRect{};
     GetWindowRect(sub, &subRect);
-    if (subRect.left != anchor.x || subRect.top != anchor.y) {
+    POINT pos{subRect.left, subRect.top};
+    bool move = subRect.left != anchor.x || subRect.top != anchor.y;
+    if (move) {
         if (isChildWindow(sub)) {
             HWND parent = GetParent(sub);
             MapWindowPoints(nullptr, parent, &anchor, 1);
             MapWindowPoints(nullptr, parent, reinterpret_cast<POINT*>(&itemRect), 2);
         }
-        POINT pos = submenu->submenuPosition(subRect, itemRect, anchor);
-        // Top-most like its root, so that a top-most note does not cover it.
-        SetWindowPos(sub, isChildWindow(sub) ? nullptr : HWND_TOPMOST, pos.x, pos.y, 0, 0,
-                     SWP_NOSIZE | SWP_NOACTIVATE | SWP_NOREDRAW |
-                         (isChildWindow(sub) ? SWP_NOZORDER : 0));
+        pos = submenu->submenuPosition(subRect, itemRect, anchor);
     }
+    // A pop-up submenu is top-most like its root, so that a top-most note does not cover it.
+    UINT flags = SWP_NOSIZE | SWP_NOACTIVATE | SWP_NOREDRAW | (move ? 0 : SWP_NOMOVE);
+    if (isChildWindow(sub))
+        SetWindowPos(sub, nullptr, pos.x, pos.y, 0, 0, flags | SWP_NOZORDER);
+    else
+        SetWindowPos(sub, HWND_TOPMOST, pos.x, pos.y, 0, 0, flags);
     // Drawn afresh each time it opens: its items may have changed while it was hidden.
     if (submenu->redrawAll()) submenu->present();
     submenu->show(SW_SHOWNOACTIVATE);
