@@ -116,7 +116,8 @@ public:
 
     // Appends an `Item` for the child unless one with that id exists.
     bool AddChildRecord(int childId, const std::wstring& className);
-    // Removes the child's `Item` and writes `updatetime`. The child's own files are the child's.
+    // Removes every `Item` of the child and writes `updatetime` (also when none was found: the
+    // result is then false). The child's own files are erased by the child.
     bool RemoveChildRecord(int childId, const SYSTEMTIME& localTime);
 
     // Deletes the snapshot file named by `pngview` (done when a note opens).
