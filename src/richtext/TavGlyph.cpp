@@ -16,6 +16,10 @@ std::unordered_set<int>& liveSerials() {
     static auto* set = new std::unordered_set<int>();
     return *set;
 }
+std::unordered_set<const TavGlyph*>& livePointers() {
+    static auto* set = new std::unordered_set<const TavGlyph*>();
+    return *set;
+}
 int serialCount = 0;
 
 // Pixels per font unit for the units the program uses.
@@ -208,9 +212,15 @@ void clearGlyphCaches() {
 
 // --- TavGlyph ---
 
-TavGlyph::TavGlyph() : serial_(++serialCount) { liveSerials().insert(serial_); }
+TavGlyph::TavGlyph() : serial_(++serialCount) {
+    liveSerials().insert(serial_);
+    livePointers().insert(this);
+}
 
-TavGlyph::~TavGlyph() { liveSerials().erase(serial_); }
+TavGlyph::~TavGlyph() {
+    liveSerials().erase(serial_);
+    livePointers().erase(this);
+}
 
 void TavGlyph::drawInto(const TavMemDC&, const RECT&, float, float) {}
 void TavGlyph::draw(const TavMemDC&, const RECT&) {}
@@ -250,7 +260,8 @@ void TavGlyph::addRef(TavGlyph* glyph) {
 }
 
 void TavGlyph::release(TavGlyph* glyph) {
-    if (!glyph || !isAlive(glyph->serial_)) return;
+    // A pointer to a glyph that is gone is never dereferenced.
+    if (!glyph || !livePointers().count(glyph)) return;
     if (--glyph->refs_ <= 0) delete glyph;
 }
 
