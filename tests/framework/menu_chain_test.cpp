@@ -68,12 +68,14 @@ protected:
                   200, 150);
         buildMenu(subA, subAItems, {{31000, L"系统分组", nullptr}, {31001, L"工作", nullptr}}, 0, 0);
         buildMenu(subB, subBItems, {{31200, L"无分组", nullptr}}, 0, 0);
+        buildMenu(subC, subCItems, {{31100, L"第三层", nullptr}}, 0, 0);
+        subA.registerSubmenu(31001, &subC);
         root.registerSubmenu(30210, &subA);
         root.setCommandTarget(target.handle());
         root.registerSubmenu(30202, &subB);
         target.probe = [this](const Note&) {
             rootVisibleAtCommand = root.visible();
-            subVisibleAtCommand = subA.visible() || subB.visible();
+            subVisibleAtCommand = subA.visible() || subB.visible() || subC.visible();
         };
         openRoot();
     }
@@ -98,8 +100,8 @@ protected:
     }
 
     RecorderWnd target, other;
-    CountingMenu root, subA, subB;
-    std::vector<std::unique_ptr<TavWndMenuItem>> rootItems, subAItems, subBItems;
+    CountingMenu root, subA, subB, subC;
+    std::vector<std::unique_ptr<TavWndMenuItem>> rootItems, subAItems, subBItems, subCItems;
     bool rootVisibleAtCommand = true;
     bool subVisibleAtCommand = true;
 };
@@ -206,14 +208,16 @@ TEST_F(MenuChainTest, FocusMovingInsideTheChainKeepsItOpen) {
 }
 
 TEST_F(MenuChainTest, ChoosingAnItemSendsOneCommandAfterTheChainClosed) {
+    enum class From { Root, Submenu, ThirdLevel };
     struct Case {
         const char* name;
-        bool fromSubmenu;
+        From from;
         int item;
     };
     const Case cases[] = {
-        {"submenu item", true, 31001},
-        {"root item", false, 30218},
+        {"submenu item", From::Submenu, 31001},
+        {"root item", From::Root, 30218},
+        {"third-level item", From::ThirdLevel, 31100},
     };
     for (const Case& c : cases) {
         target.notes.clear();
@@ -221,9 +225,17 @@ TEST_F(MenuChainTest, ChoosingAnItemSendsOneCommandAfterTheChainClosed) {
         openRoot();
         hover(item(rootItems, 30210));
         ASSERT_TRUE(subA.visible()) << c.name;
+        if (c.from == From::ThirdLevel) {
+            hover(item(subAItems, 31001));
+            ASSERT_TRUE(subC.visible()) << c.name;
+        }
         subA.commands.clear();
+        subC.commands.clear();
         root.commands.clear();
-        click(c.fromSubmenu ? item(subAItems, c.item) : item(rootItems, c.item));
+        auto& items = c.from == From::Root      ? rootItems
+                      : c.from == From::Submenu ? subAItems
+                                                : subCItems;
+        click(item(items, c.item));
 
         ASSERT_EQ(target.notes.size(), 1u) << c.name;
         EXPECT_EQ(target.notes[0].message, UINT(kTavMsgCommand)) << c.name;
@@ -233,10 +245,28 @@ TEST_F(MenuChainTest, ChoosingAnItemSendsOneCommandAfterTheChainClosed) {
         EXPECT_FALSE(subVisibleAtCommand) << c.name;
         EXPECT_FALSE(root.visible()) << c.name;
         EXPECT_FALSE(subA.visible()) << c.name;
+        EXPECT_FALSE(subC.visible()) << c.name;
         // The menu of the item saw the click notification before the command.
-        auto& seen = c.fromSubmenu ? subA.commands : root.commands;
+        auto& seen = c.from == From::Root      ? root.commands
+                     : c.from == From::Submenu ? subA.commands
+                                               : subC.commands;
         EXPECT_EQ(seen, (std::vector<UINT>{kTavMsgButtonClicked, kTavMsgCommand})) << c.name;
     }
+}
+
+TEST_F(MenuChainTest, PoppedUpMenuClosesWhenAnotherWindowIsActivated) {
+    root.close();
+    root.popUp(220, 160);
+    ASSERT_TRUE(root.visible());
+    EXPECT_EQ(GetForegroundWindow(), root.handle());
+    hover(item(rootItems, 30202));
+    ASSERT_TRUE(subB.visible());
+    // The platform's own activation change, not a framework press.
+    SetForegroundWindow(other.handle());
+    pump();
+    EXPECT_FALSE(root.visible());
+    EXPECT_FALSE(subB.visible());
+    EXPECT_TRUE(target.notes.empty());
 }
 
 TEST_F(MenuChainTest, CommandWithoutTargetIsDropped) {
