@@ -6,26 +6,9 @@
 #include "AppState.h"
 #include "Settings.h"
 #include "TavNoteMain.h"
+#include "MessageHook.h"
 
 #include <memory>
-
-namespace {
-
-bool preTranslate(MSG*) { return false; }
-
-LRESULT CALLBACK getMessageHook(int code, WPARAM wp, LPARAM lp) {
-    if (code == HC_ACTION && wp == PM_REMOVE) {
-        MSG* msg = reinterpret_cast<MSG*>(lp);
-        if (preTranslate(msg)) {
-            msg->message = WM_NULL;
-            msg->wParam = 0;
-            msg->lParam = 0;
-        }
-    }
-    return CallNextHookEx(nullptr, code, wp, lp);
-}
-
-} // namespace
 
 int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
     Gdiplus::GdiplusStartupInput input; // version 1, no debug callback, background thread, codecs
@@ -39,9 +22,9 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
     const int screenWidth = GetSystemMetrics(SM_CXSCREEN);
     const int screenHeight = GetSystemMetrics(SM_CYSCREEN);
     auto mainWindow = std::make_unique<TavNoteMain>();
-    mainWindow->create(screenWidth / 2, int(screenHeight * 0.382));
+    mainWindow->createAt(screenWidth / 2, int(screenHeight * 0.382));
 
-    appState().messageHook = SetWindowsHookExW(WH_GETMESSAGE, getMessageHook, nullptr, GetCurrentThreadId());
+    appState().messageHook = installMessageHook();
 
     MSG msg{};
     while (GetMessageW(&msg, nullptr, 0, 0) > 0) {
@@ -50,7 +33,7 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
     }
 
     Gdiplus::GdiplusShutdown(token);
-    UnhookWindowsHookEx(appState().messageHook);
+    removeMessageHook(appState().messageHook);
     mainWindow.reset();
     return int(msg.wParam);
 }
