@@ -52,7 +52,8 @@ public:
 
     // Timer 60001 checks every second whether the menu has been hidden; then the menu deletes
     // itself (once no submenu of it is open). Only for a menu made with `new` that nobody else
-    // deletes.
+    // deletes; a subclass that overrides windowProc must not touch its members after the base
+    // has handled WM_TIMER.
     void startSelfDestruction();
     static constexpr UINT_PTR kSelfDestructionTimer = 60001;
 

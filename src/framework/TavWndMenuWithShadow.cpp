@@ -16,10 +16,10 @@ POINT TavWndMenuWithShadow::popupPosition(int x, int y) {
 }
 
 void TavWndMenuWithShadow::onSized(WPARAM flag, int width, int height) {
-    // The background first: the base redraws the window at its new size.
+    // Dropped first: the base redraws the window at its new size, which builds the new one.
     background_ = TavMemDC();
     TavWndMenu::onSized(flag, width, height);
-    buildBackground();
+    if (!background_) buildBackground();
 }
 
 RECT TavWndMenuWithShadow::bodyRect() const {

@@ -1,6 +1,8 @@
 // Buttons, scroll bars and sliders as real child windows, driven by messages.
 #include "menu_support.h"
 
+#include "DrawToolkit.h"
+#include "ImageFiles.h"
 #include "TavWndBt.h"
 #include "TavWndScrollBar.h"
 #include "TavWndSlider.h"
@@ -228,4 +230,30 @@ TEST_F(WidgetTest, VerticalSliderOnlyStartsDraggingOnPress) {
     EXPECT_EQ(slider.value(), 50);
     EXPECT_EQ(slider.changes, 1);
     SendMessageW(h, WM_LBUTTONUP, 0, at(15, 110));
+}
+
+TEST_F(WidgetTest, PlainLooksAreSavedForAPersonToLookAt) {
+    TavWndBt button;
+    ASSERT_TRUE(button.create(0, L"确定", 0, kChildVisible, 10, 10, 80, 26, parent.handle()));
+    TavWndScrollBar bar(1);
+    ASSERT_TRUE(bar.create(0, L"", 0, kChildVisible, 270, 0, 20, 200, parent.handle()));
+    bar.setRange(0, 600);
+    bar.setPosition(200);
+    TavWndSlider slider(0);
+    ASSERT_TRUE(slider.create(0, L"", 0, kChildVisible, 10, 60, 220, 30, parent.handle()));
+    slider.setValue(50);
+    SendMessageW(button.handle(), WM_MOUSEHOVER, 0, at(5, 5));
+    ASSERT_TRUE(parent.redrawAll());
+
+    const TavMemDC& b = parent.backBuffer();
+    TavMemDC canvas = createMemoryDC(nullptr, b.width(), b.height(), 0xFFFFFFFF);
+    BLENDFUNCTION blend{AC_SRC_OVER, 0, 255, AC_SRC_ALPHA};
+    AlphaBlend(canvas.dc(), 0, 0, b.width(), b.height(), b.dc(), 0, 0, b.width(), b.height(), blend);
+    GdiFlush();
+    TavGpBitmap bitmap = dcToBitmap(nullptr, canvas.dc(), canvas.width(), canvas.height());
+    ASSERT_TRUE(bitmap);
+    EXPECT_TRUE(saveBitmapPng(*bitmap, L"btn_screenshot.png"));
+    // The thumb (offset 200 x 200 / 600 = 66, length 66) is darker than the track around it.
+    EXPECT_NE(b.at(280, 100), b.at(280, 20));
+    EXPECT_EQ(b.at(280, 100), b.at(280, 70));
 }
