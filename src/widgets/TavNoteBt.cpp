@@ -1,0 +1,70 @@
+#include "TavNoteBt.h"
+
+#include <algorithm>
+
+#include "DrawToolkit.h"
+#include "ImageFiles.h"
+#include "Settings.h"
+
+namespace {
+
+constexpr uint32_t kWhite = 0xFFFFFFFF;
+
+// The accent's RGB under an alpha, laid over white: a light tint that stays opaque.
+uint32_t tint(uint32_t accent, int percent) {
+    auto mix = [percent](uint32_t channel) {
+        return (channel * uint32_t(percent) + 255u * uint32_t(100 - percent)) / 100u;
+    };
+    uint32_t r = mix((accent >> 16) & 0xFF), g = mix((accent >> 8) & 0xFF), b = mix(accent & 0xFF);
+    return 0xFF000000u | (r << 16) | (g << 8) | b;
+}
+
+void blendOnto(HDC target, const TavMemDC& layer, int width, int height) {
+    if (!layer) return;
+    BLENDFUNCTION blend{AC_SRC_OVER, 0, 255, AC_SRC_ALPHA};
+    AlphaBlend(target, 0, 0, width, height, layer.dc(), 0, 0, width, height, blend);
+}
+
+} // namespace
+
+TavNoteBt::TavNoteBt(std::wstring label, std::wstring image)
+    : label_(std::move(label)), image_(std::move(image)) {
+    setObjectName(L"TavNoteBt");
+}
+
+bool TavNoteBt::createChild(HWND parent, int controlId, const RECT& r) {
+    return create(controlId, label_.c_str(), 0, WS_CHILD | WS_VISIBLE, r.left, r.top,
+                  r.right - r.left, r.bottom - r.top, parent);
+}
+
+TavNoteBt::Look TavNoteBt::lookFor(bool hot, bool pressed, uint32_t accent, bool picture) {
+    accent |= 0xFF000000u;
+    if (pressed) return Look{accent, accent, kWhite};
+    if (hot) return Look{tint(accent, 18), accent, accent};
+    // A picture button rests without a frame, so that it reads as part of the caption bar.
+    return Look{kWhite, picture ? kWhite : tint(accent, 55), accent};
+}
+
+TavMemDC TavNoteBt::renderSelf() {
+    RECT rc{};
+    GetClientRect(handle(), &rc);
+    int w = rc.right, h = rc.bottom;
+    TavMemDC dc = createMemoryDC(handle(), w, h);
+    if (!dc) return dc;
+    bool picture = !image_.empty();
+    Look look = lookFor(isHot(), isPressed(), settings().borderMenuColor, picture);
+    fillAndFrame(dc.dc(), 0, 0, w, h, look.face, 255);
+    fillAndFrame(dc.dc(), 0, 0, w, h, look.frame, 0);
+    if (picture) {
+        int side = std::min({16, w - 4, h - 4});
+        if (side > 0) drawImageFile(image_, dc.dc(), (w - side) / 2, (h - side) / 2, side, side, handle());
+    }
+    if (!label_.empty()) {
+        TavGpStringFormat format =
+            makeStringFormat(label_, Gdiplus::StringAlignmentCenter, Gdiplus::StringAlignmentCenter);
+        TavMemDC text = drawText(handle(), label_, defaultFont(13.0f), getBrush(look.ink),
+                                 format.get(), 0, 0, w, h);
+        blendOnto(dc.dc(), text, w, h);
+    }
+    return dc;
+}

@@ -1,0 +1,218 @@
+// The captioned frame without modal runs where possible: its window and controls, closing
+// without a modal run, and the user background image copied into "CapNote\<id>\".
+#include "widgets_support.h"
+
+#include "AppPaths.h"
+#include "FileDialogs.h"
+#include "ImageFiles.h"
+#include "TavNoteMessageBox.h"
+
+using namespace widgettest;
+
+namespace {
+
+constexpr uint32_t kRed = 0xFFFF0000, kBlue = 0xFF0000FF, kWhite = 0xFFFFFFFF;
+
+// A small solid picture file.
+std::wstring writePicture(const std::wstring& folder, const std::wstring& name, uint32_t argb) {
+    CreateDirectoryW(folder.c_str(), nullptr);
+    Gdiplus::Bitmap bitmap(8, 8, PixelFormat32bppARGB);
+    for (int y = 0; y < 8; ++y)
+        for (int x = 0; x < 8; ++x) bitmap.SetPixel(x, y, Gdiplus::Color(argb));
+    std::wstring path = folder + name;
+    EXPECT_TRUE(saveBitmapPng(bitmap, path));
+    return path;
+}
+
+std::string readAll(const std::wstring& path) {
+    std::string bytes;
+    HANDLE f = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+    if (f == INVALID_HANDLE_VALUE) return bytes;
+    char buffer[4096];
+    DWORD n = 0;
+    while (ReadFile(f, buffer, sizeof(buffer), &n, nullptr) && n > 0) bytes.append(buffer, n);
+    CloseHandle(f);
+    return bytes;
+}
+
+// A caption whose overwrite question is answered from the test.
+class AnsweringCaption : public TavNoteCaption {
+public:
+    using TavNoteCaption::TavNoteCaption;
+    int answer = kNoteResultNo;
+    int asked = 0;
+    int askOverwrite() override {
+        ++asked;
+        return answer;
+    }
+};
+
+uint32_t middlePixel(const TavNoteCaption& c) {
+    const TavMemDC& bg = c.background();
+    return bg ? bg.at(bg.width() / 2, bg.height() * 2 / 3) : 0;
+}
+
+class CaptionTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        folder = testFolder() + L"pictures\\";
+        CreateDirectoryW(folder.c_str(), nullptr);
+    }
+    void TearDown() override {
+        setDialogSeam(TavDialogSeam{});
+        pump();
+    }
+    std::wstring folder;
+};
+
+} // namespace
+
+TEST_F(CaptionTest, WindowTakesItsSizeAndControls) {
+    TavNoteMessageBox box(14, L"便签内容已修改，是否保存？", L"TavNote", 300, 120);
+    ASSERT_TRUE(box.create(0, L"", WS_EX_TOOLWINDOW, WS_POPUP, 0, 0, 10, 10, nullptr));
+    RECT r{};
+    GetWindowRect(box.handle(), &r);
+    EXPECT_EQ(r.right - r.left, 306);
+    EXPECT_EQ(r.bottom - r.top, 126);
+    EXPECT_TRUE(GetWindowLongW(box.handle(), GWL_EXSTYLE) & WS_EX_LAYERED);
+    // Only the type's buttons exist; every one is a child placed by the layout table.
+    EXPECT_EQ(box.button(kNoteOkId)->handle(), nullptr);
+    for (const TavPlacedButton& p : layoutBoxButtons(14, SIZE{306, 126}, box.metrics())) {
+        TavNoteBt* b = box.button(p.controlId);
+        ASSERT_NE(b->handle(), nullptr) << p.controlId;
+        RECT br{};
+        GetWindowRect(b->handle(), &br);
+        MapWindowPoints(nullptr, box.handle(), reinterpret_cast<POINT*>(&br), 2);
+        EXPECT_TRUE(EqualRect(&br, &p.rect)) << p.controlId;
+        EXPECT_EQ(b->objectId(), p.controlId);
+    }
+    ASSERT_NE(box.closeButton().handle(), nullptr);
+    EXPECT_EQ(box.closeButton().objectId(), kNoteCloseId);
+    EXPECT_EQ(box.closeButton().image(), L"close.png");
+    // The white background with the message drawn into it.
+    EXPECT_EQ(middlePixel(box), kWhite);
+    const TavMemDC& bg = box.background();
+    RECT text = messageTextRect(SIZE{306, 126}, box.metrics());
+    int ink = 0;
+    for (int y = text.top; y < text.top + 20; ++y)
+        for (int x = text.left; x < text.left + 200; ++x) ink += bg.at(x, y) != kWhite;
+    EXPECT_GT(ink, 20);
+}
+
+TEST_F(CaptionTest, CloseWithoutModalRunDestroysTheWindow) {
+    TavNoteCaption caption(L"提醒", 300, 200);
+    ASSERT_TRUE(caption.create(0, L"", WS_EX_TOOLWINDOW, WS_POPUP, 0, 0, 10, 10, nullptr));
+    HWND window = caption.handle();
+    SendMessageW(caption.closeButton().handle(), WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(5, 5));
+    SendMessageW(caption.closeButton().handle(), WM_LBUTTONUP, 0, MAKELPARAM(5, 5));
+    EXPECT_EQ(caption.lastResult(), kNoteResultCancel);
+    pump();
+    EXPECT_FALSE(IsWindow(window));
+    EXPECT_EQ(caption.handle(), nullptr);
+}
+
+TEST_F(CaptionTest, BackgroundImageIsCopiedAndOverwrittenOnlyOnYes) {
+    AnsweringCaption caption(L"模板编辑", 300, 200);
+    ASSERT_TRUE(caption.create(0, L"", WS_EX_TOOLWINDOW, WS_POPUP, 0, 0, 10, 10, nullptr));
+    const std::wstring red = writePicture(folder + L"a\\", L"pic.png", kRed);
+    const std::wstring blue = writePicture(folder + L"b\\", L"pic.png", kBlue);
+    const std::wstring target = capNoteFolder(caption.objectId()) + L"pic.png";
+    EXPECT_EQ(middlePixel(caption), kWhite);
+
+    ASSERT_TRUE(caption.setBackgroundImage(red));
+    EXPECT_EQ(caption.backgroundImage(), L"pic.png");
+    EXPECT_EQ(readAll(target), readAll(red));
+    EXPECT_EQ(middlePixel(caption), kRed);
+    EXPECT_EQ(caption.asked, 0);
+
+    struct Step {
+        const char* what;
+        int answer;
+        bool changed;
+        const std::wstring& expectedFile;
+        uint32_t expectedPixel;
+    };
+    const Step steps[] = {
+        {"No keeps the old file", kNoteResultNo, false, red, kRed},
+        {"Cancel keeps the old file", kNoteResultCancel, false, red, kRed},
+        {"Yes replaces it", kNoteResultYes, true, blue, kBlue},
+    };
+    int asks = 0;
+    for (const Step& s : steps) {
+        caption.answer = s.answer;
+        EXPECT_EQ(caption.setBackgroundImage(blue), s.changed) << s.what;
+        EXPECT_EQ(caption.asked, ++asks) << s.what;
+        EXPECT_EQ(readAll(target), readAll(s.expectedFile)) << s.what;
+        EXPECT_EQ(middlePixel(caption), s.expectedPixel) << s.what;
+    }
+
+    // The folder's own file chosen again: nothing to copy, nothing to ask.
+    EXPECT_TRUE(caption.setBackgroundImage(target));
+    EXPECT_EQ(caption.asked, asks);
+    // A missing file changes nothing.
+    EXPECT_FALSE(caption.setBackgroundImage(folder + L"missing.png"));
+    EXPECT_EQ(caption.backgroundImage(), L"pic.png");
+}
+
+TEST_F(CaptionTest, DamagedPictureLeavesTheWhiteBackground) {
+    AnsweringCaption caption(L"模板编辑", 300, 200);
+    ASSERT_TRUE(caption.create(0, L"", WS_EX_TOOLWINDOW, WS_POPUP, 0, 0, 10, 10, nullptr));
+    std::wstring bad = folder + L"bad.png";
+    HANDLE f = CreateFileW(bad.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+    ASSERT_NE(f, INVALID_HANDLE_VALUE);
+    DWORD n = 0;
+    WriteFile(f, "\x89PNG not really", 15, &n, nullptr);
+    CloseHandle(f);
+    EXPECT_TRUE(caption.setBackgroundImage(bad));
+    EXPECT_EQ(middlePixel(caption), kWhite);
+}
+
+TEST_F(CaptionTest, ChoosingAPictureGoesThroughTheFileDialog) {
+    AnsweringCaption caption(L"模板编辑", 300, 200);
+    ASSERT_TRUE(caption.create(0, L"", WS_EX_TOOLWINDOW, WS_POPUP, 0, 0, 10, 10, nullptr));
+    std::wstring picture = writePicture(folder + L"c\\", L"背景.png", kBlue);
+    std::wstring filterSeen;
+    std::wstring answer;
+    TavDialogSeam seam;
+    seam.open = [&](HWND, const wchar_t* filter) {
+        filterSeen.clear();
+        // The filter is a list of NUL-terminated strings ending in an empty one.
+        for (const wchar_t* p = filter; *p; p += wcslen(p) + 1) filterSeen += std::wstring(p) + L"|";
+        return TavFileChoice{answer, answer.empty() ? L"" : L"背景.png"};
+    };
+    setDialogSeam(seam);
+
+    caption.chooseBackgroundImage();   // cancelled
+    EXPECT_TRUE(caption.backgroundImage().empty());
+    EXPECT_EQ(filterSeen, L"png gif jpg bmp 格式文件|*.PNG;*.gif;*.jpg;*.bmp|");
+
+    answer = picture;
+    caption.chooseBackgroundImage();
+    EXPECT_EQ(caption.backgroundImage(), L"背景.png");
+    EXPECT_EQ(middlePixel(caption), kBlue);
+}
+
+// The default overwrite question is the type 12 box over the window; No abandons the change.
+TEST_F(CaptionTest, OverwriteQuestionIsAYesNoBox) {
+    TavNoteCaption caption(L"模板编辑", 300, 200);
+    ASSERT_TRUE(caption.create(0, L"", WS_EX_TOOLWINDOW, WS_POPUP, 0, 0, 10, 10, nullptr));
+    std::wstring first = writePicture(folder + L"d\\", L"same.png", kRed);
+    std::wstring second = writePicture(folder + L"e\\", L"same.png", kBlue);
+    ASSERT_TRUE(caption.setBackgroundImage(first));
+
+    int type = 0;
+    std::wstring message;
+    ModalDriver driver({[&] {
+        auto* box = findOpen<TavNoteMessageBox>();
+        if (!box || !box->handle() || !IsWindowVisible(box->handle())) return false;
+        type = box->type();
+        message = box->message();
+        clickWindow(box->button(kNoteNoId)->handle());
+        return true;
+    }});
+    EXPECT_FALSE(caption.setBackgroundImage(second));
+    EXPECT_FALSE(driver.abandoned());
+    EXPECT_EQ(type, 12);
+    EXPECT_EQ(message, L"存在同名文件，是否覆盖？");
+    EXPECT_EQ(middlePixel(caption), kRed);
+}

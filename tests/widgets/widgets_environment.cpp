@@ -1,0 +1,122 @@
+// Process set-up of the widget tests and the shared fixtures of widgets_support.h.
+#include "widgets_support.h"
+
+#include "AppPaths.h"
+#include "AppState.h"
+#include "FolderUtils.h"
+#include "TavFont.h"
+
+namespace widgettest {
+
+void pump() {
+    MSG msg;
+    while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+        TranslateMessage(&msg);
+        DispatchMessageW(&msg);
+    }
+}
+
+std::wstring testFolder() {
+    wchar_t temp[MAX_PATH];
+    GetTempPathW(MAX_PATH, temp);
+    return std::wstring(temp) + L"tavnote_widgets_" + std::to_wstring(GetCurrentProcessId()) + L"\\";
+}
+
+std::wstring exeFolder() {
+    wchar_t exe[MAX_PATH];
+    GetModuleFileNameW(nullptr, exe, MAX_PATH);
+    std::wstring path = exe;
+    return path.substr(0, path.find_last_of(L'\\') + 1);
+}
+
+namespace {
+
+// The installation folder of the build: <build>\TavNote\, two levels above <build>\tests\widgets\.
+std::wstring installationFolder() {
+    std::wstring path = exeFolder();
+    path.pop_back();
+    for (int up = 0; up < 2; ++up) path = path.substr(0, path.find_last_of(L'\\'));
+    return path + L"\\TavNote\\";
+}
+
+BOOL CALLBACK collect(HWND window, LPARAM list) {
+    auto* out = reinterpret_cast<std::vector<TavNoteCaption*>*>(list);
+    if (auto* c = dynamic_cast<TavNoteCaption*>(TavWnd::findByHandle(window)); c && IsWindowVisible(window))
+        out->push_back(c);
+    return TRUE;
+}
+
+ModalDriver* activeDriver = nullptr;
+
+class Environment : public ::testing::Environment {
+public:
+    void SetUp() override {
+        SetErrorMode(SEM_NOGPFAULTERRORBOX | SEM_FAILCRITICALERRORS);
+        appState().instance = GetModuleHandleW(nullptr);
+        Gdiplus::GdiplusStartupInput input;
+        ASSERT_EQ(Gdiplus::GdiplusStartup(&token_, &input, nullptr), Gdiplus::Ok);
+        std::wstring app = testFolder();
+        CreateDirectoryW(app.c_str(), nullptr);
+        copyFolder(installationFolder() + L"sysres\\", app + L"sysres\\");
+        setAppDirectoryOverride(app);
+    }
+    void TearDown() override {
+        setAppDirectoryOverride(L"");
+        TavFont::instance().clear();
+        TavBrush::instance().clear();
+        Gdiplus::GdiplusShutdown(token_);
+        deleteFolder(testFolder(), true);
+    }
+
+private:
+    ULONG_PTR token_ = 0;
+};
+
+const auto* const environment = ::testing::AddGlobalTestEnvironment(new Environment);
+
+} // namespace
+
+std::vector<TavNoteCaption*> openCaptions() {
+    std::vector<TavNoteCaption*> list;
+    EnumThreadWindows(GetCurrentThreadId(), collect, reinterpret_cast<LPARAM>(&list));
+    return list;
+}
+
+void clickWindow(HWND window) {
+    RECT rc{};
+    GetClientRect(window, &rc);
+    LPARAM at = MAKELPARAM(rc.right / 2, rc.bottom / 2);
+    PostMessageW(window, WM_LBUTTONDOWN, MK_LBUTTON, at);
+    PostMessageW(window, WM_LBUTTONUP, 0, at);
+}
+
+ModalDriver::ModalDriver(std::vector<Step> steps, int tickLimit)
+    : steps_(std::move(steps)), tickLimit_(tickLimit) {
+    activeDriver = this;
+    timer_ = SetTimer(nullptr, 0, 20, &ModalDriver::onTick);
+}
+
+ModalDriver::~ModalDriver() {
+    if (timer_) KillTimer(nullptr, timer_);
+    if (activeDriver == this) activeDriver = nullptr;
+}
+
+void CALLBACK ModalDriver::onTick(HWND, UINT, UINT_PTR, DWORD) {
+    if (activeDriver) activeDriver->tick();
+}
+
+void ModalDriver::tick() {
+    // A step may start a nested modal run whose loop delivers further ticks: one step at a time.
+    if (busy_) return;
+    busy_ = true;
+    if (!finished() && ++ticks_ > tickLimit_) {
+        abandoned_ = true;
+        next_ = steps_.size();
+        for (TavNoteCaption* c : openCaptions())
+            if (c->isModal()) EndDialog(c->handle(), kAbandoned);
+    }
+    while (!finished() && steps_[next_]()) ++next_;
+    busy_ = false;
+}
+
+} // namespace widgettest
