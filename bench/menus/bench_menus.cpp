@@ -93,8 +93,8 @@ TAV_BENCH(menuBenches) {
                       }),
                       "ms");
     }
-    bench::report("  of which redraw", bench::medianMs(20, [&] { s.root.redrawAll(); }), "ms");
-    bench::report("  of which present", bench::medianMs(20, [&] { s.root.present(); }), "ms");
+    bench::report("  of which the redraw (compose into the back buffer)", bench::medianMs(20, [&] { s.root.redrawAll(); }), "ms");
+    bench::report("  of which the present (one layered-window update)", bench::medianMs(20, [&] { s.root.present(); }), "ms");
     bench::report("one item's own image (icon and text)",
                   bench::medianMs(20, [&] { s.items[1]->renderSelf(); }), "ms");
     bench::report("the menu's own image (background)",
