@@ -5,7 +5,8 @@ export WINEPREFIX=${TAVNOTE_WINEPREFIX:-$TAV_BUILD/wineprefix}
 export WINEARCH=win64
 export WINEDEBUG=${WINEDEBUG:--all}
 export WINEDLLOVERRIDES="winemenubuilder.exe=d;mscoree=;mshtml=;winealsa.drv=d"
-export LC_ALL=zh_CN.UTF-8
+# (bash warns when the locale was generated after it started; Wine, started later, sees it)
+{ export LC_ALL=zh_CN.UTF-8; } 2>/dev/null
 unset LANGUAGE
 
 # Creates and configures the prefix once; a marker file records that it is complete.
