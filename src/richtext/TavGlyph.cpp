@@ -91,7 +91,7 @@ TavCharMetrics measureUncached(Gdiplus::Font* font, wchar_t ch) {
     Gdiplus::FontFamily family;
     font->GetFamily(&family);
     Gdiplus::GraphicsPath path;
-    path.AddString(&ch, 1, &family, font->GetStyle(), emPixels(font), Gdiplus::PointF(0, 0),
+    path.AddString(&ch, 1, &family, fontInfo(font).style, emPixels(font), Gdiplus::PointF(0, 0),
                    typographic());
     Gdiplus::RectF ink;
     path.GetBounds(&ink);
@@ -126,7 +126,22 @@ const TavMemDC* charImage(Gdiplus::Font* font, wchar_t ch, uint32_t colour) {
         Gdiplus::Graphics g(image->dc());
         g.SetTextRenderingHint(Gdiplus::TextRenderingHintAntiAlias);
         Gdiplus::SolidBrush brush{Gdiplus::Color(colour)};
-        g.DrawString(&ch, 1, font, Gdiplus::PointF(float(m.overhang), 0), typographic(), &brush);
+        // Underline and strikeout are drawn here, across the whole advance so that neighbours
+        // join up: not every GDI+ draws them, and drawing both would double them.
+        TavFontInfo info = fontInfo(font);
+        const int lines = info.style & (Gdiplus::FontStyleUnderline | Gdiplus::FontStyleStrikeout);
+        Gdiplus::Font* face = lines ? glyphFont(info.family, info.size, info.style & ~lines, info.unit)
+                                    : font;
+        g.DrawString(&ch, 1, face, Gdiplus::PointF(float(m.overhang), 0), typographic(), &brush);
+        const float thickness = std::max(1.0f, std::floor(emPixels(font) / 14.0f));
+        const float advance = std::max(m.width, 1.0f);
+        if (lines & Gdiplus::FontStyleUnderline)
+            g.FillRectangle(&brush, float(m.overhang), std::min(float(fm.ascent) + thickness,
+                                                                float(h) - thickness),
+                            advance, thickness);
+        if (lines & Gdiplus::FontStyleStrikeout)
+            g.FillRectangle(&brush, float(m.overhang), std::floor(float(fm.ascent) * 0.62f),
+                            advance, thickness);
         g.Flush(Gdiplus::FlushIntentionSync);
         GdiFlush();
     }
@@ -172,6 +187,37 @@ void blendPremultiplied(const TavMemDC& target, const RECT& clip, const TavMemDC
     }
 }
 
+// --- font requests ---
+
+namespace {
+std::unordered_map<Gdiplus::Font*, TavFontInfo>& fontRequests() {
+    static auto* m = new std::unordered_map<Gdiplus::Font*, TavFontInfo>();
+    return *m;
+}
+} // namespace
+
+Gdiplus::Font* glyphFont(const std::wstring& family, float size, int style, Gdiplus::Unit unit) {
+    Gdiplus::Font* font = TavFont::instance().get(family, size, style, unit);
+    if (font) fontRequests().try_emplace(font, TavFontInfo{family, float(int(size)), style, unit});
+    return font;
+}
+
+TavFontInfo fontInfo(Gdiplus::Font* font) {
+    TavFontInfo info;
+    if (!font) return info;
+    auto it = fontRequests().find(font);
+    if (it != fontRequests().end()) return it->second;
+    Gdiplus::FontFamily fam;
+    font->GetFamily(&fam);
+    wchar_t name[LF_FACESIZE] = {};
+    fam.GetFamilyName(name);
+    info.family = name;
+    info.size = font->GetSize();
+    info.style = font->GetStyle();
+    info.unit = font->GetUnit();
+    return info;
+}
+
 // --- metrics ---
 
 const TavFontMetrics& fontMetrics(Gdiplus::Font* font) {
@@ -182,7 +228,7 @@ const TavFontMetrics& fontMetrics(Gdiplus::Font* font) {
     if (font) {
         Gdiplus::FontFamily family;
         font->GetFamily(&family);
-        INT style = font->GetStyle();
+        INT style = fontInfo(font).style;
         double em = family.GetEmHeight(style);
         if (em > 0) {
             double scale = emPixels(font) / em;
@@ -318,7 +364,7 @@ TavGlyph* TavGlyphTChar::clone() const {
 
 void TavGlyphTChar::setFontFamily(const std::wstring& family) {
     if (!font_) return;
-    Gdiplus::Font* next =
-        TavFont::instance().get(family, font_->GetSize(), font_->GetStyle(), font_->GetUnit());
+    TavFontInfo info = fontInfo(font_);
+    Gdiplus::Font* next = glyphFont(family, info.size, info.style, info.unit);
     measure(next);
 }

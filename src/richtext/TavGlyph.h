@@ -97,6 +97,20 @@ protected:
     std::vector<TavGlyph*> children_;
 };
 
+// What a font was asked for with. GDI+ may report another family (a substitute) or another
+// style (some CJK faces report bold), so the editor keeps the request.
+struct TavFontInfo {
+    std::wstring family;
+    float size = 0;
+    int style = 0;
+    Gdiplus::Unit unit = Gdiplus::UnitPixel;
+};
+// A font from the shared font cache, remembering the request.
+Gdiplus::Font* glyphFont(const std::wstring& family, float size, int style,
+                         Gdiplus::Unit unit = Gdiplus::UnitPixel);
+// The request of a font made by glyphFont, or what the font itself reports.
+TavFontInfo fontInfo(Gdiplus::Font* font);
+
 // Font metrics in whole pixels (design units scaled, truncated, + 1).
 struct TavFontMetrics {
     int cellHeight = 0;

@@ -313,7 +313,7 @@ void TavRichEditDoc::setCurrentFont(const std::wstring& family, float size, int 
     family_ = family;
     size_ = size;
     style_ = style;
-    font_ = TavFont::instance().get(family, size, style, Gdiplus::UnitPixel);
+    font_ = glyphFont(family, size, style, Gdiplus::UnitPixel);
 }
 
 void TavRichEditDoc::adoptFormatAt(TavTextPos pos) {
@@ -322,13 +322,10 @@ void TavRichEditDoc::adoptFormatAt(TavTextPos pos) {
     if (r->empty()) return;
     TavGlyph* g = r->charAt(std::min(pos.column, r->count() - 1));
     if (!g || !g->font()) return;
-    Gdiplus::FontFamily fam;
-    g->font()->GetFamily(&fam);
-    wchar_t name[LF_FACESIZE] = {};
-    fam.GetFamilyName(name);
-    family_ = name;
-    size_ = g->font()->GetSize();
-    style_ = g->font()->GetStyle();
+    TavFontInfo info = fontInfo(g->font());
+    family_ = info.family;
+    size_ = info.size;
+    style_ = info.style;
     font_ = g->font();
     colour_ = g->colour();
 }

@@ -13,13 +13,9 @@ namespace {
 Gdiplus::Font* fontLike(Gdiplus::Font* font, const std::wstring* family, const float* size,
                         const int* style) {
     if (!font) return nullptr;
-    Gdiplus::FontFamily fam;
-    font->GetFamily(&fam);
-    wchar_t name[LF_FACESIZE] = {};
-    fam.GetFamilyName(name);
-    return TavFont::instance().get(family ? *family : std::wstring(name),
-                                   size ? *size : font->GetSize(),
-                                   style ? *style : font->GetStyle(), font->GetUnit());
+    TavFontInfo info = fontInfo(font);
+    return glyphFont(family ? *family : info.family, size ? *size : info.size,
+                     style ? *style : info.style, info.unit);
 }
 
 } // namespace
@@ -255,13 +251,14 @@ bool TavRichEditDoc::toggleStyle(int bit) {
     if (!hasSelection() || readOnly_) return false;
     std::vector<TavGlyph*> selected = glyphsBetween(selectionStart(), selectionEnd());
     int with = int(std::count_if(selected.begin(), selected.end(), [bit](const TavGlyph* g) {
-        return g->font() && (g->font()->GetStyle() & bit);
+        return g->font() && (fontInfo(g->font()).style & bit);
     }));
     bool remove = with > int(selected.size()) / 2;
     reformatSelection([bit, remove](TavGlyph* g) {
         TavGlyph* c = g->clone();
         if (c->font()) {
-            int style = remove ? (c->font()->GetStyle() & ~bit) : (c->font()->GetStyle() | bit);
+            int old = fontInfo(c->font()).style;
+            int style = remove ? (old & ~bit) : (old | bit);
             c->measure(fontLike(c->font(), nullptr, nullptr, &style));
         }
         return c;

@@ -12,13 +12,7 @@
 
 namespace {
 
-std::wstring familyName(Gdiplus::Font* font) {
-    Gdiplus::FontFamily fam;
-    font->GetFamily(&fam);
-    wchar_t name[LF_FACESIZE] = {};
-    fam.GetFamilyName(name);
-    return name;
-}
+std::wstring familyName(Gdiplus::Font* font) { return fontInfo(font).family; }
 
 } // namespace
 
@@ -31,7 +25,8 @@ RtfDocument rtfDocumentFromGlyphs(const std::vector<TavGlyph*>& glyphs) {
     for (const TavGlyph* g : glyphs) {
         Gdiplus::Font* f = g->font();
         if (f && !keyOf.count(f)) {
-            std::wstring key = TavFont::key(familyName(f), f->GetSize(), f->GetStyle(), f->GetUnit());
+            TavFontInfo info = fontInfo(f);
+            std::wstring key = TavFont::key(info.family, info.size, info.style, info.unit);
             // Two font objects with one key would be one font to the reader.
             key += L"#" + std::to_wstring(reinterpret_cast<uintptr_t>(f));
             keyOf[f] = key;
@@ -54,8 +49,9 @@ RtfDocument rtfDocumentFromGlyphs(const std::vector<TavGlyph*>& glyphs) {
         run.argb = g->colour();
         if (Gdiplus::Font* f = g->font()) {
             run.font = fontIndex[f];
-            run.sizePixels = int(f->GetSize());
-            int style = f->GetStyle();
+            TavFontInfo info = fontInfo(f);
+            run.sizePixels = int(info.size);
+            int style = info.style;
             run.bold = style & 1;
             run.italic = style & 2;
             run.underline = style & 4;

@@ -24,7 +24,7 @@ std::unique_ptr<TavRichEditDoc> makeDoc(const std::wstring& text = L"", bool buf
 
 int boldCount(const TavRichEditDoc& doc) {
     int n = 0;
-    for (TavGlyph* g : doc.allGlyphs()) n += (g->font()->GetStyle() & 1) ? 1 : 0;
+    for (TavGlyph* g : doc.allGlyphs()) n += (fontInfo(g->font()).style & 1) ? 1 : 0;
     return n;
 }
 

@@ -25,11 +25,8 @@ struct CharFormat {
 std::vector<CharFormat> formats(const TavRichEditDoc& doc) {
     std::vector<CharFormat> out;
     for (TavGlyph* g : doc.allGlyphs()) {
-        Gdiplus::FontFamily fam;
-        g->font()->GetFamily(&fam);
-        wchar_t name[LF_FACESIZE] = {};
-        fam.GetFamilyName(name);
-        out.push_back({g->text()[0], name, g->font()->GetStyle(), int(g->font()->GetSize()),
+        TavFontInfo info = fontInfo(g->font());
+        out.push_back({g->text()[0], info.family, info.style, int(info.size),
                        g->colour() & 0xFFFFFF});
     }
     return out;
