@@ -100,7 +100,12 @@ void TavWndMoveResize::showOutline(const RECT& r) {
     HWND window = ensureOutlineWindow();
     if (!window || IsRectEmpty(&r)) return;
     bool hidden = !IsWindowVisible(window);
-    if (hidden || !EqualRect(&r, &s.rect)) {
+    bool sameSize = r.right - r.left == s.rect.right - s.rect.left && r.bottom - r.top == s.rect.bottom - s.rect.top;
+    if (!hidden && sameSize && !EqualRect(&r, &s.rect)) {
+        // A move keeps the picture: the layered window only changes place.
+        SetWindowPos(window, nullptr, r.left, r.top, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+        s.rect = r;
+    } else if (hidden || !EqualRect(&r, &s.rect)) {
         TavMemDC image = renderOutline(r);
         auto update = tavwnd::updateLayeredWindow();
         if (image && update) {
