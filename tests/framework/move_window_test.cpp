@@ -227,6 +227,27 @@ TEST_F(MoveWindowTest, OutlineIsAOnePixelFrameInTheAccentColour) {
     settings().borderMenuColor = saved;
 }
 
+TEST_F(MoveWindowTest, HalfTransparentAccentShowsHalfTransparentOnScreen) {
+    uint32_t saved = settings().borderMenuColor;
+    settings().borderMenuColor = 0x80FF0000;
+    press(*wnd, 100, 80);
+    moveTo(*wnd, 100, 300);   // the outline's top edge lies at screen y 370, below the window
+    ASSERT_TRUE(TavWndMoveResize::outlineVisible());
+    pump();
+    Sleep(50);
+    pump();
+    HDC screen = GetDC(nullptr);
+    COLORREF c = GetPixel(screen, 300, 370);
+    ReleaseDC(nullptr, screen);
+    release(*wnd, 100, 80);
+    MoveWindow(wnd->handle(), 200, 150, 240, 160, FALSE);
+    settings().borderMenuColor = saved;
+    // Xvfb has no compositor: the screen shows the premultiplied colour, 0x80 of full red (a
+    // second application of the alpha would leave 0x40).
+    EXPECT_NEAR(int(GetRValue(c)), 0x80, 6);
+    EXPECT_EQ(GetGValue(c), 0);
+}
+
 TEST(MoveOutline, DestroyingTheOwnerHidesTheOutline) {
     auto own = makeMovable(500, 100, 100, 80);
     SendMessageW(own->handle(), WM_LBUTTONDOWN, MK_LBUTTON, at(50, 40));
