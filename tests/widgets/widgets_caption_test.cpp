@@ -5,6 +5,7 @@
 #include "AppPaths.h"
 #include "FileDialogs.h"
 #include "ImageFiles.h"
+#include "Settings.h"
 #include "TavNoteMessageBox.h"
 
 using namespace widgettest;
@@ -215,4 +216,66 @@ TEST_F(CaptionTest, OverwriteQuestionIsAYesNoBox) {
     EXPECT_EQ(type, 12);
     EXPECT_EQ(message, L"存在同名文件，是否覆盖？");
     EXPECT_EQ(middlePixel(caption), kRed);
+}
+
+TEST_F(CaptionTest, CaptionBarDragsTheWindowAndTheBodyDoesNot) {
+    TavNoteCaption caption(L"提醒", 300, 120);
+    ASSERT_TRUE(caption.create(0, L"", WS_EX_TOOLWINDOW, WS_POPUP, 200, 150, 10, 10, nullptr));
+    caption.show(SW_SHOWNA);
+    HWND h = caption.handle();
+    struct Case {
+        const char* what;
+        POINT press;   // client coordinates
+        POINT moveBy;
+        POINT expectedTopLeft;
+    };
+    const Case cases[] = {
+        {"caption bar", {100, 10}, {30, 20}, {230, 170}},
+        {"border above the bar", {100, 1}, {-10, 5}, {220, 175}},
+        {"body", {100, 80}, {40, 40}, {220, 175}},
+    };
+    for (const Case& c : cases) {
+        LPARAM from = MAKELPARAM(c.press.x, c.press.y);
+        LPARAM to = MAKELPARAM(c.press.x + c.moveBy.x, c.press.y + c.moveBy.y);
+        SendMessageW(h, WM_LBUTTONDOWN, MK_LBUTTON, from);
+        SendMessageW(h, WM_MOUSEMOVE, MK_LBUTTON, to);
+        SendMessageW(h, WM_LBUTTONUP, 0, to);
+        RECT r{};
+        GetWindowRect(h, &r);
+        EXPECT_EQ(r.left, c.expectedTopLeft.x) << c.what;
+        EXPECT_EQ(r.top, c.expectedTopLeft.y) << c.what;
+        EXPECT_EQ(r.right - r.left, 306) << c.what;   // moved, never resized
+    }
+}
+
+TEST_F(CaptionTest, NoteButtonsShowTheirStates) {
+    TavNoteCaption caption(L"按钮", 300, 120);
+    ASSERT_TRUE(caption.create(0, L"", WS_EX_TOOLWINDOW, WS_POPUP, 0, 0, 10, 10, nullptr));
+    TavNoteBt text(L"确定");
+    ASSERT_TRUE(text.createChild(caption.handle(), kNoteOkId, RECT{10, 40, 58, 63}));
+    const uint32_t accent = settings().borderMenuColor | 0xFF000000u;
+    struct Case {
+        const char* what;
+        UINT message;
+        uint32_t face;    // a pixel of the face away from the label
+        uint32_t frame;
+    };
+    const uint32_t restingFrame = TavNoteBt::lookFor(false, false, accent, false).frame;
+    const Case cases[] = {
+        {"normal", 0, 0xFFFFFFFF, restingFrame},
+        {"hot", WM_MOUSEHOVER, TavNoteBt::lookFor(true, false, accent, false).face, accent},
+        {"pressed", WM_LBUTTONDOWN, accent, accent},
+    };
+    for (const Case& c : cases) {
+        if (c.message) SendMessageW(text.handle(), c.message, MK_LBUTTON, MAKELPARAM(5, 5));
+        TavMemDC look = text.renderSelf();
+        ASSERT_TRUE(look.ok()) << c.what;
+        EXPECT_EQ(look.at(2, 2), premultiply(c.face)) << c.what;
+        EXPECT_EQ(look.at(0, 0), premultiply(c.frame)) << c.what;
+    }
+    EXPECT_NE(restingFrame, 0xFFFFFFFFu);   // a text button at rest still shows its edge
+    EXPECT_NE(TavNoteBt::lookFor(true, false, accent, false).face, 0xFFFFFFFFu);
+    SendMessageW(text.handle(), WM_LBUTTONUP, 0, MAKELPARAM(5, 5));
+    ReleaseCapture();
+    TavWnd::setFocusedWindow(nullptr);
 }

@@ -250,15 +250,20 @@ TEST(NamePromptRun, EmptyNameIsRefusedThenHooksDecide) {
     EXPECT_EQ(prompt.calls, expectedCalls);
 }
 
-TEST(NamePromptRun, CancelCloseAndBlankNamesNeverReachTheHooks) {
+TEST(NamePromptRun, ButtonsAndKeysAnswer) {
+    enum Action { kClickCancel, kClickClose, kKeyEscape, kKeyEnter };
     struct Case {
         const char* what;
         std::wstring typed;
-        int click;
+        Action action;
+        INT_PTR expected;
+        std::vector<std::wstring> calls;
     };
     const Case cases[] = {
-        {"cancel after typing", L"分组", kNoteCancelId},
-        {"close button", L"分组", kNoteCloseId},
+        {"cancel after typing", L"分组", kClickCancel, 2, {}},
+        {"close button", L"分组", kClickClose, 2, {}},
+        {"escape key", L"分组", kKeyEscape, 2, {}},
+        {"enter key goes through the hooks", L"分组", kKeyEnter, 1, {L"validate:分组", L"commit:分组"}},
     };
     for (const Case& c : cases) {
         RecordingPrompt prompt(L"重命名...", 300, 120);
@@ -270,15 +275,20 @@ TEST(NamePromptRun, CancelCloseAndBlankNamesNeverReachTheHooks) {
             },
             [&] {
                 if (prompt.edit().text() != c.typed) return false;
-                HWND target = c.click == kNoteCloseId ? prompt.closeButton().handle()
-                                                      : prompt.cancelButton().handle();
-                clickWindow(target);
+                HWND edit = prompt.edit().handle();
+                switch (c.action) {
+                case kClickCancel: clickWindow(prompt.cancelButton().handle()); break;
+                case kClickClose: clickWindow(prompt.closeButton().handle()); break;
+                case kKeyEscape: PostMessageW(edit, WM_KEYDOWN, VK_ESCAPE, 1); break;
+                case kKeyEnter: PostMessageW(edit, WM_KEYDOWN, VK_RETURN, 1); break;
+                }
                 return true;
             },
         });
-        EXPECT_EQ(prompt.runModal(nullptr), 2) << c.what;
-        EXPECT_TRUE(prompt.calls.empty()) << c.what;
-        EXPECT_TRUE(prompt.name().empty()) << c.what;
+        EXPECT_EQ(prompt.runModal(nullptr), c.expected) << c.what;
+        EXPECT_FALSE(driver.abandoned()) << c.what;
+        EXPECT_EQ(prompt.calls, c.calls) << c.what;
+        EXPECT_EQ(prompt.name(), c.expected == 1 ? c.typed : L"") << c.what;
     }
 }
 
