@@ -84,6 +84,7 @@ tav_start_wineserver() {
   wineserver -p >/dev/null 2>&1 || true
   # The first program that needs the desktop starts Wine's desktop process, which inherits that
   # program's output: started by a test under CTest it would hold the pipe open until the timeout.
-  timeout 60 wine cmd /c exit </dev/null >/dev/null 2>&1 || true
+  # A console program does not start it; a GUI one (rundll32 calling a harmless export) does.
+  timeout 60 wine rundll32.exe user32.dll,GetDesktopWindow </dev/null >/dev/null 2>&1 || true
 }
 tav_stop_wineserver() { timeout 20 wineserver -k >/dev/null 2>&1 || true; }
