@@ -1,6 +1,7 @@
 #include "TavObject.h"
 
 #include "AppState.h"
+#include "TavWndState.h"
 #include "XmlDocument.h"
 
 #include <cwchar>
@@ -25,15 +26,24 @@ bool fileExists(const std::wstring& path) {
     return GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES;
 }
 
+int parseDecimal(const std::wstring& text) {
+    return static_cast<int>(std::wcstol(text.c_str(), nullptr, 10));
+}
+
+} // namespace
+
+namespace tavwnd {
+
 HINSTANCE moduleInstance() {
     return appState().instance ? appState().instance : GetModuleHandleW(nullptr);
 }
 
-// The one platform class of framework windows; objects subclass their windows after creation.
-void ensureWindowClass(HINSTANCE instance) {
+// The platform classes of the framework ("TavWnd" for every framework window, and the move/resize
+// outline's own); objects subclass their windows after creation.
+void ensureWindowClass(HINSTANCE instance, const wchar_t* className) {
     WNDCLASSEXW info{};
     info.cbSize = sizeof(info);
-    if (GetClassInfoExW(instance, L"TavWnd", &info)) return;
+    if (GetClassInfoExW(instance, className, &info)) return;
     info = WNDCLASSEXW{};
     info.cbSize = sizeof(info);
     info.style = CS_VREDRAW | CS_HREDRAW | CS_DBLCLKS;
@@ -43,15 +53,11 @@ void ensureWindowClass(HINSTANCE instance) {
     if (!info.hIcon) info.hIcon = LoadIconW(nullptr, IDI_APPLICATION);
     info.hCursor = LoadCursorW(nullptr, IDC_ARROW);
     info.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_WINDOW);
-    info.lpszClassName = L"TavWnd";
+    info.lpszClassName = className;
     RegisterClassExW(&info);
 }
 
-int parseDecimal(const std::wstring& text) {
-    return static_cast<int>(std::wcstol(text.c_str(), nullptr, 10));
-}
-
-} // namespace
+} // namespace tavwnd
 
 // ---------------------------------------------------------------------------------------------
 // TavObject
@@ -214,8 +220,8 @@ void TavObjectSub::modalStart() {}
 
 bool TavObjectSub::create(int id, const wchar_t* name, DWORD exStyle, DWORD style, int x, int y,
                           int width, int height, HWND parent) {
-    HINSTANCE instance = moduleInstance();
-    ensureWindowClass(instance);
+    HINSTANCE instance = tavwnd::moduleInstance();
+    tavwnd::ensureWindowClass(instance, L"TavWnd");
     HWND window = CreateWindowExW(exStyle, L"TavWnd", name ? name : L"", style, x, y, width,
                                   height, parent, nullptr, instance, nullptr);
     attach(id, window);

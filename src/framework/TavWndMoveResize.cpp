@@ -21,33 +21,12 @@ OutlineState& outline() {
     return state;
 }
 
-HINSTANCE moduleInstance() {
-    return appState().instance ? appState().instance : GetModuleHandleW(nullptr);
-}
-
-void ensureOutlineClass(HINSTANCE instance) {
-    WNDCLASSEXW info{};
-    info.cbSize = sizeof(info);
-    if (GetClassInfoExW(instance, L"MoveResizeWnd", &info)) return;
-    info = WNDCLASSEXW{};
-    info.cbSize = sizeof(info);
-    info.style = CS_VREDRAW | CS_HREDRAW | CS_DBLCLKS;
-    info.lpfnWndProc = DefWindowProcW;
-    info.hInstance = instance;
-    info.hIcon = LoadIconW(instance, MAKEINTRESOURCEW(1));
-    if (!info.hIcon) info.hIcon = LoadIconW(nullptr, IDI_APPLICATION);
-    info.hCursor = LoadCursorW(nullptr, IDC_ARROW);
-    info.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_WINDOW);
-    info.lpszClassName = L"MoveResizeWnd";
-    RegisterClassExW(&info);
-}
-
 // Created once; made again only if it was destroyed with its owner (the main window).
 HWND ensureOutlineWindow() {
     auto& s = outline();
     if (s.window && IsWindow(s.window)) return s.window;
-    HINSTANCE instance = moduleInstance();
-    ensureOutlineClass(instance);
+    HINSTANCE instance = tavwnd::moduleInstance();
+    tavwnd::ensureWindowClass(instance, L"MoveResizeWnd");
     s.window = CreateWindowExW(WS_EX_LAYERED | WS_EX_TRANSPARENT, L"MoveResizeWnd", nullptr, WS_POPUP,
                                0, 0, 0, 0, appState().mainWindow, nullptr, instance, nullptr);
     s.rect = RECT{};

@@ -23,6 +23,11 @@ struct CoreState {
 
 CoreState& core();
 
+// The module whose resources and window classes the framework uses.
+HINSTANCE moduleInstance();
+// Registers a framework window class once (only if GetClassInfoExW does not find it).
+void ensureWindowClass(HINSTANCE instance, const wchar_t* className);
+
 // Looks UpdateLayeredWindow up in User32 once.
 UpdateLayeredWindowFn updateLayeredWindow();
 
