@@ -225,6 +225,8 @@ void TavNoteCaption::modalStart() {
     placeOverParent();
     TavWndMoveResize::modalStart();
     SetForegroundWindow(handle());
+    // The keyboard belongs to the dialog, so that Enter and Escape reach its dialog manager.
+    if (!focusedWindow() || !focusedWindow()->isDescendantOf(this)) takeFocus();
 }
 
 bool TavNoteCaption::createModeless(HWND parent, int id) {

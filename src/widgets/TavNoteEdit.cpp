@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include <imm.h>
+
 #include "DrawToolkit.h"
 #include "Settings.h"
 
@@ -145,6 +147,19 @@ void TavNoteEdit::changed() {
     if (x > right) scroll_ += x - right;
     if (x < kMarginX) scroll_ = std::max(0, scroll_ - (kMarginX - x));
     if (redrawAll()) present();
+    followWithIme();
+}
+
+void TavNoteEdit::followWithIme() {
+    if (!handle() || focusedWindow() != this) return;
+    // The IME's composition window opens at the caret, so Chinese input appears where it goes.
+    HIMC context = ImmGetContext(handle());
+    if (!context) return;
+    COMPOSITIONFORM form{};
+    form.dwStyle = CFS_POINT;
+    form.ptCurrentPos = POINT{caretPixel(), 4};
+    ImmSetCompositionWindow(context, &form);
+    ImmReleaseContext(handle(), context);
 }
 
 TavMemDC TavNoteEdit::renderSelf() {
@@ -202,6 +217,7 @@ void TavNoteEdit::onLeftButtonDown(WPARAM keys, int x, int y) {
 void TavNoteEdit::takeFocus() {
     TavWnd::takeFocus();
     if (redrawAll()) present();
+    followWithIme();
 }
 
 bool TavNoteEdit::loseFocus(TavWnd* newFocus) {

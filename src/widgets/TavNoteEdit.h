@@ -38,6 +38,7 @@ private:
     bool removeSelection();
     void pasteClipboard();
     int caretPixel() const;
+    void followWithIme();
 
     std::wstring text_;
     size_t caret_ = 0;

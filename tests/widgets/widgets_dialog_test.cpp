@@ -110,18 +110,23 @@ TEST(MessageBoxRun, EachButtonReturnsItsAnswer) {
 TEST(MessageBoxRun, EnterAnswersWithTheLeftmostButtonAndEscapeCancels) {
     struct Case {
         int type;
-        WPARAM command;
+        WPARAM key;
         INT_PTR expected;
     };
-    const Case cases[] = {{12, IDOK, 6}, {3, IDOK, 1}, {12, IDCANCEL, 2}};
+    // Keys go to the window with the keyboard focus, which must be the box for its dialog
+    // manager to turn them into commands.
+    const Case cases[] = {{12, VK_RETURN, 6}, {3, VK_RETURN, 1}, {14, VK_RETURN, 6}, {12, VK_ESCAPE, 2}};
     for (const Case& c : cases) {
         TavNoteMessageBox box(c.type, L"确定要关闭吗？", L"TavNote");
+        HWND focus = nullptr;
         ModalDriver driver({[&] {
             if (!box.handle()) return false;
-            PostMessageW(box.handle(), WM_COMMAND, c.command, 0);
+            focus = GetFocus();
+            PostMessageW(focus, WM_KEYDOWN, c.key, 1);
             return true;
         }});
-        EXPECT_EQ(box.runModal(nullptr), c.expected) << "type " << c.type << " command " << c.command;
+        EXPECT_EQ(box.runModal(nullptr), c.expected) << "type " << c.type << " key " << c.key;
+        EXPECT_NE(focus, nullptr);
     }
 }
 

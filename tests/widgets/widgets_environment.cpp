@@ -109,11 +109,16 @@ void ModalDriver::tick() {
     // A step may start a nested modal run whose loop delivers further ticks: one step at a time.
     if (busy_) return;
     busy_ = true;
-    if (!finished() && ++ticks_ > tickLimit_) {
-        abandoned_ = true;
+    // The limit holds after the last step too: a run the steps should have ended is ended here.
+    if (++ticks_ > tickLimit_ && !abandoned_) {
+        bool ended = false;
+        for (TavNoteCaption* c : openCaptions()) {
+            if (!c->isModal()) continue;
+            EndDialog(c->handle(), kAbandoned);
+            ended = true;
+        }
+        abandoned_ = ended || !finished();
         next_ = steps_.size();
-        for (TavNoteCaption* c : openCaptions())
-            if (c->isModal()) EndDialog(c->handle(), kAbandoned);
     }
     while (!finished() && steps_[next_]()) ++next_;
     busy_ = false;

@@ -32,8 +32,9 @@ void clickWindow(HWND window);
 
 // Runs steps from a thread timer while a modal run is up. A step returns true when it is done
 // and the next one may start; a step that is not ready returns false and is asked again on the
-// next tick. When the steps do not finish within the tick limit, every open dialog is ended with
-// kAbandoned so that the test fails instead of hanging.
+// next tick. When the dialogs are still up after the tick limit (the steps unfinished, or done
+// without ending the run), every open dialog is ended with kAbandoned so that the test fails
+// instead of hanging.
 class ModalDriver {
 public:
     using Step = std::function<bool()>;
