@@ -142,9 +142,13 @@ TEST(MessageBoxRun, OpensInTheMiddleOfItsParentOrOfTheScreen) {
         bool prompt;
         POINT expected;
     };
+    // The program's main window is a hidden one: a box over it belongs in the screen's middle.
+    ParentWnd hidden;
+    ASSERT_TRUE(hidden.create(0, L"", WS_EX_TOOLWINDOW, WS_POPUP, 0, 0, 40, 30, nullptr));
     const int sw = GetSystemMetrics(SM_CXSCREEN), sh = GetSystemMetrics(SM_CYSCREEN);
     const Case cases[] = {
         {"message box without a parent: the screen's middle", nullptr, false, {(sw - 306) / 2, (sh - 126) / 2}},
+        {"message box over a hidden parent: the screen's middle", hidden.handle(), false, {(sw - 306) / 2, (sh - 126) / 2}},
         {"message box over the parent: its middle", parent.handle(), false, {100 + 97, 120 + 137}},
         {"name prompt over the parent: one third down", parent.handle(), true, {100 + 97, 120 + 91}},
     };
