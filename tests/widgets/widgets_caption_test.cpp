@@ -279,3 +279,42 @@ TEST_F(CaptionTest, NoteButtonsShowTheirStates) {
     ReleaseCapture();
     TavWnd::setFocusedWindow(nullptr);
 }
+
+// The message wraps inside its box, which ends inside the window: nothing is cut off at the edge.
+TEST_F(CaptionTest, MessageWrapsInsideTheWindow) {
+    struct Case {
+        const char* what;
+        const wchar_t* message;
+        int width;
+        int lines;
+    };
+    const Case cases[] = {
+        {"one short line", L"确定要删除这个便签吗？", 300, 1},
+        {"a line break of its own",
+         L"   没有具体的分钟标签，提醒设置不能生效，\r\n确定要关闭吗？", 300, 2},
+        {"a long message wraps", L"这是一条很长的提示信息，用来检查文字是否会在窗口内自动换行而不是被截断。换行后每一行都应完整显示。", 300, 3},
+        {"the narrow box wraps earlier", L"模板已添加！模板已添加！模板已添加！", 240, 2},
+    };
+    for (const Case& c : cases) {
+        TavNoteMessageBox box(3, c.message, L"TavNote", c.width, 120);
+        ASSERT_TRUE(box.create(0, L"", WS_EX_TOOLWINDOW, WS_POPUP, 0, 0, 10, 10, nullptr));
+        const TavMemDC& bg = box.background();
+        ASSERT_TRUE(bg.ok());
+        RECT text = messageTextRect(box.windowSize(), box.metrics());
+        // Rows with ink, grouped into lines separated by blank rows.
+        int lines = 0, inkOutside = 0;
+        bool previousInk = false;
+        for (int y = text.top; y < text.bottom; ++y) {
+            bool ink = false;
+            for (int x = 0; x < bg.width(); ++x) {
+                bool dark = (bg.at(x, y) & 0xFF) < 160;   // the text is black on white
+                if (x >= text.left && x < text.right) ink |= dark;
+                else if (x > 3 && x < bg.width() - 3) inkOutside += dark;
+            }
+            if (ink && !previousInk) ++lines;
+            previousInk = ink;
+        }
+        EXPECT_EQ(lines, c.lines) << c.what;
+        EXPECT_EQ(inkOutside, 0) << c.what;
+    }
+}
