@@ -165,6 +165,13 @@ void TavNoteCaption::setTitle(const std::wstring& title) {
     if (redrawAll()) present();
 }
 
+void TavNoteCaption::setIcon(const std::wstring& image) {
+    icon_ = image;
+    if (!handle()) return;
+    renderBackground();
+    if (redrawAll()) present();
+}
+
 void TavNoteCaption::zoneHitTest(int screenX, int screenY, const RECT& windowRect) {
     TavWndMoveResize::zoneHitTest(screenX, screenY, windowRect);
     POINT pt{screenX, screenY};

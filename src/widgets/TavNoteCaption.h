@@ -55,7 +55,7 @@ public:
     // Ends the modal run with the result, or closes the window when it runs without one.
     void closeWith(int result);
 
-    void setIcon(const std::wstring& image) { icon_ = image; }
+    void setIcon(const std::wstring& image);
     const std::wstring& icon() const { return icon_; }
     const std::wstring& title() const { return title_; }
     void setTitle(const std::wstring& title);

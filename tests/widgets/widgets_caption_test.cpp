@@ -318,3 +318,23 @@ TEST_F(CaptionTest, MessageWrapsInsideTheWindow) {
         EXPECT_EQ(inkOutside, 0) << c.what;
     }
 }
+
+TEST_F(CaptionTest, ModelessWindowOpensOverItsParentAndClosesItself) {
+    TavNoteCaption parent(L"便签", 400, 300);
+    ASSERT_TRUE(parent.create(0, L"", WS_EX_TOOLWINDOW, WS_POPUP, 100, 80, 10, 10, nullptr));
+    parent.show(SW_SHOWNA);
+    TavNoteCaption caption(L"提醒", 200, 100);
+    ASSERT_TRUE(caption.createModeless(parent.handle()));
+    HWND window = caption.handle();
+    EXPECT_TRUE(IsWindowVisible(window));
+    EXPECT_FALSE(caption.isModal());
+    RECT r{};
+    GetWindowRect(window, &r);
+    // Parent 406 x 306 at (100, 80); the window 206 x 106 in its middle.
+    EXPECT_EQ(r.left, 200);
+    EXPECT_EQ(r.top, 180);
+    caption.onControl(kNoteCloseId);
+    EXPECT_EQ(caption.lastResult(), kNoteResultCancel);
+    pump();
+    EXPECT_FALSE(IsWindow(window));
+}
