@@ -22,14 +22,18 @@ void TavCaret::placeAt(const RECT& r, uint32_t argb) {
     if (!handle()) return;
     RECT now;
     GetWindowRect(handle(), &now);
-    if (!EqualRect(&now, &r))
+    bool moved = !EqualRect(&now, &r);
+    if (moved)
         SetWindowPos(handle(), HWND_TOPMOST, r.left, r.top, std::max<int>(r.right - r.left, 1),
                      std::max<int>(r.bottom - r.top, 1), SWP_NOACTIVATE | SWP_NOREDRAW);
-    repaint();
+    // An invisible caret needs no new frame; a visible one does when it moved or changed.
+    if (blink_ % 2 == 1 && (moved || argb != shownColour_)) repaint();
 }
 
 void TavCaret::showCaret() {
     if (!handle()) return;
+    bool wasVisible = blink_ % 2 == 1 || suspended_;
+    suspended_ = false;
     blink_ = 1;
     RECT mine, owner, both;
     GetWindowRect(handle(), &mine);
@@ -38,6 +42,7 @@ void TavCaret::showCaret() {
         SetTimer(handle(), kBlinkTimer, kBlinkMs, nullptr);
         timer_ = true;
     } else {
+        blink_ = wasVisible ? 1 : 0;
         hideCaret();
         return;
     }
@@ -47,9 +52,17 @@ void TavCaret::showCaret() {
 void TavCaret::hideCaret() {
     if (timer_ && handle()) KillTimer(handle(), kBlinkTimer);
     timer_ = false;
-    if (blink_ == 0) return;
+    bool visible = blink_ % 2 == 1 || suspended_;
+    suspended_ = false;
     blink_ = 0;
-    repaint();
+    if (visible) repaint();
+}
+
+void TavCaret::suspend() {
+    if (timer_ && handle()) KillTimer(handle(), kBlinkTimer);
+    timer_ = false;
+    suspended_ = blink_ % 2 == 1;
+    blink_ = 0;
 }
 
 void TavCaret::onTimer(UINT_PTR timerId) {
@@ -59,6 +72,7 @@ void TavCaret::onTimer(UINT_PTR timerId) {
 }
 
 void TavCaret::repaint() {
+    shownColour_ = colour_;
     if (!handle() || !IsWindowVisible(handle())) return;
     if (redrawAll()) present();
 }

@@ -20,6 +20,8 @@ public:
     // Visible and blinking while the caret lies inside the owner; otherwise hidden.
     void showCaret();
     void hideCaret();
+    // Hidden while a key is processed, without a frame of its own: the next showCaret paints.
+    void suspend();
 
     int blinkCounter() const { return blink_; }
     bool blinking() const { return timer_; }
@@ -35,4 +37,6 @@ private:
     HWND owner_ = nullptr;
     uint32_t colour_ = 0xFF000000u;
     bool timer_ = false;
+    bool suspended_ = false;
+    uint32_t shownColour_ = 0;
 };

@@ -183,7 +183,11 @@ public:
     // height and ascent used while the row is empty, the buffer to paint into and the listener.
     void place(float x, float top, float width, int emptyHeight, int emptyAscent,
                const TavMemDC* target, TavGlyphListener* listener);
-    void setTarget(const TavMemDC* target) { target_ = target; }
+    // A new target starts clear.
+    void setTarget(const TavMemDC* target) {
+        target_ = target;
+        painted_ = false;
+    }
     void setListener(TavGlyphListener* listener) { listener_ = listener; }
     bool drawing() const { return (drawing_ & 1) != 0; }
 
@@ -213,7 +217,7 @@ public:
     // Clears the row's area and paints every character.
     void repaint();
     // Clears the row's area in the buffer (line spacing included).
-    void clearArea() const;
+    void clearArea();
 
     int textWidth() const { return textWidth_; }
     int inkWidth() const { return inkWidth_; }
@@ -241,6 +245,7 @@ private:
     int ascent_ = 0;
     int emptyHeight_ = 0;
     int emptyAscent_ = 0;
+    bool painted_ = false;    // the row's band may hold pixels (a clear band needs no clearing)
     int maxOverhang_ = 0;     // largest left overhang of any character the row has held
     int maxInkReach_ = 0;     // largest ink right edge beyond a character's x
 };

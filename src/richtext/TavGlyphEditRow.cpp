@@ -26,6 +26,7 @@ void TavGlyphEditRow::moveBy(float dx, float dy, bool movePixels) {
             std::memcpy(&target_->at(0, to), band.data() + size_t(y - top) * size_t(w),
                         size_t(w) * 4);
         }
+        painted_ = true;
     }
     TavGlyphComposite::moveBy(dx, dy);
 }
@@ -170,8 +171,9 @@ void TavGlyphEditRow::removeChars(int start, int n, std::vector<TavGlyph*>* out)
     setCaretIndex(caretIndex_);
 }
 
-void TavGlyphEditRow::clearArea() const {
-    if (!target_ || !target_->ok() || !drawing()) return;
+void TavGlyphEditRow::clearArea() {
+    if (!target_ || !target_->ok() || !drawing() || !painted_) return;
+    painted_ = false;
     GdiFlush();
     int top = std::max(bandTop(), 0), bottom = std::min(bandBottom(), target_->height());
     for (int y = top; y < bottom; ++y)
@@ -193,8 +195,11 @@ void TavGlyphEditRow::repaintFrom(int index) {
     int clearX = std::max(int(std::floor(xAt(index))) - maxOverhang_, 0);
     int top = std::max(int(bounds_.Y), 0), bottom = std::min(bandBottom(), target_->height());
     int width = target_->width();
-    for (int y = top; y < bottom && clearX < width; ++y)
-        std::fill_n(&target_->at(clearX, y), size_t(width - clearX), 0u);
+    if (painted_) {
+        for (int y = top; y < bottom && clearX < width; ++y)
+            std::fill_n(&target_->at(clearX, y), size_t(width - clearX), 0u);
+    }
+    painted_ = painted_ || !children_.empty();
     // Characters left of the cleared strip whose ink reaches into it are painted again, clipped
     // to the strip, so that no pixel is blended twice.
     int first = index;

@@ -132,7 +132,7 @@ LRESULT TavRichEdit::windowProc(UINT message, WPARAM wParam, LPARAM lParam) {
 
 void TavRichEdit::onKeyDown(WPARAM key) {
     bool control = controlHeld();
-    if (caret_) caret_->hideCaret();
+    if (caret_) caret_->suspend();
     if (key == VK_ESCAPE) {
         loseFocus(nullptr);
         return;
@@ -153,7 +153,7 @@ void TavRichEdit::onKeyDown(WPARAM key) {
 
 void TavRichEdit::onCharacter(wchar_t ch) {
     if (controlHeld()) return;
-    if (caret_) caret_->hideCaret();
+    if (caret_) caret_->suspend();
     TavEditResult result = doc_->typeChar(ch);
     if (result == TavEditResult::Beep) MessageBeep(MB_OK);
     if (result == TavEditResult::Handled) afterChange();
@@ -173,7 +173,11 @@ void TavRichEdit::repaintNow() {
 }
 
 void TavRichEdit::showCaretIfFocused() {
-    if (caret_ && focusedWindow() == this) caret_->showCaret();
+    if (!caret_) return;
+    if (focusedWindow() == this)
+        caret_->showCaret();
+    else
+        caret_->hideCaret();
 }
 
 void TavRichEdit::placeCaret() {

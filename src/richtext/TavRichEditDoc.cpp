@@ -88,6 +88,27 @@ void TavRichEditDoc::shiftRowsFrom(int index, int dy) {
     for (size_t i = size_t(index); i < rows_.size(); ++i) rows_[i]->moveBy(0, float(dy), false);
 }
 
+bool TavRichEditDoc::beginBulk(size_t count) {
+    if (!hasBuffer_ || count < 512) return false;
+    hasBuffer_ = false;
+    for (TavGlyphEditRow* r : rows_) r->setTarget(nullptr);
+    return true;
+}
+
+void TavRichEditDoc::endBulk() {
+    hasBuffer_ = true;
+    int width = std::max(buffer_.width(), clientWidth_);
+    for (const TavGlyphEditRow* r : rows_)
+        width = std::max(width, kMarginLeft + r->inkWidth() + 64 + kMarginRight);
+    int height = std::max(buffer_.height(), contentBottom() + kMarginBottom);
+    buffer_ = TavMemDC();   // the old pixels are not needed: every row is painted again
+    buffer_ = TavMemDC(width, height);
+    for (TavGlyphEditRow* r : rows_) {
+        r->setTarget(&buffer_);
+        r->repaint();
+    }
+}
+
 // --- rows ---
 
 int TavRichEditDoc::insertRow(int index) {
@@ -101,9 +122,9 @@ int TavRichEditDoc::insertRow(int index) {
     top += r->lineSpacing();
     if (hasBuffer_) ensureBuffer(buffer_.width(), contentBottom() + height + kMarginBottom);
     r->place(float(kMarginLeft), float(top), float(buffer_.width()), fm.cellHeight, fm.ascent,
-             &buffer_, this);
+             hasBuffer_ ? &buffer_ : nullptr, this);
+    // The band is clear already: below the text, or uncovered by the shift above.
     rows_.insert(rows_.begin() + index, r);
-    r->clearArea();
     return 8024;
 }
 
@@ -209,6 +230,7 @@ TavTextPos TavRichEditDoc::insertGlyphs(TavTextPos at, const std::vector<TavGlyp
         rows_[size_t(r)]->insertChars(col, glyphs);
         return TavTextPos{r, col + int(glyphs.size())};
     }
+    bool bulk = beginBulk(glyphs.size());
     std::vector<TavGlyph*> tail;
     TavGlyphEditRow* current = rows_[size_t(r)];
     current->removeChars(col, current->count() - col, &tail);
@@ -225,12 +247,14 @@ TavTextPos TavRichEditDoc::insertGlyphs(TavTextPos at, const std::vector<TavGlyp
     int endColumn = col + int(segment.size());
     segment.insert(segment.end(), tail.begin(), tail.end());
     rows_[size_t(r)]->insertChars(col, segment);
+    if (bulk) endBulk();
     return TavTextPos{r, endColumn};
 }
 
 void TavRichEditDoc::removeGlyphs(TavTextPos at, int count, std::vector<TavGlyph*>& out) {
     at = clampPos(at);
     int r = at.row, c = at.column;
+    bool bulk = beginBulk(size_t(std::max(count, 0)));
     while (count > 0 && r < rowCount()) {
         TavGlyphEditRow* row = rows_[size_t(r)];
         int take = std::min(count, row->count() - c);
@@ -246,6 +270,7 @@ void TavRichEditDoc::removeGlyphs(TavTextPos at, int count, std::vector<TavGlyph
             row->insertChars(row->count(), moved);
         }
     }
+    if (bulk) endBulk();
     caret_ = clampPos(caret_);
     anchor_ = clampPos(anchor_);
 }

@@ -149,6 +149,10 @@ private:
     void ensureBuffer(int width, int height);
     void shiftRowsFrom(int index, int dy);
     int contentBottom() const;
+    // Large edits lay out without painting, then paint every row once into a buffer of the
+    // final size: no pixel moves or buffer growth per row.
+    bool beginBulk(size_t count);
+    void endBulk();
     void backspace();
     void deleteForward();
     void removeEmptyRow();

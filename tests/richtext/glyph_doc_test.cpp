@@ -182,3 +182,32 @@ TEST(EditorDoc, PartialRepaintsMatchAFullRepaint) {
     GdiFlush();
     EXPECT_TRUE(std::all_of(buf.pixels(), buf.pixels() + partial.size(), [](uint32_t p) { return p == 0; }));
 }
+
+TEST(EditorDoc, LargeInsertAndDeleteKeepPixelsAndRows) {
+    auto doc = makeDoc(L"head\r", true);
+    std::wstring big;
+    for (int i = 0; i < 120; ++i) big += L"line " + std::to_wstring(i) + L" 中文\r\n";
+    doc->setSelection({0, 2}, {0, 2});
+    doc->insertText(big);   // more than 512 characters: laid out first, painted once
+    EXPECT_EQ(doc->rowCount(), 122);
+    doc->typeChar(L'x');
+    doc->setSelection({3, 1}, {100, 2});
+    doc->typeChar(8);       // a large deletion
+    EXPECT_EQ(doc->rowCount(), 25);
+    int top = TavRichEditDoc::kMarginTop;
+    for (int r = 0; r < doc->rowCount(); ++r) {
+        EXPECT_EQ(doc->row(r)->bandTop(), top) << "row " << r;
+        top += doc->row(r)->height();
+    }
+    EXPECT_GE(doc->buffer().height(), top);
+    const TavMemDC& buf = doc->buffer();
+    GdiFlush();
+    std::vector<uint32_t> before(buf.pixels(), buf.pixels() + size_t(buf.width()) * size_t(buf.height()));
+    for (int r = 0; r < doc->rowCount(); ++r) doc->row(r)->repaint();
+    GdiFlush();
+    EXPECT_TRUE(std::equal(before.begin(), before.end(), buf.pixels()));
+    doc->undo();
+    doc->undo();
+    doc->undo();
+    EXPECT_EQ(doc->text(), L"head\r");
+}

@@ -1,0 +1,324 @@
+// The rich text editor against Wine's RichEdit (RICHEDIT50W) doing the same work in the same run:
+// typing 10,000 characters one key at a time (each key including the presented frame), loading
+// a 200 KB RTF document and saving it.
+#include "Bench.h"
+#include "AppState.h"
+#include "CRtfWriter.h"
+#include "TavRichEdit.h"
+#include "TavRichEditRtf.h"
+#include "CRtfReader.h"
+
+#include <windows.h>
+#include <gdiplus.h>
+#include <richedit.h>
+
+#include <algorithm>
+#include <cstring>
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace {
+
+struct GdiplusSession {
+    ULONG_PTR token = 0;
+    GdiplusSession() {
+        Gdiplus::GdiplusStartupInput input;
+        Gdiplus::GdiplusStartup(&token, &input, nullptr);
+    }
+    ~GdiplusSession() { Gdiplus::GdiplusShutdown(token); }
+};
+
+void pump() {
+    MSG msg;
+    while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+        TranslateMessage(&msg);
+        DispatchMessageW(&msg);
+    }
+}
+
+// A note-like white panel holding the editor.
+class Panel : public TavWnd {
+public:
+    TavMemDC renderSelf() override {
+        RECT rc{};
+        GetClientRect(handle(), &rc);
+        return createMemoryDC(handle(), rc.right, rc.bottom, 0xFFFFFFF0);
+    }
+};
+
+struct OurEditor {
+    Panel panel;
+    TavRichEdit edit;
+    OurEditor() {
+        panel.create(0, L"", WS_EX_LAYERED | WS_EX_TOOLWINDOW, WS_POPUP, 20, 20, 420, 320, nullptr);
+        panel.show(SW_SHOWNA);
+        edit.create(0, L"", 0, WS_CHILD | WS_VISIBLE, 10, 10, 400, 300, panel.handle());
+        edit.doc().setCurrentFont(L"WenQuanYi Zen Hei", 16, 0);
+        panel.redrawAll();
+        panel.present();
+        edit.takeFocus();
+        pump();
+    }
+};
+
+struct PeerEditor {
+    HWND frame = nullptr;
+    HWND edit = nullptr;
+    PeerEditor() {
+        WNDCLASSW wc{};
+        wc.lpfnWndProc = DefWindowProcW;
+        wc.hInstance = GetModuleHandleW(nullptr);
+        wc.lpszClassName = L"BenchPeerFrame";
+        RegisterClassW(&wc);
+        frame = CreateWindowExW(WS_EX_TOOLWINDOW, L"BenchPeerFrame", L"", WS_POPUP | WS_VISIBLE,
+                                460, 20, 420, 320, nullptr, nullptr, wc.hInstance, nullptr);
+        edit = CreateWindowExW(0, MSFTEDIT_CLASS, L"",
+                               WS_CHILD | WS_VISIBLE | ES_MULTILINE | ES_AUTOVSCROLL, 10, 10, 400,
+                               300, frame, nullptr, wc.hInstance, nullptr);
+        SetFocus(edit);
+        pump();
+    }
+    ~PeerEditor() {
+        if (frame) DestroyWindow(frame);
+    }
+};
+
+// 10,000 characters of mixed text with a line end every 60 characters.
+std::wstring typingText() {
+    const std::wstring sample = L"便签的文字 sticky note text, 第二部分 and more words ";
+    std::wstring text;
+    while (text.size() < 10000) {
+        text += sample[text.size() % sample.size()];
+        if (text.size() % 60 == 59) text += L'\r';
+    }
+    text.resize(10000);
+    return text;
+}
+
+RtfDocument longDocument() {
+    RtfDocument doc;
+    doc.fontFamilies = {L"DejaVu Sans", L"WenQuanYi Zen Hei"};
+    doc.colours = {0xFF000000, 0xFF0080FF, 0xFFFF0000};
+    const std::wstring sample = L"便签的文字 sticky note text, 第二部分\t{x}\r";
+    for (int k = 0; doc.runs.size() < 58000; ++k) {
+        for (wchar_t ch : sample) {
+            RtfRun r;
+            r.text = std::wstring(1, ch);
+            r.font = (k / 3) % 2;
+            r.argb = doc.colours[size_t(k % 3)];
+            r.sizePixels = k % 4 ? 16 : 20;
+            r.bold = k % 5 == 0;
+            doc.runs.push_back(r);
+        }
+    }
+    return doc;
+}
+
+double median(std::vector<double> v) {
+    std::sort(v.begin(), v.end());
+    return v.empty() ? 0 : v[v.size() / 2];
+}
+
+struct TypingFigures {
+    double perKeyAll;    // median over all 10,000 keys
+    double perKeyLast;   // median over the last 1,000 keys (at about 10,000 characters)
+};
+
+template <typename SendKey>
+TypingFigures typeAll(const std::wstring& text, SendKey send) {
+    std::vector<double> times;
+    times.reserve(text.size());
+    for (wchar_t ch : text) {
+        double s = bench::nowMs();
+        send(ch);
+        times.push_back(bench::nowMs() - s);
+        if (times.size() % 256 == 0) pump();
+    }
+    std::vector<double> last(times.end() - 1000, times.end());
+    return TypingFigures{median(times), median(last)};
+}
+
+struct StreamSource {
+    const std::string* bytes;
+    size_t pos;
+};
+
+DWORD CALLBACK streamIn(DWORD_PTR cookie, LPBYTE buffer, LONG wanted, LONG* got) {
+    auto* src = reinterpret_cast<StreamSource*>(cookie);
+    const size_t n = std::min(size_t(wanted), src->bytes->size() - src->pos);
+    std::memcpy(buffer, src->bytes->data() + src->pos, n);
+    src->pos += n;
+    *got = LONG(n);
+    return 0;
+}
+
+DWORD CALLBACK streamOut(DWORD_PTR cookie, LPBYTE buffer, LONG count, LONG* done) {
+    reinterpret_cast<std::string*>(cookie)->append(reinterpret_cast<char*>(buffer), size_t(count));
+    *done = count;
+    return 0;
+}
+
+std::wstring benchFile(const wchar_t* name) {
+    wchar_t dir[MAX_PATH];
+    GetTempPathW(MAX_PATH, dir);
+    return std::wstring(dir) + name;
+}
+
+bool readAll(const std::wstring& path, std::string& out) {
+    FILE* f = _wfopen(path.c_str(), L"rb");
+    if (!f) return false;
+    char buf[65536];
+    size_t n;
+    out.clear();
+    while ((n = fread(buf, 1, sizeof buf, f)) > 0) out.append(buf, n);
+    fclose(f);
+    return true;
+}
+
+bool writeAll(const std::wstring& path, const std::string& bytes) {
+    FILE* f = _wfopen(path.c_str(), L"wb");
+    if (!f) return false;
+    bool ok = fwrite(bytes.data(), 1, bytes.size(), f) == bytes.size();
+    return fclose(f) == 0 && ok;
+}
+
+} // namespace
+
+TAV_BENCH(editorTyping) {
+    GdiplusSession gdiplus;
+    appState().instance = GetModuleHandleW(nullptr);
+    const std::wstring text = typingText();
+    TypingFigures ours;
+    {
+        OurEditor e;
+        HWND h = e.edit.handle();
+        ours = typeAll(text, [h](wchar_t ch) { SendMessageW(h, WM_CHAR, ch, 1); });
+        if (e.edit.doc().linearIndex(e.edit.doc().endPos()) != 10000)
+            std::printf("warning: the editor holds %d characters\n",
+                        e.edit.doc().linearIndex(e.edit.doc().endPos()));
+    }
+    bench::report("editor: key to presented frame, median of 10,000 keys (ms)", ours.perKeyAll, "ms");
+    bench::report("editor: key to presented frame, keys 9,000-10,000 (ms)", ours.perKeyLast, "ms",
+                  "goal < 2 ms");
+    {
+        TavRichEditDoc doc;
+        doc.setCurrentFont(L"WenQuanYi Zen Hei", 16, 0);
+        doc.createBuffer(400, 300);
+        doc.setPageSize(400, 300);
+        TypingFigures model = typeAll(text, [&doc](wchar_t ch) {
+            doc.typeChar(ch);
+            doc.updateContentSize();
+            doc.scrollToCaret();
+        });
+        bench::report("of which the document alone, keys 9,000-10,000 (ms)", model.perKeyLast, "ms");
+    }
+    if (!LoadLibraryW(L"Msftedit.dll")) return;
+    TypingFigures peer;
+    {
+        PeerEditor p;
+        HWND h = p.edit;
+        peer = typeAll(text, [h](wchar_t ch) {
+            SendMessageW(h, WM_CHAR, ch, 1);
+            UpdateWindow(h);
+        });
+    }
+    bench::report("RichEdit: WM_CHAR + paint, median of 10,000 keys (ms)", peer.perKeyAll, "ms");
+    bench::report("RichEdit: WM_CHAR + paint, keys 9,000-10,000 (ms)", peer.perKeyLast, "ms");
+    bench::report("typing ratio ours / RichEdit (all keys)", ours.perKeyAll / peer.perKeyAll, "ratio",
+                  "goal <= 1");
+    bench::report("typing ratio ours / RichEdit (last 1,000)", ours.perKeyLast / peer.perKeyLast,
+                  "ratio", "goal <= 1");
+}
+
+TAV_BENCH(editorRtfLoadAndSave) {
+    GdiplusSession gdiplus;
+    appState().instance = GetModuleHandleW(nullptr);
+    const std::string rtf = rtfToString(longDocument());
+    const std::wstring source = benchFile(L"tav_bench_editor_in.rtf");
+    const std::wstring ourOut = benchFile(L"tav_bench_editor_out.rtf");
+    const std::wstring peerOut = benchFile(L"tav_bench_editor_peer.rtf");
+    writeAll(source, rtf);
+    bench::report("RTF document size (KB)", double(rtf.size()) / 1024.0, "KB");
+
+    std::vector<double> loads, saves;
+    size_t chars = 0;
+    for (int run = 0; run < 5; ++run) {
+        OurEditor e;
+        double s = bench::nowMs();
+        e.edit.loadRtf(source);
+        loads.push_back(bench::nowMs() - s);
+        chars = size_t(e.edit.doc().linearIndex(e.edit.doc().endPos()));
+        s = bench::nowMs();
+        e.edit.saveRtf(ourOut);
+        saves.push_back(bench::nowMs() - s);
+    }
+    std::printf("editor loaded %zu characters\n", chars);
+    {
+        std::vector<RtfInsertChar> parsed;
+        double s = bench::nowMs();
+        loadRtfCharacters(source, parsed);
+        double parse = bench::nowMs() - s;
+        TavRichEditDoc doc;
+        doc.createBuffer(400, 300);
+        s = bench::nowMs();
+        doc.insertCharacters(parsed, false);
+        double insert = bench::nowMs() - s;
+        std::printf("  of which reading the RTF to characters %.1f ms, building the document %.1f ms\n",
+                    parse, insert);
+        for (int painted = 0; painted < 2; ++painted) {
+            TavRichEditDoc d;
+            if (painted) d.createBuffer(400, 300);
+            s = bench::nowMs();
+            std::vector<TavGlyph*> glyphs;
+            for (const RtfInsertChar& c : parsed) {
+                if (c.setFont) d.setCurrentFont(c.family, float(c.pixelSize), c.style);
+                glyphs.push_back(new TavGlyphTChar(c.ch, d.currentFont(), c.argb, 254));
+            }
+            double make = bench::nowMs() - s;
+            s = bench::nowMs();
+            d.insertGlyphs(TavTextPos{}, glyphs);
+            double place = bench::nowMs() - s;
+            std::printf("  %s: making glyphs %.1f ms, placing them %.1f ms\n", painted ? "painted" : "no buffer", make, place);
+            if (painted) {
+                s = bench::nowMs();
+                for (int r = 0; r < d.rowCount(); ++r) d.row(r)->repaint();
+                double area = 0;
+                for (TavGlyph* g : d.allGlyphs()) area += double(g->inkBounds().Width + 2 + g->leftOverhang()) * g->bounds().Height;
+                std::printf("  repainting every row %.1f ms, %d rows, buffer %dx%d, ink area %.0f px\n",
+                            bench::nowMs() - s, d.rowCount(), d.buffer().width(), d.buffer().height(), area);
+            }
+        }
+    }
+    const double ourLoad = median(loads), ourSave = median(saves);
+    bench::report("editor: load 200 KB RTF into the editor, presented (ms)", ourLoad, "ms");
+    bench::report("editor: save it as RTF (ms)", ourSave, "ms");
+
+    if (!LoadLibraryW(L"Msftedit.dll")) return;
+    std::vector<double> peerLoads, peerSaves;
+    for (int run = 0; run < 5; ++run) {
+        PeerEditor p;
+        double s = bench::nowMs();
+        std::string bytes;
+        readAll(source, bytes);
+        StreamSource src{&bytes, 0};
+        EDITSTREAM in{reinterpret_cast<DWORD_PTR>(&src), 0, streamIn};
+        SendMessageW(p.edit, EM_STREAMIN, SF_RTF, reinterpret_cast<LPARAM>(&in));
+        UpdateWindow(p.edit);
+        peerLoads.push_back(bench::nowMs() - s);
+        s = bench::nowMs();
+        std::string out;
+        EDITSTREAM es{reinterpret_cast<DWORD_PTR>(&out), 0, streamOut};
+        SendMessageW(p.edit, EM_STREAMOUT, SF_RTF, reinterpret_cast<LPARAM>(&es));
+        writeAll(peerOut, out);
+        peerSaves.push_back(bench::nowMs() - s);
+    }
+    const double peerLoad = median(peerLoads), peerSave = median(peerSaves);
+    bench::report("RichEdit: stream in from the file, painted (ms)", peerLoad, "ms");
+    bench::report("RichEdit: stream out to a file (ms)", peerSave, "ms");
+    bench::report("load ratio ours / RichEdit", ourLoad / peerLoad, "ratio", "goal <= 1");
+    bench::report("save ratio ours / RichEdit", ourSave / peerSave, "ratio", "goal <= 1");
+    DeleteFileW(source.c_str());
+    DeleteFileW(ourOut.c_str());
+    DeleteFileW(peerOut.c_str());
+}
