@@ -51,7 +51,10 @@ std::string readBytes(const std::wstring& path) {
     return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
 }
 
+// A test that links the framework's folder utilities gets the same function from there.
+#ifndef TAV_FOLDER_UTILS_LINKED
 bool isFolder(const std::wstring& path) {
     DWORD attributes = GetFileAttributesW(path.c_str());
     return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
 }
+#endif

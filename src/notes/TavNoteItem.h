@@ -1,0 +1,149 @@
+#pragma once
+// One sticky note on the screen: a borderless layered window that the user moves from anywhere
+// and resizes from its bottom-right corner. It draws its near-white (or picture) background at
+// its opacity, keeps its place on the screen (normal, top-most or embedded in the desktop) and
+// writes every change to its note file at once through its TavNoteStore.
+#include "NoteStore.h"
+#include "TavGif.h"
+#include "TavNoteItemMath.h"
+#include "TavWndMoveResize.h"
+
+#include <functional>
+#include <string>
+#include <vector>
+
+// Messages a note receives.
+enum : UINT {
+    kNoteMsgDelete = 50001,         // to the main window: wParam = note object id
+    kNoteMsgAlphaChanged = 50005,   // lParam = opacity 0..255
+    kNoteMsgColorChanged = 50006,   // wParam = ARGB
+    kNoteMsgReload = 50008,         // to the main window
+    kNoteMsgManagerRefresh = 50010, // to the manager
+    kNoteMsgRecycleByName = 50021,  // to the main window: lParam = const std::set<std::wstring>*
+    kNoteMsgAddRichText = 50023,    // lParam = client point, signed 16-bit x and y
+};
+
+// Commands of the note menu.
+enum : int {
+    kCmdNoteBackground = 30201,
+    kCmdNoteDelete = 30202,
+    kCmdNoteTopMost = 30203,
+    kCmdNoteQuit = 30204,
+    kCmdNoteToDesk = 30205,
+    kCmdNoteAddImage = 30206,
+    kCmdNoteAdd = 30210,
+    kCmdNoteManager = 30211,
+    kCmdNoteAddText = 30212,
+    kCmdNoteOpacity = 30213,
+    kCmdNoteHide = 30218,
+    kCmdGroupFirst = 31000,    // 31000 = system group, 31000 + k = k-th group
+    kCmdGroupLast = 31198,
+};
+
+// The strip at the bottom of a note, 24 pixels high. It shows a reminder's text while one rings;
+// otherwise it is empty and lets the mouse through to the note (its corner is the resize grip).
+class TavNoteLabel : public TavWnd {
+public:
+    TavNoteLabel();
+    LRESULT windowProc(UINT message, WPARAM wParam, LPARAM lParam) override;
+    TavMemDC renderSelf() override;
+    void setText(const std::wstring& text) { text_ = text; }
+    const std::wstring& text() const { return text_; }
+
+private:
+    std::wstring text_;
+};
+
+class TavNoteItem : public TavWndMoveResize {
+public:
+    static constexpr int kResizeCorner = 10;
+    static constexpr int kLabelHeight = 24;
+    static constexpr uint32_t kPlainBackground = 0xFEFDFDFC;
+    static constexpr DWORD kExStyle = WS_EX_LAYERED | WS_EX_TOOLWINDOW;     // 0x80080
+    static constexpr DWORD kStyle = WS_POPUP | WS_MINIMIZEBOX;               // 0x80020000
+
+    // unique: the note folder's name ("" for a new note); hosted: opened by the manager.
+    explicit TavNoteItem(std::wstring unique, bool hosted = false);
+    ~TavNoteItem() override;
+
+    // --- overridden window operations ---
+    bool create(int id, const wchar_t* name, DWORD exStyle, DWORD style, int x, int y, int width,
+                int height, HWND parent) override;
+    LRESULT windowProc(UINT message, WPARAM wParam, LPARAM lParam) override;
+    void onRightButtonDown(WPARAM keys, int x, int y) override;
+    void onLeftButtonDown(WPARAM keys, int x, int y) override;
+    void onLeftButtonUp(WPARAM keys, int x, int y) override;
+    void onSized(WPARAM flag, int width, int height) override;
+    void onContextMenu(WPARAM window, int screenX, int screenY) override;
+    LRESULT onCommand(UINT message, WPARAM wParam, LPARAM lParam) override;
+    TavMemDC renderSelf() override;
+    void onCreated() override;
+    bool isMoving() override;
+    void onGeometryChanged() override;
+    void zoneHitTest(int screenX, int screenY, const RECT& windowRect) override;
+
+    // --- operations of the note ---
+    // Applies the stored rectangle (placed on the screen) and remembers it.
+    virtual void LoadGeometry();
+    // Writes the window rectangle when it differs from the last one written.
+    virtual void SaveGeometry();
+    // Redraws the whole client area and presents it.
+    virtual void Redraw();
+    // Where a rich text block will be added; the rich text child does not exist yet, so this
+    // only records the point.
+    virtual void AddRichText(int x, int y);
+    void SetTopMost(bool on);
+    void EmbedInDesktop(bool on);
+    void SetAlpha(int alpha);
+    void SetGroup(const std::wstring& group);
+    void SetBaseDir(const std::wstring& dir);
+    // Sets (and writes) the background picture file of the note folder; "" = plain background.
+    void SetBackgroundFile(const std::wstring& fileName);
+    // Marks the note hidden and stores its picture (the folder stays).
+    void hideWithSnapshot();
+    // The note's current picture (its back buffer), premultiplied, top row first.
+    std::vector<uint32_t> pictureCopy(int& width, int& height) const;
+
+    TavNoteStore& store() { return store_; }
+    const std::wstring& unique() const { return store_.unique(); }
+    bool hosted() const { return hosted_; }
+    bool topMost() const { return topMost_; }
+    bool toDesk() const { return toDesk_; }
+    uint32_t currentColor() const { return color_; }
+    const std::wstring& backgroundFile() const { return bkImage_; }
+    const std::vector<TavSwingFrame>& frames() const { return frames_; }
+    const RECT& lastSavedRect() const { return lastSaved_; }
+    TavNoteLabel& label() { return label_; }
+    POINT lastRichTextPoint() const { return richTextPoint_; }
+    bool ringing() const { return ringing_ != 0; }
+
+    // The note last pressed with either mouse button (cleared when it goes).
+    static TavNoteItem* lastActive();
+    static TavNoteItem* findByUnique(const std::wstring& unique);
+
+    // Asks the user to confirm deleting the note: 1 = OK. Tests answer it without a dialog.
+    using ConfirmDelete = std::function<int(TavNoteItem&)>;
+    static void setConfirmDelete(ConfirmDelete ask);
+
+protected:
+    void deleteAfterConfirmation();
+    void postToMain(UINT message, WPARAM wParam, LPARAM lParam);
+    void applyPlacement();
+    void loadBackground();
+    void drawGrip(TavMemDC& surface);
+
+    TavNoteStore store_;
+    std::wstring bkImage_;
+    bool hosted_;
+    bool topMost_ = false;
+    bool toDesk_ = false;
+    uint32_t color_;
+    TavGif gif_;
+    int ringing_ = 0;
+    int frameCounter_ = 0;
+    std::vector<TavSwingFrame> frames_;
+    TavNoteLabel label_;
+    RECT lastSaved_{};
+    POINT richTextPoint_{};
+    std::wstring snapshotName_;
+};

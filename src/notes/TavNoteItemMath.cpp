@@ -1,0 +1,82 @@
+#include "TavNoteItemMath.h"
+
+#include <cmath>
+#include <string>
+
+#include "MoveResizeZones.h"
+
+namespace {
+
+constexpr double kPi = 3.14159267; // the value the swing has always used
+
+int toInt(double v) { return static_cast<int>(v); }
+
+} // namespace
+
+TavSwingFrame swingFrame(const RECT& c, double x) {
+    const int a = c.left, b = c.top, cr = c.right, d = c.bottom;
+    const int u = (cr - a) / 2, v = (d - b) / 2;
+    TavSwingFrame f{};
+    if (u <= 0 || v <= 0) {
+        f = {POINT{a, b}, POINT{cr, b}, POINT{a, d}, POINT{cr, d}};
+        return f;
+    }
+    const double phi = std::atan(double(v) / double(u));
+    if (x < 0) {
+        const double z = std::fabs(v / std::tan(phi - x));
+        const double t = std::fabs(std::tan(phi + x) * u);
+        f[0] = POINT{toInt(a + u - z), b};
+        f[1] = POINT{cr, toInt(b + v - t)};
+        f[2] = POINT{a, toInt(d - (v - t))};
+        f[3] = POINT{toInt(cr - (u - z)), d};
+    } else {
+        const double z = std::fabs(std::tan(phi - x) * u);
+        const double s = u - std::fabs(v / std::tan(phi + x));
+        f[0] = POINT{a, toInt(b + v - z)};
+        f[1] = POINT{toInt(cr - s), b};
+        f[2] = POINT{toInt(a + s), d};
+        f[3] = POINT{cr, toInt(d - (v - z))};
+    }
+    return f;
+}
+
+std::vector<TavSwingFrame> swingFrames(const RECT& client, double tiltDegrees) {
+    const double beta = tiltDegrees / 180.0 * kPi;
+    const double a7 = 7 * 0.125 * beta;
+    std::vector<TavSwingFrame> frames;
+    frames.push_back(swingFrame(client, 0.0));
+    for (int i = 0; i < 4; ++i) {
+        frames.push_back(swingFrame(client, a7));
+        frames.push_back(swingFrame(client, -a7));
+    }
+    frames.push_back(swingFrame(client, 0.0));
+    return frames;
+}
+
+int noteResizeZone(POINT pt, const RECT& w, int corner) {
+    RECT square{w.right - corner, w.bottom - corner, w.right, w.bottom};
+    return PtInRect(&square, pt) && PtInRect(&w, pt) ? kZoneBottomRight : kZoneNone;
+}
+
+int gripAlpha(int opacity) { return opacity < 50 ? 50 : (opacity > 127 ? 127 : opacity); }
+
+POINT newNotePosition(LPARAM packed, int screenWidth) {
+    int x = 0, y = 0;
+    if (packed != 0) {
+        x = static_cast<short>(LOWORD(packed)) - 30;
+        y = static_cast<short>(HIWORD(packed)) + 30;
+    }
+    if (x == 0) x = screenWidth - 296;
+    if (y == 0) y = 180;
+    return POINT{x, y};
+}
+
+bool pickGroup(const std::vector<std::wstring>& names, int entry, std::wstring& chosen) {
+    if (names.empty() || entry < 1) return false;
+    size_t index = static_cast<size_t>(entry - 1);
+    if (index >= names.size()) index = names.size() - 1;
+    chosen = names[index];
+    return true;
+}
+
+bool needsShowDesktopChord(bool viewFound, bool viewVisible) { return viewFound && !viewVisible; }

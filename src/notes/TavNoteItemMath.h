@@ -1,0 +1,42 @@
+#pragma once
+// The arithmetic of the note window: the swing frames of a ringing note, the resize corner, the
+// grip dots and the placement of a new note. Plain functions; no windows.
+#include <windows.h>
+
+#include <array>
+#include <string>
+#include <vector>
+
+// One frame of the swing: upper-left, upper-right, lower-left, lower-right corner.
+using TavSwingFrame = std::array<POINT, 4>;
+
+// The ten frames of one swing over the client rectangle for a tilt in degrees (the note uses -9):
+// upright, then the tilt of 7/8 to one side and the other four times each, then upright again.
+// Every tilted rectangle stays inside the client rectangle, touching its four edges.
+std::vector<TavSwingFrame> swingFrames(const RECT& client, double tiltDegrees);
+
+// One frame for the angle X (radians) over the client rectangle.
+TavSwingFrame swingFrame(const RECT& client, double angle);
+
+// Only the bottom-right `corner` x `corner` square of the window starts a resize
+// (kZoneBottomRight); every other point of the window gives kZoneNone (the note is moved).
+int noteResizeZone(POINT screenPoint, const RECT& windowRect, int corner);
+
+// The grip dots' alpha: the note's opacity clamped to 50..127.
+int gripAlpha(int opacity);
+
+// Offsets of the six 2 x 2 grip dots from the bottom-right corner.
+constexpr std::array<POINT, 6> kGripDotOffsets{{{-2, -2}, {-6, -2}, {-10, -2}, {-2, -6}, {-2, -10}, {-6, -6}}};
+
+// Where a new note opens: (x - 30, y + 30) of the packed screen point, or, for argument 0, the
+// default place (screen width - 296, 180). A zero y alone becomes 180 as well.
+POINT newNotePosition(LPARAM packedPoint, int screenWidth);
+
+// The group of a tray or menu group entry: index `entry` (1-based) into the names, clamped to
+// the last one; nothing with an empty list (the caller keeps its choice).
+bool pickGroup(const std::vector<std::wstring>& names, int entry, std::wstring& chosen);
+
+// Whether the Win+D chord must be sent to show the desktop: only when the desktop's icon view
+// exists and is hidden. Without a desktop view (no shell) a chord would only type a "d" into
+// whatever window has the keyboard.
+bool needsShowDesktopChord(bool viewFound, bool viewVisible);

@@ -1,0 +1,110 @@
+#include "TavNoteMenu.h"
+
+#include <algorithm>
+
+#include "DrawToolkit.h"
+#include "ImageFiles.h"
+#include "TavNoteItem.h"
+
+namespace {
+constexpr DWORD kMenuExStyle = WS_EX_TOOLWINDOW | WS_EX_LAYERED;
+constexpr int kCheckSize = 16;
+} // namespace
+
+TavMemDC TavNoteMenuItem::renderSelf() {
+    TavMemDC dc = TavWndMenuItem::renderSelf();
+    if (dc && checked_) {
+        int x = dc.width() - kCheckSize - 6, y = (dc.height() - kCheckSize) / 2;
+        drawImageFile(L"check.png", dc.dc(), x, y, kCheckSize, kCheckSize, handle());
+    }
+    return dc;
+}
+
+TavNoteMenu::TavNoteMenu() { setObjectName(L"TavNoteMenu"); }
+
+void TavNoteMenu::addItem(int id, std::wstring text, std::wstring icon) {
+    specs_.push_back(ItemSpec{id, std::move(text), std::move(icon)});
+}
+
+TavNoteMenuItem* TavNoteMenu::item(int id) {
+    for (auto& entry : items_)
+        if (entry->objectId() == id) return entry.get();
+    return nullptr;
+}
+
+bool TavNoteMenu::build(const wchar_t* name, HWND commandTarget) {
+    const int height = int(specs_.size()) * kItemHeight + 2 * shadowWidth();
+    if (!create(menuId_, name, kMenuExStyle, WS_POPUP, 0, 0, kWidth + 2 * shadowWidth(), height, nullptr)) return false;
+    for (size_t i = 0; i < specs_.size(); ++i) {
+        const ItemSpec& spec = specs_[i];
+        auto entry = std::make_unique<TavNoteMenuItem>();
+        // The opacity row holds the slider instead of a text.
+        if (!entry->create(spec.id, spec.text.c_str(), 0, WS_CHILD | WS_VISIBLE, shadowWidth(), itemTop(i), kWidth,
+                           kItemHeight, handle()))
+            continue;
+        if (!spec.icon.empty()) entry->setIcon(spec.icon);
+        auto check = checks_.find(spec.id);
+        entry->setChecked(check != checks_.end() && check->second);
+        items_.push_back(std::move(entry));
+    }
+    buildExtras();
+    buildSubmenus(commandTarget);
+    setCommandTarget(commandTarget);
+    return true;
+}
+
+bool TavNoteMenu::showAt(HWND owner, int screenX, int screenY) {
+    if (!build(windowName(), owner)) {
+        delete this;
+        return false;
+    }
+    popUp(screenX, screenY);
+    startSelfDestruction();
+    return true;
+}
+
+TavNoteSliderAlpha::TavNoteSliderAlpha() : TavWndSlider(0) { setObjectName(L"TavNoteSliderAlpha"); }
+
+void TavNoteSliderAlpha::onValueChanged() {
+    if (note_) PostMessageW(note_, kNoteMsgAlphaChanged, WPARAM(objectId()), LPARAM(255 - value()));
+}
+
+void TavNoteMenuGroups::setGroups(const std::vector<std::wstring>& names, int firstId, const std::wstring& systemName) {
+    specs_.clear();
+    if (!systemName.empty()) addItem(firstId, systemName);
+    for (size_t k = 0; k < names.size() && k < 198; ++k) addItem(firstId + 1 + int(k), names[k]);
+}
+
+TavNoteMenuNote::TavNoteMenuNote() {
+    setObjectName(L"TavNoteMenuNote");
+    addItem(kCmdNoteAdd, L"添加", L"addnote.png");
+    addItem(kCmdNoteHide, L"隐藏", L"invisible.png");
+    addItem(kCmdNoteDelete, L"删除", L"delete.png");
+    addItem(kCmdNoteBackground, L"设置背景...", L"images.png");
+    addItem(kCmdNoteAddText, L"添加文字");
+    addItem(kCmdNoteOpacity, L"");
+    addItem(kCmdNoteToDesk, L"嵌入桌面");
+    addItem(kCmdNoteTopMost, L"置顶显示");
+    addItem(kCmdNoteManager, L"管理", L"manager.png");
+    addItem(kCmdNoteQuit, L"退出");
+}
+
+void TavNoteMenuNote::buildExtras() {
+    TavNoteMenuItem* row = item(kCmdNoteOpacity);
+    if (!row) return;
+    // The slider covers the opacity row; the row itself does nothing when clicked.
+    row->enable(false);
+    RECT rc{};
+    GetWindowRect(row->handle(), &rc);
+    MapWindowPoints(nullptr, handle(), reinterpret_cast<POINT*>(&rc), 2);
+    slider_.setRange(0, 255);
+    slider_.setValue(255 - std::clamp(opacity_, 0, 255));
+    slider_.create(0, L"", 0, WS_CHILD | WS_VISIBLE, rc.left, rc.top, rc.right - rc.left, rc.bottom - rc.top,
+                   handle());
+}
+
+void TavNoteMenuNote::buildSubmenus(HWND commandTarget) {
+    slider_.setNote(commandTarget);
+    groupMenu_.setGroups(groups_, kCmdGroupFirst, L"系统分组");
+    if (groupMenu_.build(L"添加便签选择分组子菜单", commandTarget)) registerSubmenu(kCmdNoteAdd, &groupMenu_);
+}

@@ -1,0 +1,98 @@
+#pragma once
+// The note-styled pop-up menus: a shadowed menu of 24-pixel items with icons and check images,
+// made on demand and deleting itself once closed. The note menu (`TavNoteMenuNote`) adds the
+// opacity slider and the group submenu of "添加".
+#include "TavWndMenuItem.h"
+#include "TavWndMenuWithShadow.h"
+#include "TavWndSlider.h"
+
+#include <map>
+#include <memory>
+#include <string>
+#include <vector>
+
+// An item with an optional check image ("check.png") at its right end.
+class TavNoteMenuItem : public TavWndMenuItem {
+public:
+    TavMemDC renderSelf() override;
+    void setChecked(bool on) { checked_ = on; }
+    bool checked() const { return checked_; }
+
+private:
+    bool checked_ = false;
+};
+
+class TavNoteMenu : public TavWndMenuWithShadow {
+public:
+    static constexpr int kItemHeight = 24;
+    static constexpr int kWidth = 150;
+
+    struct ItemSpec {
+        int id;
+        std::wstring text;
+        std::wstring icon;
+    };
+
+    TavNoteMenu();
+    // Adds items before the window is made (they are laid out top to bottom when it is).
+    void addItem(int id, std::wstring text, std::wstring icon = std::wstring());
+    void setChecked(int id, bool on) { checks_[id] = on; }
+    // Makes the window with its items, unshown; false when it cannot be made.
+    bool build(const wchar_t* name, HWND commandTarget);
+    // A menu made with `new`: builds, pops up at the screen point and deletes itself once closed
+    // (at once when the window cannot be made). Do not touch the object after a false answer.
+    bool showAt(HWND owner, int screenX, int screenY);
+    TavNoteMenuItem* item(int id);
+    // The object id the menu window is made with (0: a new one).
+    void setMenuId(int id) { menuId_ = id; }
+    const std::vector<ItemSpec>& itemSpecs() const { return specs_; }
+
+protected:
+    // Makes the windows of extra children (the slider) after the items; y = their top.
+    virtual void buildExtras() {}
+    virtual void buildSubmenus(HWND commandTarget) { (void)commandTarget; }
+    virtual const wchar_t* windowName() const { return L"子标签窗口菜单"; }
+    int itemTop(size_t index) const { return shadowWidth() + int(index) * kItemHeight; }
+
+    std::vector<ItemSpec> specs_;
+    std::vector<std::unique_ptr<TavNoteMenuItem>> items_;
+    std::map<int, bool> checks_;
+    int menuId_ = 0;
+};
+
+// The opacity slider of the note menu: its position is the transparency (255 - opacity). A move
+// posts the note 50005 with wParam = the slider's id and lParam = the new opacity.
+class TavNoteSliderAlpha : public TavWndSlider {
+public:
+    TavNoteSliderAlpha();
+    void onValueChanged() override;
+    void setNote(HWND note) { note_ = note; }
+
+private:
+    HWND note_ = nullptr;
+};
+
+// A group list as a submenu: "系统分组" (first id), then one entry per name.
+class TavNoteMenuGroups : public TavNoteMenu {
+public:
+    void setGroups(const std::vector<std::wstring>& names, int firstId, const std::wstring& systemName);
+};
+
+class TavNoteMenuNote : public TavNoteMenu {
+public:
+    TavNoteMenuNote();
+    void setOpacity(int alpha) { opacity_ = alpha; }
+    void setGroups(std::vector<std::wstring> names) { groups_ = std::move(names); }
+    TavNoteSliderAlpha& slider() { return slider_; }
+    TavNoteMenuGroups& groupMenu() { return groupMenu_; }
+
+protected:
+    void buildExtras() override;
+    void buildSubmenus(HWND commandTarget) override;
+
+private:
+    int opacity_ = 255;
+    std::vector<std::wstring> groups_;
+    TavNoteSliderAlpha slider_;
+    TavNoteMenuGroups groupMenu_;
+};
