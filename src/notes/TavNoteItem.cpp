@@ -101,7 +101,9 @@ void TavNoteItem::onCreated() {
     store_.setObjectId(objectId());
     RECT client{};
     GetClientRect(handle(), &client);
-    label_.create(0, L"'", 0, WS_CHILD | WS_VISIBLE, 0, client.bottom - kLabelHeight, client.right,
+    // See-through for the framework's hit test while it shows nothing (TavNoteLabel::windowProc
+    // does the same for the platform's).
+    label_.create(0, L"'", WS_EX_TRANSPARENT, WS_CHILD | WS_VISIBLE, 0, client.bottom - kLabelHeight, client.right,
                   kLabelHeight, handle());
 
     if (auto stored = store_.LoadUnique(); stored && !stored->empty()) {
@@ -156,7 +158,13 @@ void TavNoteItem::loadBackground() {
 
 void TavNoteItem::LoadGeometry() {
     auto stored = store_.LoadGeometry();
-    if (!stored) return;
+    if (!stored) {
+        // A new note: its place is written at once.
+        RECT now{};
+        GetWindowRect(handle(), &now);
+        if (auto written = store_.SaveGeometry(now)) lastSaved_ = *written;
+        return;
+    }
     RECT place = *stored;
     if (!hosted_)
         place = placeStoredRect(*stored, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN),

@@ -1,0 +1,96 @@
+// GDI+, the module instance for the dialog host, and an application folder per test.
+#include <windows.h>
+#include <objidl.h>
+#include <gdiplus.h>
+
+#include "AppPaths.h"
+#include "AppState.h"
+#include "FolderUtils.h"
+#include "TavFont.h"
+#include "XmlDocument.h"
+#include "notewin_support.h"
+
+namespace notewin {
+
+namespace {
+
+std::wstring testRoot() {
+    wchar_t temp[MAX_PATH];
+    GetTempPathW(MAX_PATH, temp);
+    return std::wstring(temp) + L"tavnote_notewin_" + std::to_wstring(GetCurrentProcessId()) + L"\\";
+}
+
+class Environment : public ::testing::Environment {
+public:
+    void SetUp() override {
+        SetErrorMode(SEM_NOGPFAULTERRORBOX | SEM_FAILCRITICALERRORS);
+        appState().instance = GetModuleHandleW(nullptr);
+        Gdiplus::GdiplusStartupInput input;
+        ASSERT_EQ(Gdiplus::GdiplusStartup(&token_, &input, nullptr), Gdiplus::Ok);
+        CreateDirectoryW(testRoot().c_str(), nullptr);
+    }
+    void TearDown() override {
+        setAppDirectoryOverride(L"");
+        TavFont::instance().clear();
+        TavBrush::instance().clear();
+        Gdiplus::GdiplusShutdown(token_);
+        deleteFolder(testRoot(), true);
+    }
+
+private:
+    ULONG_PTR token_ = 0;
+};
+
+const auto* const environment = ::testing::AddGlobalTestEnvironment(new Environment);
+
+} // namespace
+
+void pump() {
+    MSG msg;
+    while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+        TranslateMessage(&msg);
+        DispatchMessageW(&msg);
+    }
+}
+
+std::wstring installationFolder() {
+    wchar_t exe[MAX_PATH];
+    GetModuleFileNameW(nullptr, exe, MAX_PATH);
+    std::wstring path = exe;
+    for (int up = 0; up < 3; ++up) path = path.substr(0, path.find_last_of(L'\\'));
+    return path + L"\\TavNote\\";
+}
+
+bool exists(const std::wstring& path) { return GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
+
+TavNoteStore prepareNote(const std::wstring& unique, int id, RECT rect, const std::wstring& group) {
+    std::wstring base = group.empty() ? std::wstring() : noteItems2Directory() + group + L"\\";
+    TavNoteStore note(unique, base, id);
+    note.setGroupName(group);
+    EXPECT_TRUE(note.createNoteFile());
+    EXPECT_TRUE(note.SaveGeometry(rect).has_value());
+    return note;
+}
+
+std::wstring noteElement(const TavNoteStore& note, const wchar_t* name) {
+    XmlDocument doc;
+    if (!doc.loadFile(note.GetFilePath()) || !doc.findElement(L"TavNoteItem") || !doc.intoElement()) return L"";
+    return doc.findElement(name) ? doc.getData() : L"";
+}
+
+void NoteWindowTest::SetUp() {
+    static int counter = 0;
+    app_ = testRoot() + L"app" + std::to_wstring(++counter) + L"\\";
+    deleteFolder(app_, true);
+    ASSERT_TRUE(CreateDirectoryW(app_.c_str(), nullptr));
+    copyFolder(installationFolder() + L"sysres\\", app_ + L"sysres\\");
+    setAppDirectoryOverride(app_);
+}
+
+void NoteWindowTest::TearDown() {
+    pump();
+    setAppDirectoryOverride(L"");
+    deleteFolder(app_, true);
+}
+
+} // namespace notewin

@@ -1,0 +1,179 @@
+// The main window's note commands with real windows: loading, new notes and their place and
+// look, groups, closing, recycling and reloading.
+#include "notewin_support.h"
+
+#include "AppPaths.h"
+#include "AppState.h"
+#include "FolderUtils.h"
+#include "TavNoteItem.h"
+#include "TavNoteItemTemplate.h"
+#include "TavNoteMain.h"
+
+#include <set>
+
+using namespace notewin;
+
+namespace {
+
+class MainWindowTest : public NoteWindowTest {
+protected:
+    void SetUp() override {
+        NoteWindowTest::SetUp();
+        // A name of this process: a running TavNote elsewhere must not make this one the second.
+        TavNoteMain::setInstanceMutexName(L"TavNoteTest_" + std::to_wstring(GetCurrentProcessId()));
+    }
+    void TearDown() override {
+        main_.reset();
+        NoteWindowTest::TearDown();
+    }
+    TavNoteMain& start() {
+        main_ = std::make_unique<TavNoteMain>();
+        EXPECT_TRUE(main_->createAt(512, 300));
+        pump();
+        return *main_;
+    }
+    std::set<std::wstring> openNames() const {
+        std::set<std::wstring> names;
+        for (const auto& note : main_->notes()) names.insert(note->unique());
+        return names;
+    }
+    static RECT rectOf(TavNoteItem* note) {
+        RECT r{};
+        GetWindowRect(note->handle(), &r);
+        return r;
+    }
+    std::unique_ptr<TavNoteMain> main_;
+};
+
+TEST_F(MainWindowTest, LoadingOpensVisibleNotesOfGroupsAndSystemGroupOnce) {
+    prepareNote(L"plain", 0, RECT{10, 10, 190, 190});
+    prepareNote(L"grouped", 0, RECT{200, 10, 380, 190}, L"工作");
+    prepareNote(L"hidden", 0, RECT{400, 10, 580, 190}).SaveHidden(true);
+    CreateDirectoryW((noteItemsDirectory() + L"stray").c_str(), nullptr); // no note file, empty
+
+    TavNoteMain& main = start();
+    EXPECT_FALSE(main.isSecondInstance());
+    EXPECT_EQ(openNames(), (std::set<std::wstring>{L"plain", L"grouped"}));
+    EXPECT_FALSE(exists(noteItemsDirectory() + L"stray"));
+    TavNoteItem* grouped = TavNoteItem::findByUnique(L"grouped");
+    ASSERT_NE(grouped, nullptr);
+    EXPECT_EQ(grouped->store().group(), L"工作");
+    RECT r = rectOf(grouped);
+    EXPECT_EQ(r.left, 200);
+    EXPECT_TRUE(IsWindowVisible(grouped->handle()));
+    EXPECT_EQ(main.trayData().cbSize, sizeof(NOTIFYICONDATAW));
+    EXPECT_EQ(std::wstring(main.trayData().szTip), L"TavNote...");
+    EXPECT_EQ(main.trayData().uCallbackMessage, 10006u);
+
+    // Reload opens only what is new.
+    prepareNote(L"later", 0, RECT{10, 200, 190, 380});
+    SendMessageW(main.handle(), kNoteMsgReload, 0, 0);
+    EXPECT_EQ(openNames(), (std::set<std::wstring>{L"plain", L"grouped", L"later"}));
+    EXPECT_EQ(main.notes().size(), 3u);
+}
+
+TEST_F(MainWindowTest, NewNotePlacementAndSize) {
+    TavNoteMain& main = start();
+    const int screenWidth = GetSystemMetrics(SM_CXSCREEN);
+    struct Case {
+        const char* what;
+        LPARAM point;
+        POINT corner;
+    } cases[] = {
+        {"tray: default place", 0, {screenWidth - 296, 180}},
+        {"from a note at (500, 300)", MAKELPARAM(500, 300), {470, 330}},
+    };
+    for (const Case& c : cases) {
+        SendMessageW(main.handle(), kTavMsgCommand, kCmdMainNewNote, c.point);
+        ASSERT_FALSE(main.notes().empty()) << c.what;
+        TavNoteItem* note = main.notes().back().get();
+        RECT r = rectOf(note);
+        EXPECT_EQ(r.left, c.corner.x) << c.what;
+        EXPECT_EQ(r.top, c.corner.y) << c.what;
+        EXPECT_EQ(r.right - r.left, 180) << c.what;
+        EXPECT_EQ(r.bottom - r.top, 180) << c.what;
+        EXPECT_EQ(noteElement(note->store(), L"left"), std::to_wstring(c.corner.x)) << c.what;
+        EXPECT_TRUE(IsWindowVisible(note->handle())) << c.what;
+    }
+}
+
+TEST_F(MainWindowTest, TrayGroupEntryPastTheEndPicksTheLastGroup) {
+    TavNoteMain& main = start();
+    main.setTrayGroups({L"工作", L"生活"});
+    SendMessageW(main.handle(), kTavMsgCommand, 31005, 0);
+    EXPECT_EQ(main.chosenGroup(), L"生活");
+    ASSERT_EQ(main.notes().size(), 1u);
+    TavNoteItem* note = main.notes().back().get();
+    EXPECT_EQ(noteElement(note->store(), L"group"), L"生活");
+    EXPECT_TRUE(exists(noteItems2Directory() + L"生活\\" + note->unique() + L"\\" + note->unique() + L".xml"));
+    SendMessageW(main.handle(), kTavMsgCommand, kCmdMainGroupNone, 0);
+    EXPECT_EQ(main.chosenGroup(), L"");
+    EXPECT_TRUE(exists(noteItemsDirectory() + main.notes().back()->unique()));
+}
+
+TEST_F(MainWindowTest, NewNoteTakesTheModelsSizeAndBackground) {
+    TavNoteStore model = prepareNote(L"model", 0, RECT{100, 100, 340, 250});
+    // A background picture in the model's folder.
+    CopyFileW((app_ + L"sysres\\TavNote.png").c_str(), (model.folderPath() + L"bk.png").c_str(), FALSE);
+    model.SaveBkImage(L"bk.png");
+    TavNoteMain& main = start();
+    ASSERT_EQ(main.notes().size(), 1u);
+    SendMessageW(main.notes()[0]->handle(), WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(50, 50));
+    SendMessageW(main.notes()[0]->handle(), WM_LBUTTONUP, 0, MAKELPARAM(50, 50));
+    SendMessageW(main.handle(), kTavMsgCommand, kCmdMainNewNote, 0);
+    ASSERT_EQ(main.notes().size(), 2u);
+    TavNoteItem* made = main.notes().back().get();
+    RECT r = rectOf(made);
+    EXPECT_EQ(r.right - r.left, 240);
+    EXPECT_EQ(r.bottom - r.top, 150);
+    EXPECT_EQ(made->backgroundFile(), L"bk.png");
+    EXPECT_TRUE(exists(made->store().folderPath() + L"bk.png"));
+    EXPECT_EQ(noteElement(made->store(), L"right"), std::to_wstring(r.right));
+    EXPECT_FALSE(exists(templatesDirectory() + kTempTemplateName));
+}
+
+TEST_F(MainWindowTest, CloseHidesAndRecycleMovesTheFolder) {
+    TavNoteStore closing = prepareNote(L"closing", 0, RECT{10, 10, 190, 190});
+    TavNoteStore recycled = prepareNote(L"recycled", 0, RECT{200, 10, 380, 190});
+    TavNoteStore byName = prepareNote(L"byname", 0, RECT{400, 10, 580, 190});
+    TavNoteMain& main = start();
+    ASSERT_EQ(main.notes().size(), 3u);
+
+    SendMessageW(main.handle(), kTavMsgCommand, kCmdMainCloseNote,
+                 LPARAM(TavNoteItem::findByUnique(L"closing")->objectId()));
+    EXPECT_EQ(openNames(), (std::set<std::wstring>{L"recycled", L"byname"}));
+    EXPECT_EQ(noteElement(closing, L"ishide"), L"1");
+    std::wstring snapshot = noteElement(closing, L"pngview");
+    EXPECT_FALSE(snapshot.empty());
+    EXPECT_TRUE(exists(closing.folderPath() + snapshot));
+
+    SendMessageW(main.handle(), kNoteMsgDelete, WPARAM(TavNoteItem::findByUnique(L"recycled")->objectId()), 0);
+    EXPECT_EQ(openNames(), (std::set<std::wstring>{L"byname"}));
+    EXPECT_FALSE(exists(recycled.folderPath()));
+    EXPECT_TRUE(exists(recycleDirectory() + L"recycled\\recycled.xml"));
+
+    std::set<std::wstring> names{L"byname", L"not-open"};
+    SendMessageW(main.handle(), kNoteMsgRecycleByName, 0, LPARAM(&names));
+    EXPECT_TRUE(main.notes().empty());
+    EXPECT_TRUE(exists(recycleDirectory() + L"byname\\byname.xml"));
+
+    // A closed note stays closed at the next load.
+    SendMessageW(main.handle(), kNoteMsgReload, 0, 0);
+    EXPECT_TRUE(main.notes().empty());
+}
+
+TEST_F(MainWindowTest, ExitDestroysNotesAndEndsTheLoop) {
+    prepareNote(L"a", 0, RECT{10, 10, 190, 190});
+    TavNoteMain& main = start();
+    HWND note = main.notes().at(0)->handle();
+    SendMessageW(main.handle(), kTavMsgCommand, kCmdMainExit, 0);
+    EXPECT_FALSE(IsWindow(note));
+    EXPECT_FALSE(IsWindow(main.handle()));
+    EXPECT_EQ(appState().mainWindow, nullptr);
+    MSG msg;
+    EXPECT_TRUE(PeekMessageW(&msg, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE));
+    // Notes keep their files.
+    EXPECT_TRUE(exists(noteItemsDirectory() + L"a\\a.xml"));
+}
+
+} // namespace

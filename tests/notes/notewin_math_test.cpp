@@ -1,0 +1,125 @@
+// The note window's arithmetic: swing frames, the resize corner, the grip's alpha, where a new
+// note goes, the group entries and when the desktop chord is sent.
+#include <gtest/gtest.h>
+
+#include "MoveResizeZones.h"
+#include "TavNoteItemMath.h"
+
+namespace {
+
+struct FrameCase {
+    const char* what;
+    RECT client;
+    TavSwingFrame tiltOne;   // frames 1, 3, 5, 7
+    TavSwingFrame tiltOther; // frames 2, 4, 6, 8
+};
+
+bool same(const TavSwingFrame& a, const TavSwingFrame& b) {
+    for (size_t i = 0; i < 4; ++i)
+        if (a[i].x != b[i].x || a[i].y != b[i].y) return false;
+    return true;
+}
+
+TEST(NoteSwing, TenFramesUprightThenAlternatingTilts) {
+    const FrameCase cases[] = {
+        {"square note", {0, 0, 180, 180},
+         {{{21, 0}, {180, 21}, {0, 158}, {158, 180}}}, {{{0, 21}, {158, 0}, {21, 180}, {180, 158}}}},
+        {"wide note", {0, 0, 240, 120},
+         {{{32, 0}, {240, 19}, {0, 100}, {207, 120}}}, {{{0, 19}, {207, 0}, {32, 120}, {240, 100}}}},
+    };
+    for (const FrameCase& c : cases) {
+        std::vector<TavSwingFrame> frames = swingFrames(c.client, -9.0);
+        ASSERT_EQ(frames.size(), 10u) << c.what;
+        const RECT& r = c.client;
+        TavSwingFrame upright{{{r.left, r.top}, {r.right, r.top}, {r.left, r.bottom}, {r.right, r.bottom}}};
+        EXPECT_TRUE(same(frames[0], upright)) << c.what;
+        EXPECT_TRUE(same(frames[9], upright)) << c.what;
+        for (size_t i = 1; i <= 8; ++i) {
+            EXPECT_TRUE(same(frames[i], i % 2 ? c.tiltOne : c.tiltOther)) << c.what << " frame " << i;
+            // Every corner lies on the client rectangle's border, inside it.
+            for (const POINT& p : frames[i]) {
+                EXPECT_TRUE(p.x >= r.left && p.x <= r.right && p.y >= r.top && p.y <= r.bottom) << c.what;
+                EXPECT_TRUE(p.x == r.left || p.x == r.right || p.y == r.top || p.y == r.bottom) << c.what;
+            }
+        }
+    }
+}
+
+TEST(NoteSwing, EmptyClientGivesUprightFrames) {
+    for (const TavSwingFrame& f : swingFrames(RECT{0, 0, 0, 0}, -9.0))
+        for (const POINT& p : f) EXPECT_TRUE(p.x == 0 && p.y == 0);
+}
+
+TEST(NoteResizeCorner, OnlyTheBottomRightSquareResizes) {
+    const RECT window{100, 100, 280, 280};
+    struct Case {
+        const char* what;
+        POINT pt;
+        int zone;
+    } cases[] = {
+        {"last pixel", {279, 279}, kZoneBottomRight},
+        {"corner square's first pixel", {270, 270}, kZoneBottomRight},
+        {"left of the square", {269, 279}, kZoneNone},
+        {"above the square", {279, 269}, kZoneNone},
+        {"right edge elsewhere", {279, 150}, kZoneNone},
+        {"bottom edge elsewhere", {150, 279}, kZoneNone},
+        {"top-left corner", {100, 100}, kZoneNone},
+        {"middle", {190, 190}, kZoneNone},
+        {"outside, past the corner", {280, 280}, kZoneNone},
+    };
+    for (const Case& c : cases) EXPECT_EQ(noteResizeZone(c.pt, window, 10), c.zone) << c.what;
+}
+
+TEST(NoteGrip, AlphaIsOpacityClampedTo50Through127) {
+    struct Case {
+        int opacity, alpha;
+    } cases[] = {{0, 50}, {49, 50}, {50, 50}, {100, 100}, {127, 127}, {128, 127}, {255, 127}};
+    for (const Case& c : cases) EXPECT_EQ(gripAlpha(c.opacity), c.alpha) << c.opacity;
+}
+
+TEST(NewNotePlace, PackedPointOrTheDefaultPlace) {
+    struct Case {
+        const char* what;
+        LPARAM packed;
+        POINT expected;
+    } cases[] = {
+        {"no point", 0, {1024 - 296, 180}},
+        {"a note's corner", MAKELPARAM(500, 300), {470, 330}},
+        {"zero y alone", MAKELPARAM(500, 65506), {470, 180}},   // y = -30 packed
+        {"negative x", MAKELPARAM(65526, 40), {-40, 70}},       // x = -10 packed
+    };
+    for (const Case& c : cases) {
+        POINT p = newNotePosition(c.packed, 1024);
+        EXPECT_EQ(p.x, c.expected.x) << c.what;
+        EXPECT_EQ(p.y, c.expected.y) << c.what;
+    }
+}
+
+TEST(GroupEntries, IndexPastTheEndTakesTheLastName) {
+    const std::vector<std::wstring> two{L"工作", L"生活"};
+    struct Case {
+        const char* what;
+        std::vector<std::wstring> names;
+        int entry;
+        bool picked;
+        std::wstring group;
+    } cases[] = {
+        {"first", two, 1, true, L"工作"},
+        {"second", two, 2, true, L"生活"},
+        {"31005 with two groups", two, 5, true, L"生活"},
+        {"empty list keeps the choice", {}, 3, false, L"kept"},
+    };
+    for (const Case& c : cases) {
+        std::wstring chosen = L"kept";
+        EXPECT_EQ(pickGroup(c.names, c.entry, chosen), c.picked) << c.what;
+        EXPECT_EQ(chosen, c.group) << c.what;
+    }
+}
+
+TEST(ShowDesktopChord, OnlyForAHiddenDesktopView) {
+    EXPECT_FALSE(needsShowDesktopChord(false, false)); // no shell: no key is typed anywhere
+    EXPECT_FALSE(needsShowDesktopChord(true, true));
+    EXPECT_TRUE(needsShowDesktopChord(true, false));
+}
+
+} // namespace
