@@ -197,8 +197,11 @@ LRESULT TavNoteMain::onCommand(UINT message, WPARAM wParam, LPARAM lParam) {
     if (message != kTavMsgCommand) return TavWnd::onCommand(message, wParam, lParam);
     const int command = static_cast<int>(wParam);
     if (command >= kCmdMainGroupNone && command <= kCmdMainGroupLast) {
+        // From a note's group menu the argument is the note's corner, and its entries are the
+        // group folders as they are now; the tray's entries come without a point.
+        if (lParam != 0) trayGroups_ = listSubFolders(noteItems2Directory());
         chooseGroupEntry(command);
-        newNote(0);
+        newNote(lParam);
         return 0;
     }
     switch (command) {

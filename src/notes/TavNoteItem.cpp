@@ -408,9 +408,8 @@ LRESULT TavNoteItem::onCommand(UINT message, WPARAM wParam, LPARAM lParam) {
         break;
     default:
         if (command >= kCmdGroupFirst && command <= kCmdGroupLast) {
-            // The group entries: the main window keeps the chosen group for the new note.
-            postToMain(kTavMsgCommand, WPARAM(command), 0);
-            postToMain(kTavMsgCommand, 30102, MAKELPARAM(window.left, window.top));
+            // A group entry: the main window chooses the group and makes the note beside this one.
+            postToMain(kTavMsgCommand, WPARAM(command), MAKELPARAM(window.left, window.top));
         }
         break;
     }

@@ -111,6 +111,22 @@ TEST_F(MainWindowTest, TrayGroupEntryPastTheEndPicksTheLastGroup) {
     EXPECT_TRUE(exists(noteItemsDirectory() + main.notes().back()->unique()));
 }
 
+TEST_F(MainWindowTest, ANotesGroupEntryMakesOneNoteBesideItInThatGroup) {
+    CreateDirectoryW((noteItems2Directory() + L"工作").c_str(), nullptr);
+    CreateDirectoryW((noteItems2Directory() + L"生活").c_str(), nullptr);
+    prepareNote(L"source", 0, RECT{300, 200, 480, 380});
+    TavNoteMain& main = start();
+    ASSERT_EQ(main.notes().size(), 1u);
+    SendMessageW(main.notes()[0]->handle(), kTavMsgCommand, kCmdGroupFirst + 2, 0);
+    pump();
+    ASSERT_EQ(main.notes().size(), 2u);
+    TavNoteItem* made = main.notes().back().get();
+    RECT r = rectOf(made);
+    EXPECT_EQ(r.left, 270);
+    EXPECT_EQ(r.top, 230);
+    EXPECT_EQ(noteElement(made->store(), L"group"), L"生活");
+}
+
 TEST_F(MainWindowTest, NewNoteTakesTheModelsSizeAndBackground) {
     TavNoteStore model = prepareNote(L"model", 0, RECT{100, 100, 340, 250});
     // A background picture in the model's folder.
