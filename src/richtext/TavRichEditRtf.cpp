@@ -22,8 +22,16 @@ RtfDocument rtfDocumentFromGlyphs(const std::vector<TavGlyph*>& glyphs) {
     std::map<std::wstring, Gdiplus::Font*> byKey;
     std::map<Gdiplus::Font*, std::wstring> keyOf;
     std::map<uint32_t, int> colours;
+    Gdiplus::Font* lastFont = nullptr;
+    uint32_t lastColour = 0;
+    bool anyColour = false;
     for (const TavGlyph* g : glyphs) {
         Gdiplus::Font* f = g->font();
+        // Neighbours mostly share their format: look up only changes.
+        if (anyColour && f == lastFont && g->colour() == lastColour) continue;
+        lastFont = f;
+        lastColour = g->colour();
+        anyColour = true;
         if (f && !keyOf.count(f)) {
             TavFontInfo info = fontInfo(f);
             std::wstring key = TavFont::key(info.family, info.size, info.style, info.unit);
@@ -41,6 +49,9 @@ RtfDocument rtfDocumentFromGlyphs(const std::vector<TavGlyph*>& glyphs) {
     }
     for (auto& [argb, unused] : colours) doc.colours.push_back(argb);
     doc.runs.reserve(glyphs.size());
+    Gdiplus::Font* runFont = nullptr;
+    int runIndex = 0;
+    TavFontInfo runInfo;
     for (const TavGlyph* g : glyphs) {
         std::wstring text = g->text();
         if (text.empty()) continue;
@@ -48,10 +59,14 @@ RtfDocument rtfDocumentFromGlyphs(const std::vector<TavGlyph*>& glyphs) {
         run.text = std::move(text);
         run.argb = g->colour();
         if (Gdiplus::Font* f = g->font()) {
-            run.font = fontIndex[f];
-            TavFontInfo info = fontInfo(f);
-            run.sizePixels = int(info.size);
-            int style = info.style;
+            if (f != runFont) {
+                runFont = f;
+                runIndex = fontIndex[f];
+                runInfo = fontInfo(f);
+            }
+            run.font = runIndex;
+            run.sizePixels = int(runInfo.size);
+            int style = runInfo.style;
             run.bold = style & 1;
             run.italic = style & 2;
             run.underline = style & 4;
