@@ -1,0 +1,69 @@
+// The note menu and the tray menu as built windows: their items in order, the check images of
+// the placement toggles, the opacity slider and the group submenus.
+#include "notewin_support.h"
+
+#include "AppPaths.h"
+#include "TavNoteItem.h"
+#include "TavNoteMain.h"
+#include "TavNoteMenu.h"
+#include "TavNoteMenuTray.h"
+
+using namespace notewin;
+
+namespace {
+
+std::vector<int> itemIds(const TavNoteMenu& menu) {
+    std::vector<int> ids;
+    for (const auto& spec : menu.itemSpecs()) ids.push_back(spec.id);
+    return ids;
+}
+
+using NoteMenuTest = NoteWindowTest;
+
+TEST_F(NoteMenuTest, NoteMenuShowsTheStateOfItsNoteAndTheSliderSetsTheOpacity) {
+    prepareNote(L"m", 0, RECT{100, 100, 280, 280});
+    TavNoteItem note(L"m");
+    ASSERT_TRUE(note.create(0, L"", TavNoteItem::kExStyle, TavNoteItem::kStyle, 0, 0, 180, 180, nullptr));
+    struct Case {
+        const char* what;
+        bool toDesk, topMost;
+    } cases[] = {{"embedded", true, false}, {"top-most", false, true}, {"neither", false, false}};
+    for (const Case& c : cases) {
+        TavNoteMenuNote menu;
+        menu.setOpacity(200);
+        menu.setChecked(kCmdNoteToDesk, c.toDesk);
+        menu.setChecked(kCmdNoteTopMost, c.topMost);
+        menu.setGroups({L"工作"});
+        ASSERT_TRUE(menu.build(L"子标签窗口菜单", note.handle())) << c.what;
+        EXPECT_EQ(itemIds(menu), (std::vector<int>{30210, 30218, 30202, 30201, 30212, 30213, 30205, 30203, 30211,
+                                                   30204}))
+            << c.what;
+        EXPECT_EQ(menu.item(kCmdNoteToDesk)->checked(), c.toDesk) << c.what;
+        EXPECT_EQ(menu.item(kCmdNoteTopMost)->checked(), c.topMost) << c.what;
+        EXPECT_EQ(menu.item(kCmdNoteAdd)->icon(), L"addnote.png") << c.what;
+        // The slider's position is the transparency.
+        EXPECT_EQ(menu.slider().value(), 55) << c.what;
+        EXPECT_EQ(itemIds(menu.groupMenu()), (std::vector<int>{31000, 31001})) << c.what;
+        EXPECT_EQ(menu.submenus().count(kCmdNoteAdd), 1u) << c.what;
+    }
+    TavNoteMenuNote menu;
+    ASSERT_TRUE(menu.build(L"子标签窗口菜单", note.handle()));
+    menu.slider().setValue(100);
+    menu.slider().onValueChanged();
+    pump();
+    EXPECT_EQ(note.opacity(), 155);
+    EXPECT_EQ(note.store().LoadAlpha().value_or(-1), 155);
+}
+
+TEST_F(NoteMenuTest, TrayMenuItemsHelpSubmenuAndGroupEntries) {
+    TavNoteMenuTray menu({L"工作", L"生活"});
+    ASSERT_TRUE(menu.build(L"系统托盘菜单", nullptr));
+    EXPECT_EQ(menu.objectId(), TavNoteMenuTray::kMenuId);
+    EXPECT_EQ(itemIds(menu), (std::vector<int>{30102, 30104, 30105, 30103}));
+    EXPECT_EQ(itemIds(menu.helpMenu()), (std::vector<int>{30108, 30107}));
+    EXPECT_EQ(menu.helpMenu().itemSpecs()[1].text, L"关于 TavNote");
+    EXPECT_EQ(itemIds(menu.groupMenu()), (std::vector<int>{31000, 31001, 31002}));
+    EXPECT_EQ(menu.submenus().size(), 2u);
+}
+
+} // namespace
