@@ -8,6 +8,7 @@
 #include "TavNoteItem.h"
 #include "TavNoteItemTemplate.h"
 #include "TavNoteMain.h"
+#include "TavNoteMessageBox.h"
 
 #include <set>
 
@@ -176,6 +177,35 @@ TEST_F(MainWindowTest, CloseHidesAndRecycleMovesTheFolder) {
     // A closed note stays closed at the next load.
     SendMessageW(main.handle(), kNoteMsgReload, 0, 0);
     EXPECT_TRUE(main.notes().empty());
+}
+
+// Answers the modal box with object id 20018 from a thread timer (the modal loop delivers it),
+// keeping what it showed; a box that never appears ends the wait after the tick limit.
+struct BoxWatcher {
+    static inline std::wstring seen;
+    static inline std::wstring title;
+    static inline int ticks = 0;
+    static void CALLBACK tick(HWND, UINT, UINT_PTR, DWORD) {
+        ++ticks;
+        auto* box = dynamic_cast<TavNoteMessageBox*>(TavWnd::findById(TavNoteMain::kMessageBoxId));
+        if (box && box->handle() && IsWindowVisible(box->handle()) && seen.empty()) {
+            seen = box->message();
+            title = box->title();
+            box->closeWith(1);
+        }
+    }
+};
+
+TEST_F(MainWindowTest, AboutBoxShowsTheVersionInTheProgramsOwnBox) {
+    TavNoteMain& main = start();
+    BoxWatcher::seen.clear();
+    UINT_PTR timer = SetTimer(nullptr, 0, 50, &BoxWatcher::tick);
+    SendMessageW(main.handle(), kTavMsgCommand, kCmdMainAbout, 0);
+    KillTimer(nullptr, timer);
+    EXPECT_NE(BoxWatcher::seen.find(L"版本：1.2.2"), std::wstring::npos);
+    EXPECT_EQ(BoxWatcher::seen.find(L"http"), std::wstring::npos);
+    EXPECT_EQ(BoxWatcher::title, L"TavNote");
+    EXPECT_EQ(TavWnd::findById(TavNoteMain::kMessageBoxId), nullptr);
 }
 
 TEST_F(MainWindowTest, ExitDestroysNotesAndEndsTheLoop) {
