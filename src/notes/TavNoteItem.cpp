@@ -7,6 +7,7 @@
 #include "AppState.h"
 #include "DrawToolkit.h"
 #include "FolderUtils.h"
+#include "ImageFiles.h"
 #include "NoteFolders.h"
 #include "NoteGeometry.h"
 #include "Settings.h"
@@ -253,7 +254,50 @@ TavMemDC TavNoteItem::renderSelf() {
     BLENDFUNCTION blend{AC_SRC_OVER, 0, static_cast<BYTE>(std::clamp(opacity(), 0, 255)), AC_SRC_ALPHA};
     GdiAlphaBlend(surface.dc(), 0, 0, w, h, background.dc(), 0, 0, w, h, blend);
     drawGrip(surface);
+    if (ringing_ && !frames_.empty()) return swingPicture(surface);
     return surface;
+}
+
+TavMemDC TavNoteItem::swingPicture(const TavMemDC& surface) {
+    const int w = surface.width(), h = surface.height();
+    TavMemDC tilted = createMemoryDC(handle(), w, h);
+    TavGpBitmap picture = dcToBitmap(handle(), surface.dc(), w, h);
+    if (!tilted || !picture) return tilted;
+    const TavSwingFrame& f = frames_[size_t(std::clamp(frameCounter_, 0, int(frames_.size()) - 1))];
+    Gdiplus::Graphics g(tilted.dc());
+    g.SetSmoothingMode(Gdiplus::SmoothingModeAntiAlias);
+    Gdiplus::Point corners[3] = {{int(f[0].x), int(f[0].y)}, {int(f[1].x), int(f[1].y)}, {int(f[2].x), int(f[2].y)}};
+    g.DrawImage(picture.get(), corners, 3);
+    return tilted;
+}
+
+void TavNoteItem::startSwing() {
+    ringing_ = 1;
+    frameCounter_ = 0;
+    SetTimer(handle(), kSwingTimer, 100, nullptr);
+}
+
+void TavNoteItem::stopSwing() {
+    KillTimer(handle(), kSwingTimer);
+    ringing_ = 0;
+    frameCounter_ = 0;
+    Redraw();
+}
+
+void TavNoteItem::onTimer(UINT_PTR timerId) {
+    TavWndMoveResize::onTimer(timerId);
+    if (timerId != kSwingTimer || !ringing_) return;
+    TavSwingTick tick = swingTick(frameCounter_, int(frames_.size()));
+    frameCounter_ = tick.frame;
+    Redraw();
+    frameCounter_ = tick.nextCounter;
+    if (tick.interval) SetTimer(handle(), kSwingTimer, tick.interval, nullptr);
+}
+
+void TavNoteItem::onLeftDoubleClick(WPARAM keys, int x, int y) {
+    TavWndMoveResize::onLeftDoubleClick(keys, x, y);
+    // Children (text blocks, pictures) take their own double-clicks; empty note space adds text.
+    if (!ringing_) AddRichText(x, y);
 }
 
 void TavNoteItem::drawGrip(TavMemDC& surface) {

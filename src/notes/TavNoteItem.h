@@ -81,6 +81,8 @@ public:
     bool isMoving() override;
     void onGeometryChanged() override;
     void zoneHitTest(int screenX, int screenY, const RECT& windowRect) override;
+    void onLeftDoubleClick(WPARAM keys, int x, int y) override;
+    void onTimer(UINT_PTR timerId) override;
 
     // --- operations of the note ---
     // Applies the stored rectangle (placed on the screen) and remembers it.
@@ -92,6 +94,11 @@ public:
     // Where a rich text block will be added; the rich text child does not exist yet, so this
     // only records the point.
     virtual void AddRichText(int x, int y);
+    // The swing of a ringing note (started and stopped by the reminder display).
+    void startSwing();
+    void stopSwing();
+    int swingCounter() const { return frameCounter_; }
+    static constexpr UINT_PTR kSwingTimer = 60003;
     void SetTopMost(bool on);
     void EmbedInDesktop(bool on);
     void SetAlpha(int alpha);
@@ -131,6 +138,8 @@ protected:
     void applyPlacement();
     void loadBackground();
     void drawGrip(TavMemDC& surface);
+    // The surface drawn onto the current swing frame's parallelogram.
+    TavMemDC swingPicture(const TavMemDC& surface);
 
     TavNoteStore store_;
     std::wstring bkImage_;

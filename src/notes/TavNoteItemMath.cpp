@@ -80,3 +80,17 @@ bool pickGroup(const std::vector<std::wstring>& names, int entry, std::wstring& 
 }
 
 bool needsShowDesktopChord(bool viewFound, bool viewVisible) { return viewFound && !viewVisible; }
+
+TavSwingTick swingTick(int counter, int frameCount) {
+    TavSwingTick tick;
+    if (frameCount <= 0) return tick;
+    if (counter < 0 || counter >= frameCount) counter = 0;
+    tick.frame = counter;
+    tick.interval = counter == 0 ? 100 : 0;
+    tick.nextCounter = counter + 1;
+    if (tick.nextCounter >= frameCount) {
+        tick.nextCounter = 0;
+        tick.interval = 1000;
+    }
+    return tick;
+}

@@ -40,3 +40,13 @@ bool pickGroup(const std::vector<std::wstring>& names, int entry, std::wstring& 
 // exists and is hidden. Without a desktop view (no shell) a chord would only type a "d" into
 // whatever window has the keyboard.
 bool needsShowDesktopChord(bool viewFound, bool viewVisible);
+
+// One tick of the swing timer (60003): the frame to draw, the counter after it, and the timer's
+// new interval (0 = keep it). The first tick of a cycle sets 100 ms; after the last frame the
+// counter starts again and the timer waits 1000 ms.
+struct TavSwingTick {
+    int frame = 0;
+    int nextCounter = 0;
+    UINT interval = 0;
+};
+TavSwingTick swingTick(int counter, int frameCount);

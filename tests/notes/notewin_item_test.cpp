@@ -184,6 +184,37 @@ TEST_F(NoteItemTest, OpacityColourAndTextPointMessages) {
     EXPECT_EQ(note->lastRichTextPoint().y, 40);
 }
 
+TEST_F(NoteItemTest, DoubleClickOnEmptySpaceAddsTextThereButNotWhileSwinging) {
+    prepareNote(L"dbl", 0, RECT{100, 100, 280, 280});
+    auto note = open(L"dbl");
+    SendMessageW(note->handle(), WM_LBUTTONDBLCLK, MK_LBUTTON, MAKELPARAM(33, 44));
+    EXPECT_EQ(note->lastRichTextPoint().x, 33);
+    EXPECT_EQ(note->lastRichTextPoint().y, 44);
+    note->startSwing();
+    SendMessageW(note->handle(), WM_LBUTTONDBLCLK, MK_LBUTTON, MAKELPARAM(70, 80));
+    EXPECT_EQ(note->lastRichTextPoint().x, 33);
+    note->stopSwing();
+}
+
+TEST_F(NoteItemTest, SwingTicksDrawTheTiltedPictureAndStopRestoresTheNote) {
+    prepareNote(L"swing", 0, RECT{100, 100, 280, 280});
+    auto note = open(L"swing");
+    note->startSwing();
+    // Two ticks: the counter stands at frame 2, a tilted one whose picture leaves the note's
+    // top-left corner uncovered.
+    SendMessageW(note->handle(), WM_TIMER, TavNoteItem::kSwingTimer, 0);
+    SendMessageW(note->handle(), WM_TIMER, TavNoteItem::kSwingTimer, 0);
+    EXPECT_EQ(note->swingCounter(), 2);
+    TavMemDC shown = note->renderSelf();
+    ASSERT_TRUE(shown.ok());
+    EXPECT_EQ(shown.at(0, 0) >> 24, 0u);
+    EXPECT_GT(shown.at(90, 90) >> 24, 200u);
+    note->stopSwing();
+    EXPECT_FALSE(note->ringing());
+    TavMemDC plain = note->renderSelf();
+    EXPECT_GT(plain.at(0, 0) >> 24, 200u);
+}
+
 TEST_F(NoteItemTest, DeleteAsksFirstAndOnlyOkReachesTheMainWindow) {
     prepareNote(L"del", 0, RECT{100, 100, 280, 280});
     auto note = open(L"del");

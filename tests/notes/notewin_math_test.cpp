@@ -50,6 +50,26 @@ TEST(NoteSwing, EmptyClientGivesUprightFrames) {
         for (const POINT& p : f) EXPECT_TRUE(p.x == 0 && p.y == 0);
 }
 
+TEST(NoteSwing, TimerTicksRunTheTenFramesThenPauseASecond) {
+    struct Case {
+        int counter;
+        int frame, next;
+        UINT interval;
+    } cases[] = {
+        {0, 0, 1, 100},   // a cycle starts at 100 ms
+        {1, 1, 2, 0},
+        {8, 8, 9, 0},
+        {9, 9, 0, 1000},  // the last frame: wait a second
+        {42, 0, 1, 100},  // a stale counter starts over
+    };
+    for (const Case& c : cases) {
+        TavSwingTick t = swingTick(c.counter, 10);
+        EXPECT_EQ(t.frame, c.frame) << c.counter;
+        EXPECT_EQ(t.nextCounter, c.next) << c.counter;
+        EXPECT_EQ(t.interval, c.interval) << c.counter;
+    }
+}
+
 TEST(NoteResizeCorner, OnlyTheBottomRightSquareResizes) {
     const RECT window{100, 100, 280, 280};
     struct Case {
