@@ -9,6 +9,7 @@
 #include "TavNoteItemTemplate.h"
 #include "TavNoteMain.h"
 #include "TavNoteMessageBox.h"
+#include "TavWndMenu.h"
 
 #include <set>
 
@@ -206,6 +207,20 @@ TEST_F(MainWindowTest, AboutBoxShowsTheVersionInTheProgramsOwnBox) {
     EXPECT_EQ(BoxWatcher::seen.find(L"http"), std::wstring::npos);
     EXPECT_EQ(BoxWatcher::title, L"TavNote");
     EXPECT_EQ(TavWnd::findById(TavNoteMain::kMessageBoxId), nullptr);
+}
+
+TEST_F(MainWindowTest, TrayRightClickOpensTheTrayMenuWithTheGroupsOfTheDataFolder) {
+    CreateDirectoryW((noteItems2Directory() + L"工作").c_str(), nullptr);
+    TavNoteMain& main = start();
+    SendMessageW(main.handle(), kTavMsgTrayCallback, 0, WM_RBUTTONDOWN);
+    pump();
+    TavWnd* menu = TavWnd::findById(30100);
+    ASSERT_NE(menu, nullptr);
+    EXPECT_TRUE(IsWindowVisible(menu->handle()));
+    EXPECT_EQ(main.trayGroups(), (std::vector<std::wstring>{L"工作"}));
+    // Once closed, the menu deletes itself.
+    static_cast<TavWndMenu*>(menu)->close();
+    EXPECT_TRUE(pumpUntil([] { return TavWnd::findById(30100) == nullptr; }, 3000));
 }
 
 TEST_F(MainWindowTest, ExitDestroysNotesAndEndsTheLoop) {
