@@ -285,6 +285,8 @@ TavNoteItem* TavNoteMain::newNote(LPARAM packedPoint) {
         note->SetBaseDir(groupBaseDir(chosenGroup_));
     }
     TavNoteItem* made = openNote(std::move(note), 0, at.x, at.y, kNewNoteStyle);
+    // A note of a named group records its group folder once its file exists.
+    if (made && !made->store().baseDir().empty()) made->SetBaseDir(made->store().baseDir());
     if (!templateName.empty()) {
         if (made) applyTemplateToNote(*made, templateName, L"");
         if (templateName == kTempTemplateName) deleteFolder(templateFolderFor(kTempTemplateName, L""), true);

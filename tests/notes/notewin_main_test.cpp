@@ -107,6 +107,7 @@ TEST_F(MainWindowTest, TrayGroupEntryPastTheEndPicksTheLastGroup) {
     ASSERT_EQ(main.notes().size(), 1u);
     TavNoteItem* note = main.notes().back().get();
     EXPECT_EQ(noteElement(note->store(), L"group"), L"生活");
+    EXPECT_EQ(noteElement(note->store(), L"dir"), noteItems2Directory() + L"生活\\");
     EXPECT_TRUE(exists(noteItems2Directory() + L"生活\\" + note->unique() + L"\\" + note->unique() + L".xml"));
     SendMessageW(main.handle(), kTavMsgCommand, kCmdMainGroupNone, 0);
     EXPECT_EQ(main.chosenGroup(), L"");
