@@ -23,7 +23,7 @@ TavMemDC TavNoteMenuItem::renderSelf() {
 TavNoteMenu::TavNoteMenu() { setObjectName(L"TavNoteMenu"); }
 
 void TavNoteMenu::addItem(int id, std::wstring text, std::wstring icon) {
-    specs_.push_back(ItemSpec{id, std::move(text), std::move(icon)});
+    defs_.push_back(ItemDef{id, std::move(text), std::move(icon)});
 }
 
 TavNoteMenuItem* TavNoteMenu::item(int id) {
@@ -33,17 +33,17 @@ TavNoteMenuItem* TavNoteMenu::item(int id) {
 }
 
 bool TavNoteMenu::build(const wchar_t* name, HWND commandTarget) {
-    const int height = int(specs_.size()) * kItemHeight + 2 * shadowWidth();
+    const int height = int(defs_.size()) * kItemHeight + 2 * shadowWidth();
     if (!create(menuId_, name, kMenuExStyle, WS_POPUP, 0, 0, kWidth + 2 * shadowWidth(), height, nullptr)) return false;
-    for (size_t i = 0; i < specs_.size(); ++i) {
-        const ItemSpec& spec = specs_[i];
+    for (size_t i = 0; i < defs_.size(); ++i) {
+        const ItemDef& def = defs_[i];
         auto entry = std::make_unique<TavNoteMenuItem>();
         // The opacity row holds the slider instead of a text.
-        if (!entry->create(spec.id, spec.text.c_str(), 0, WS_CHILD | WS_VISIBLE, shadowWidth(), itemTop(i), kWidth,
+        if (!entry->create(def.id, def.text.c_str(), 0, WS_CHILD | WS_VISIBLE, shadowWidth(), itemTop(i), kWidth,
                            kItemHeight, handle()))
             continue;
-        if (!spec.icon.empty()) entry->setIcon(spec.icon);
-        auto check = checks_.find(spec.id);
+        if (!def.icon.empty()) entry->setIcon(def.icon);
+        auto check = checks_.find(def.id);
         entry->setChecked(check != checks_.end() && check->second);
         items_.push_back(std::move(entry));
     }
@@ -70,7 +70,7 @@ void TavNoteSliderAlpha::onValueChanged() {
 }
 
 void TavNoteMenuGroups::setGroups(const std::vector<std::wstring>& names, int firstId, const std::wstring& systemName) {
-    specs_.clear();
+    defs_.clear();
     if (!systemName.empty()) addItem(firstId, systemName);
     for (size_t k = 0; k < names.size() && k < 198; ++k) addItem(firstId + 1 + int(k), names[k]);
 }

@@ -27,7 +27,7 @@ public:
     static constexpr int kItemHeight = 24;
     static constexpr int kWidth = 150;
 
-    struct ItemSpec {
+    struct ItemDef {
         int id;
         std::wstring text;
         std::wstring icon;
@@ -45,7 +45,7 @@ public:
     TavNoteMenuItem* item(int id);
     // The object id the menu window is made with (0: a new one).
     void setMenuId(int id) { menuId_ = id; }
-    const std::vector<ItemSpec>& itemSpecs() const { return specs_; }
+    const std::vector<ItemDef>& itemDefs() const { return defs_; }
 
 protected:
     // Makes the windows of extra children (the slider) after the items; y = their top.
@@ -54,7 +54,7 @@ protected:
     virtual const wchar_t* windowName() const { return L"子标签窗口菜单"; }
     int itemTop(size_t index) const { return shadowWidth() + int(index) * kItemHeight; }
 
-    std::vector<ItemSpec> specs_;
+    std::vector<ItemDef> defs_;
     std::vector<std::unique_ptr<TavNoteMenuItem>> items_;
     std::map<int, bool> checks_;
     int menuId_ = 0;

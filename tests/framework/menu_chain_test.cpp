@@ -36,7 +36,7 @@ private:
     bool* destroyed_;
 };
 
-struct ItemSpec {
+struct ItemDef {
     int id;
     const wchar_t* text;
     const wchar_t* icon;
@@ -44,15 +44,15 @@ struct ItemSpec {
 
 // Creates the menu window (hidden) with its items from top to bottom.
 void buildMenu(TavWndMenu& menu, std::vector<std::unique_ptr<TavWndMenuItem>>& items,
-               const std::vector<ItemSpec>& specs, int x, int y) {
-    int height = int(specs.size()) * kItemHeight + 6;
+               const std::vector<ItemDef>& defs, int x, int y) {
+    int height = int(defs.size()) * kItemHeight + 6;
     ASSERT_TRUE(menu.create(0, L"", kLayeredEx, WS_POPUP, x, y, kMenuWidth, height, nullptr));
-    for (size_t i = 0; i < specs.size(); ++i) {
+    for (size_t i = 0; i < defs.size(); ++i) {
         auto item = std::make_unique<TavWndMenuItem>();
-        ASSERT_TRUE(item->create(specs[i].id, specs[i].text, 0, kChildVisible, 3,
+        ASSERT_TRUE(item->create(defs[i].id, defs[i].text, 0, kChildVisible, 3,
                                  3 + int(i) * kItemHeight, kMenuWidth - 6, kItemHeight,
                                  menu.handle()));
-        if (specs[i].icon) item->setIcon(specs[i].icon);
+        if (defs[i].icon) item->setIcon(defs[i].icon);
         items.push_back(std::move(item));
     }
 }

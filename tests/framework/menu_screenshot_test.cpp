@@ -15,21 +15,21 @@ constexpr int kItemHeight = 24;
 constexpr int kWidth = 166;
 constexpr uint32_t kDesktop = 0xFFD8D8D8;
 
-struct Spec {
+struct ShotItem {
     int id;
     const wchar_t* text;
     const wchar_t* icon;
 };
 
 void build(TavWndMenu& menu, std::vector<std::unique_ptr<TavWndMenuItem>>& items,
-           const std::vector<Spec>& specs) {
-    int height = int(specs.size()) * kItemHeight + 6;
+           const std::vector<ShotItem>& defs) {
+    int height = int(defs.size()) * kItemHeight + 6;
     ASSERT_TRUE(menu.create(0, L"", kLayeredEx, WS_POPUP, 0, 0, kWidth, height, nullptr));
-    for (size_t i = 0; i < specs.size(); ++i) {
+    for (size_t i = 0; i < defs.size(); ++i) {
         auto item = std::make_unique<TavWndMenuItem>();
-        ASSERT_TRUE(item->create(specs[i].id, specs[i].text, 0, kChildVisible, 3,
+        ASSERT_TRUE(item->create(defs[i].id, defs[i].text, 0, kChildVisible, 3,
                                  3 + int(i) * kItemHeight, kWidth - 6, kItemHeight, menu.handle()));
-        if (specs[i].icon) item->setIcon(specs[i].icon);
+        if (defs[i].icon) item->setIcon(defs[i].icon);
         items.push_back(std::move(item));
     }
 }

@@ -14,7 +14,7 @@ namespace {
 
 std::vector<int> itemIds(const TavNoteMenu& menu) {
     std::vector<int> ids;
-    for (const auto& spec : menu.itemSpecs()) ids.push_back(spec.id);
+    for (const auto& def : menu.itemDefs()) ids.push_back(def.id);
     return ids;
 }
 
@@ -61,7 +61,7 @@ TEST_F(NoteMenuTest, TrayMenuItemsHelpSubmenuAndGroupEntries) {
     EXPECT_EQ(menu.objectId(), TavNoteMenuTray::kMenuId);
     EXPECT_EQ(itemIds(menu), (std::vector<int>{30102, 30104, 30105, 30103}));
     EXPECT_EQ(itemIds(menu.helpMenu()), (std::vector<int>{30108, 30107}));
-    EXPECT_EQ(menu.helpMenu().itemSpecs()[1].text, L"关于 TavNote");
+    EXPECT_EQ(menu.helpMenu().itemDefs()[1].text, L"关于 TavNote");
     EXPECT_EQ(itemIds(menu.groupMenu()), (std::vector<int>{31000, 31001, 31002}));
     EXPECT_EQ(menu.submenus().size(), 2u);
 }
