@@ -1,5 +1,6 @@
 // Starts TavNote.exe in a fresh folder holding a prepared note: the note opens as a window at its
 // place; a second start says so in the program's message box and leaves the first untouched.
+#include "TavNoteProcess.h"
 #include "TempFolder.h"
 
 #include <gtest/gtest.h>
@@ -10,84 +11,6 @@
 #include "NoteStore.h"
 
 namespace {
-
-std::wstring installedExe() {
-    wchar_t self[MAX_PATH];
-    GetModuleFileNameW(nullptr, self, MAX_PATH);
-    std::wstring path(self);
-    for (int up = 0; up < 3; ++up) path.resize(path.rfind(L'\\'));
-    return path + L"\\TavNote\\TavNote.exe";
-}
-
-template <class Pred> bool waitFor(Pred pred, DWORD ms) {
-    for (DWORD waited = 0; waited < ms; waited += 50) {
-        if (pred()) return true;
-        Sleep(50);
-    }
-    return pred();
-}
-
-// TavNote.exe of the folder started as a child process, ended by id when still running at the end.
-class Process {
-public:
-    explicit Process(const std::wstring& exe, const std::wstring& folder) {
-        STARTUPINFOW si{sizeof(si)};
-        std::wstring command = L"\"" + exe + L"\"";
-        started_ = CreateProcessW(exe.c_str(), command.data(), nullptr, nullptr, FALSE, 0, nullptr, folder.c_str(),
-                                  &si, &pi_) != FALSE;
-    }
-    ~Process() {
-        if (!started_) return;
-        if (WaitForSingleObject(pi_.hProcess, 0) == WAIT_TIMEOUT) {
-            TerminateProcess(pi_.hProcess, 99);
-            WaitForSingleObject(pi_.hProcess, 5000);
-        }
-        CloseHandle(pi_.hThread);
-        CloseHandle(pi_.hProcess);
-    }
-    bool started() const { return started_; }
-    bool running() const { return WaitForSingleObject(pi_.hProcess, 0) == WAIT_TIMEOUT; }
-    DWORD waitForExit(DWORD ms) const {
-        if (WaitForSingleObject(pi_.hProcess, ms) != WAIT_OBJECT_0) return STILL_ACTIVE;
-        DWORD code = 0;
-        GetExitCodeProcess(pi_.hProcess, &code);
-        return code;
-    }
-    // The visible top-level windows of the process, and the hidden zero-sized main window.
-    std::vector<HWND> visibleWindows() const { return windows(true); }
-    HWND mainWindow() const {
-        for (HWND w : windows(false)) {
-            RECT r{};
-            GetWindowRect(w, &r);
-            wchar_t cls[64] = {};
-            GetClassNameW(w, cls, 64);
-            if (std::wstring(cls) == L"TavWnd" && r.right == r.left && r.bottom == r.top) return w;
-        }
-        return nullptr;
-    }
-
-private:
-    std::vector<HWND> windows(bool visibleOnly) const {
-        struct Search {
-            DWORD pid;
-            bool visibleOnly;
-            std::vector<HWND> found;
-        } search{pi_.dwProcessId, visibleOnly, {}};
-        EnumWindows(
-            [](HWND hwnd, LPARAM lp) -> BOOL {
-                auto* s = reinterpret_cast<Search*>(lp);
-                DWORD pid = 0;
-                GetWindowThreadProcessId(hwnd, &pid);
-                if (pid == s->pid && (!s->visibleOnly || IsWindowVisible(hwnd))) s->found.push_back(hwnd);
-                return TRUE;
-            },
-            LPARAM(&search));
-        return search.found;
-    }
-
-    PROCESS_INFORMATION pi_{};
-    bool started_ = false;
-};
 
 HWND windowAt(const std::vector<HWND>& windows, const RECT& place) {
     for (HWND w : windows) {
@@ -115,7 +38,7 @@ TEST(NotesOnTheDesktop, APreparedNoteOpensAtItsPlaceAndASecondStartLeavesTheFirs
         setAppDirectoryOverride(L"");
     }
 
-    Process first(exe, folder.path());
+    TavNoteProcess first(exe, folder.path());
     ASSERT_TRUE(first.started());
     HWND note = nullptr;
     ASSERT_TRUE(waitFor([&] { return (note = windowAt(first.visibleWindows(), place)) != nullptr; }, 20000))
@@ -133,7 +56,7 @@ TEST(NotesOnTheDesktop, APreparedNoteOpensAtItsPlaceAndASecondStartLeavesTheFirs
     ASSERT_NE(main, nullptr);
 
     {
-        Process second(exe, folder.path());
+        TavNoteProcess second(exe, folder.path());
         ASSERT_TRUE(second.started());
         std::vector<HWND> box;
         ASSERT_TRUE(waitFor([&] { return !(box = second.visibleWindows()).empty(); }, 20000))
