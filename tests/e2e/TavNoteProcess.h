@@ -14,6 +14,37 @@ inline std::wstring installedExe() {
     return path + L"\\TavNote\\TavNote.exe";
 }
 
+// Copies a folder tree (files and sub-folders); true when everything was copied.
+inline bool copyTree(const std::wstring& from, const std::wstring& to) {
+    CreateDirectoryW(to.c_str(), nullptr);
+    WIN32_FIND_DATAW fd;
+    HANDLE find = FindFirstFileW((from + L"\\*").c_str(), &fd);
+    if (find == INVALID_HANDLE_VALUE) return false;
+    bool ok = true;
+    do {
+        const std::wstring name = fd.cFileName;
+        if (name == L"." || name == L"..") continue;
+        if (fd.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
+            ok = copyTree(from + L"\\" + name, to + L"\\" + name) && ok;
+        else
+            ok = CopyFileW((from + L"\\" + name).c_str(), (to + L"\\" + name).c_str(), FALSE) && ok;
+    } while (FindNextFileW(find, &fd));
+    FindClose(find);
+    return ok;
+}
+
+// A fresh installation in `folder` (ending in a backslash): everything the build put beside
+// TavNote.exe, without the data a development run may have left there. Returns the exe's path.
+inline std::wstring installInto(const std::wstring& folder) {
+    std::wstring source = installedExe();
+    source.resize(source.rfind(L'\\'));
+    CopyFileW((source + L"\\TavNote.exe").c_str(), (folder + L"TavNote.exe").c_str(), FALSE);
+    CopyFileW((source + L"\\help.chm").c_str(), (folder + L"help.chm").c_str(), FALSE);
+    copyTree(source + L"\\sysres", folder + L"sysres");
+    copyTree(source + L"\\tavnote_reicon", folder + L"tavnote_reicon");
+    return folder + L"TavNote.exe";
+}
+
 // Polls pred every 50 ms for up to ms milliseconds.
 template <class Pred> bool waitFor(Pred pred, DWORD ms) {
     for (DWORD waited = 0; waited < ms; waited += 50) {
@@ -84,3 +115,32 @@ private:
     PROCESS_INFORMATION pi_{};
     bool started_ = false;
 };
+
+// Runs a Unix program (xdotool, import) through Wine's "start /unix" and waits for it; true when it
+// exited with 0. Only meaningful under Wine.
+inline bool runUnix(const std::wstring& arguments, DWORD timeoutMs = 20000) {
+    wchar_t system[MAX_PATH];
+    GetSystemDirectoryW(system, MAX_PATH);
+    std::wstring command = L"\"" + std::wstring(system) + L"\\start.exe\" /wait /unix " + arguments;
+    STARTUPINFOW si{sizeof(si)};
+    PROCESS_INFORMATION pi{};
+    if (!CreateProcessW(nullptr, command.data(), nullptr, nullptr, FALSE, CREATE_NO_WINDOW, nullptr, nullptr, &si, &pi))
+        return false;
+    DWORD exitCode = 1;
+    if (WaitForSingleObject(pi.hProcess, timeoutMs) == WAIT_OBJECT_0) GetExitCodeProcess(pi.hProcess, &exitCode);
+    CloseHandle(pi.hThread);
+    CloseHandle(pi.hProcess);
+    return exitCode == 0;
+}
+
+// The Unix path of a Windows path under Wine ("" elsewhere).
+inline std::string unixPath(const std::wstring& path) {
+    using Fn = char*(__cdecl*)(const wchar_t*);
+    auto fn = reinterpret_cast<Fn>(GetProcAddress(GetModuleHandleW(L"kernel32.dll"), "wine_get_unix_file_name"));
+    if (!fn) return std::string();
+    char* unix = fn(path.c_str());
+    if (!unix) return std::string();
+    std::string result(unix);
+    HeapFree(GetProcessHeap(), 0, unix);
+    return result;
+}

@@ -23,8 +23,8 @@ HWND windowAt(const std::vector<HWND>& windows, const RECT& place) {
 
 TEST(NotesOnTheDesktop, APreparedNoteOpensAtItsPlaceAndASecondStartLeavesTheFirstAlone) {
     TempFolder folder;
-    const std::wstring exe = folder.file(L"TavNote.exe");
-    ASSERT_TRUE(CopyFileW(installedExe().c_str(), exe.c_str(), FALSE));
+    const std::wstring exe = installInto(folder.path());
+    ASSERT_NE(GetFileAttributesW(exe.c_str()), INVALID_FILE_ATTRIBUTES);
     const RECT place{300, 200, 520, 360};
     {
         // The note folder, written the way the program writes it.
@@ -79,6 +79,50 @@ TEST(NotesOnTheDesktop, APreparedNoteOpensAtItsPlaceAndASecondStartLeavesTheFirs
     PostMessageW(main, 10002, 30103, 0);
     EXPECT_EQ(first.waitForExit(15000), 0u);
     EXPECT_TRUE(isFolder(folder.path() + L"NoteData\\NoteItems\\20261207043355123_01"));
+}
+
+// Two notes and the menu of one, opened with a real right click: the picture the README shows is
+// this run's "notes_and_menu.png" beside the test executable.
+TEST(NotesOnTheDesktop, RightClickOpensTheNoteMenuAndTheScreenIsSaved) {
+    TempFolder folder;
+    const std::wstring exe = installInto(folder.path());
+    ASSERT_NE(GetFileAttributesW(exe.c_str()), INVALID_FILE_ATTRIBUTES);
+    const RECT places[] = {{420, 180, 640, 360}, {700, 220, 880, 400}};
+    setAppDirectoryOverride(folder.path());
+    for (int i = 0; i < 2; ++i) {
+        TavNoteStore note(L"2026120704335512" + std::to_wstring(i) + L"_0" + std::to_wstring(i + 1), L"", 123460 + i);
+        ASSERT_TRUE(note.createNoteFile());
+        ASSERT_TRUE(note.SaveGeometry(places[i]).has_value());
+        if (i == 1) {
+            ASSERT_TRUE(note.SaveAlpha(160));
+        }
+    }
+    setAppDirectoryOverride(L"");
+
+    TavNoteProcess app(exe, folder.path());
+    ASSERT_TRUE(app.started());
+    HWND note = nullptr;
+    ASSERT_TRUE(waitFor([&] { return (note = windowAt(app.visibleWindows(), places[0])) != nullptr; }, 20000));
+    ASSERT_TRUE(waitFor([&] { return windowAt(app.visibleWindows(), places[1]) != nullptr; }, 20000));
+    const size_t before = app.visibleWindows().size();
+
+    ASSERT_TRUE(runUnix(L"/usr/bin/xdotool mousemove 500 250 click 3"));
+    EXPECT_TRUE(waitFor([&] { return app.visibleWindows().size() > before; }, 10000)) << "no menu appeared";
+    Sleep(500);
+
+    wchar_t self[MAX_PATH];
+    GetModuleFileNameW(nullptr, self, MAX_PATH);
+    std::wstring shot(self);
+    shot = shot.substr(0, shot.rfind(L'\\') + 1) + L"notes_and_menu.png";
+    DeleteFileW(shot.c_str());
+    const std::string unixShot = unixPath(shot);
+    ASSERT_FALSE(unixShot.empty());
+    // "start /unix" may return before the Unix program has written its file.
+    runUnix(L"/usr/bin/import -window root " + std::wstring(unixShot.begin(), unixShot.end()));
+    EXPECT_TRUE(waitFor([&] { return GetFileAttributesW(shot.c_str()) != INVALID_FILE_ATTRIBUTES; }, 10000));
+
+    PostMessageW(app.mainWindow(), WM_CLOSE, 0, 0);
+    EXPECT_EQ(app.waitForExit(15000), 0u);
 }
 
 } // namespace

@@ -14,8 +14,7 @@ const wchar_t* const kDataFolders[] = {L"NoteItems", L"NoteItems2", L"NoteTpls",
 
 TEST(Startup, CreatesTheDataTreeStaysUpAndExitsCleanlyWhenClosed) {
     TempFolder folder;
-    ASSERT_TRUE(CopyFileW(installedExe().c_str(), folder.file(L"TavNote.exe").c_str(), FALSE));
-    TavNoteProcess app(folder.file(L"TavNote.exe"), folder.path());
+    TavNoteProcess app(installInto(folder.path()), folder.path());
     ASSERT_TRUE(app.started());
 
     for (const wchar_t* name : kDataFolders) {
@@ -51,8 +50,7 @@ TEST(Startup, DamagedSettingsFilesDoNotStopTheProgramAndAreKept) {
     CreateDirectoryW(folder.file(L"NoteData").c_str(), nullptr);
     ASSERT_TRUE(writeBytes(folder.file(L"NoteData\\customcolor.xml"), colours));
 
-    ASSERT_TRUE(CopyFileW(installedExe().c_str(), folder.file(L"TavNote.exe").c_str(), FALSE));
-    TavNoteProcess app(folder.file(L"TavNote.exe"), folder.path());
+    TavNoteProcess app(installInto(folder.path()), folder.path());
     ASSERT_TRUE(app.started());
     HWND main = nullptr;
     ASSERT_TRUE(waitFor([&] { return (main = app.mainWindow()) != nullptr; }, 20000));
