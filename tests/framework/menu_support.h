@@ -4,6 +4,7 @@
 // records the notifications it receives, and a message pump.
 #include <gtest/gtest.h>
 
+#include "TavTestEnvironment.h"
 #include "AppPaths.h"
 #include "AppState.h"
 #include "FolderUtils.h"
@@ -31,38 +32,11 @@ inline std::wstring testFolder() {
     return std::wstring(temp) + L"tavnote_menus_" + std::to_wstring(GetCurrentProcessId()) + L"\\";
 }
 
-// The installation folder of the build: <build>\TavNote\, two levels above the test executable
-// (<build>\tests\framework\).
-inline std::wstring installationFolder() {
-    wchar_t exe[MAX_PATH];
-    GetModuleFileNameW(nullptr, exe, MAX_PATH);
-    std::wstring path = exe;
-    for (int up = 0; up < 3; ++up) path = path.substr(0, path.find_last_of(L'\\'));
-    return path + L"\\TavNote\\";
-}
+inline std::wstring installationFolder() { return TavTestEnvironment::installationFolder(); }
 
-class Environment : public ::testing::Environment {
+class Environment : public TavTestEnvironment {
 public:
-    void SetUp() override {
-        SetErrorMode(SEM_NOGPFAULTERRORBOX | SEM_FAILCRITICALERRORS);
-        appState().instance = GetModuleHandleW(nullptr);
-        Gdiplus::GdiplusStartupInput input;
-        ASSERT_EQ(Gdiplus::GdiplusStartup(&token_, &input, nullptr), Gdiplus::Ok);
-        std::wstring app = testFolder();
-        CreateDirectoryW(app.c_str(), nullptr);
-        copyFolder(installationFolder() + L"sysres\\", app + L"sysres\\");
-        setAppDirectoryOverride(app);
-    }
-    void TearDown() override {
-        setAppDirectoryOverride(L"");
-        TavFont::instance().clear();
-        TavBrush::instance().clear();
-        Gdiplus::GdiplusShutdown(token_);
-        deleteFolder(testFolder(), true);
-    }
-
-private:
-    ULONG_PTR token_ = 0;
+    Environment() : TavTestEnvironment(testFolder(), Folder::AppFolderWithImages) {}
 };
 
 struct Note {

@@ -3,6 +3,7 @@
 #include <objidl.h>
 #include <gdiplus.h>
 
+#include "TavTestEnvironment.h"
 #include "AppPaths.h"
 #include "AppState.h"
 #include "FolderUtils.h"
@@ -20,25 +21,9 @@ std::wstring testRoot() {
     return std::wstring(temp) + L"tavnote_notewin_" + std::to_wstring(GetCurrentProcessId()) + L"\\";
 }
 
-class Environment : public ::testing::Environment {
+class Environment : public TavTestEnvironment {
 public:
-    void SetUp() override {
-        SetErrorMode(SEM_NOGPFAULTERRORBOX | SEM_FAILCRITICALERRORS);
-        appState().instance = GetModuleHandleW(nullptr);
-        Gdiplus::GdiplusStartupInput input;
-        ASSERT_EQ(Gdiplus::GdiplusStartup(&token_, &input, nullptr), Gdiplus::Ok);
-        CreateDirectoryW(testRoot().c_str(), nullptr);
-    }
-    void TearDown() override {
-        setAppDirectoryOverride(L"");
-        TavFont::instance().clear();
-        TavBrush::instance().clear();
-        Gdiplus::GdiplusShutdown(token_);
-        deleteFolder(testRoot(), true);
-    }
-
-private:
-    ULONG_PTR token_ = 0;
+    Environment() : TavTestEnvironment(testRoot(), Folder::Plain) {}
 };
 
 const auto* const environment = ::testing::AddGlobalTestEnvironment(new Environment);
@@ -53,13 +38,7 @@ void pump() {
     }
 }
 
-std::wstring installationFolder() {
-    wchar_t exe[MAX_PATH];
-    GetModuleFileNameW(nullptr, exe, MAX_PATH);
-    std::wstring path = exe;
-    for (int up = 0; up < 3; ++up) path = path.substr(0, path.find_last_of(L'\\'));
-    return path + L"\\TavNote\\";
-}
+std::wstring installationFolder() { return TavTestEnvironment::installationFolder(); }
 
 bool exists(const std::wstring& path) { return GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
 

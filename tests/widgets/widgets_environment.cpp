@@ -1,6 +1,7 @@
 // Process set-up of the widget tests and the shared fixtures of widgets_support.h.
 #include "widgets_support.h"
 
+#include "TavTestEnvironment.h"
 #include "AppPaths.h"
 #include "AppState.h"
 #include "FolderUtils.h"
@@ -31,13 +32,6 @@ std::wstring exeFolder() {
 
 namespace {
 
-// The installation folder of the build: <build>\TavNote\, two levels above <build>\tests\widgets\.
-std::wstring installationFolder() {
-    std::wstring path = exeFolder();
-    path.pop_back();
-    for (int up = 0; up < 2; ++up) path = path.substr(0, path.find_last_of(L'\\'));
-    return path + L"\\TavNote\\";
-}
 
 BOOL CALLBACK collect(HWND window, LPARAM list) {
     auto* out = reinterpret_cast<std::vector<TavNoteCaption*>*>(list);
@@ -48,28 +42,9 @@ BOOL CALLBACK collect(HWND window, LPARAM list) {
 
 ModalDriver* activeDriver = nullptr;
 
-class Environment : public ::testing::Environment {
+class Environment : public TavTestEnvironment {
 public:
-    void SetUp() override {
-        SetErrorMode(SEM_NOGPFAULTERRORBOX | SEM_FAILCRITICALERRORS);
-        appState().instance = GetModuleHandleW(nullptr);
-        Gdiplus::GdiplusStartupInput input;
-        ASSERT_EQ(Gdiplus::GdiplusStartup(&token_, &input, nullptr), Gdiplus::Ok);
-        std::wstring app = testFolder();
-        CreateDirectoryW(app.c_str(), nullptr);
-        copyFolder(installationFolder() + L"sysres\\", app + L"sysres\\");
-        setAppDirectoryOverride(app);
-    }
-    void TearDown() override {
-        setAppDirectoryOverride(L"");
-        TavFont::instance().clear();
-        TavBrush::instance().clear();
-        Gdiplus::GdiplusShutdown(token_);
-        deleteFolder(testFolder(), true);
-    }
-
-private:
-    ULONG_PTR token_ = 0;
+    Environment() : TavTestEnvironment(testFolder(), Folder::AppFolderWithImages) {}
 };
 
 const auto* const environment = ::testing::AddGlobalTestEnvironment(new Environment);
