@@ -115,32 +115,3 @@ private:
     PROCESS_INFORMATION pi_{};
     bool started_ = false;
 };
-
-// Runs a Unix program (xdotool, import) through Wine's "start /unix" and waits for it; true when it
-// exited with 0. Only meaningful under Wine.
-inline bool runUnix(const std::wstring& arguments, DWORD timeoutMs = 20000) {
-    wchar_t system[MAX_PATH];
-    GetSystemDirectoryW(system, MAX_PATH);
-    std::wstring command = L"\"" + std::wstring(system) + L"\\start.exe\" /wait /unix " + arguments;
-    STARTUPINFOW si{sizeof(si)};
-    PROCESS_INFORMATION pi{};
-    if (!CreateProcessW(nullptr, command.data(), nullptr, nullptr, FALSE, CREATE_NO_WINDOW, nullptr, nullptr, &si, &pi))
-        return false;
-    DWORD exitCode = 1;
-    if (WaitForSingleObject(pi.hProcess, timeoutMs) == WAIT_OBJECT_0) GetExitCodeProcess(pi.hProcess, &exitCode);
-    CloseHandle(pi.hThread);
-    CloseHandle(pi.hProcess);
-    return exitCode == 0;
-}
-
-// The Unix path of a Windows path under Wine ("" elsewhere).
-inline std::string unixPath(const std::wstring& path) {
-    using Fn = char*(__cdecl*)(const wchar_t*);
-    auto fn = reinterpret_cast<Fn>(GetProcAddress(GetModuleHandleW(L"kernel32.dll"), "wine_get_unix_file_name"));
-    if (!fn) return std::string();
-    char* unix = fn(path.c_str());
-    if (!unix) return std::string();
-    std::string result(unix);
-    HeapFree(GetProcessHeap(), 0, unix);
-    return result;
-}

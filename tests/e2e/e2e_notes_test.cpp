@@ -2,6 +2,7 @@
 // place; a second start says so in the program's message box and leaves the first untouched.
 #include "TavNoteProcess.h"
 #include "TempFolder.h"
+#include "UnixTools.h"
 
 #include <gtest/gtest.h>
 
@@ -106,7 +107,7 @@ TEST(NotesOnTheDesktop, RightClickOpensTheNoteMenuAndTheScreenIsSaved) {
     ASSERT_TRUE(waitFor([&] { return windowAt(app.visibleWindows(), places[1]) != nullptr; }, 20000));
     const size_t before = app.visibleWindows().size();
 
-    ASSERT_TRUE(runUnix(L"/usr/bin/xdotool mousemove 500 250 click 3"));
+    ASSERT_TRUE(unixtools::xdotool(L"mousemove 500 250 click 3"));
     EXPECT_TRUE(waitFor([&] { return app.visibleWindows().size() > before; }, 10000)) << "no menu appeared";
     Sleep(500);
 
@@ -114,12 +115,7 @@ TEST(NotesOnTheDesktop, RightClickOpensTheNoteMenuAndTheScreenIsSaved) {
     GetModuleFileNameW(nullptr, self, MAX_PATH);
     std::wstring shot(self);
     shot = shot.substr(0, shot.rfind(L'\\') + 1) + L"notes_and_menu.png";
-    DeleteFileW(shot.c_str());
-    const std::string unixShot = unixPath(shot);
-    ASSERT_FALSE(unixShot.empty());
-    // "start /unix" may return before the Unix program has written its file.
-    runUnix(L"/usr/bin/import -window root " + std::wstring(unixShot.begin(), unixShot.end()));
-    EXPECT_TRUE(waitFor([&] { return GetFileAttributesW(shot.c_str()) != INVALID_FILE_ATTRIBUTES; }, 10000));
+    EXPECT_TRUE(unixtools::saveXScreen(shot));
 
     PostMessageW(app.mainWindow(), WM_CLOSE, 0, 0);
     EXPECT_EQ(app.waitForExit(15000), 0u);

@@ -5,34 +5,14 @@
 #include "move_support.h"
 
 #include "ImageFiles.h"
+#include "UnixTools.h"
 
 #include <string>
 
 using namespace movetest;
+using unixtools::xdotool;
 
 namespace {
-
-// Runs xdotool with the arguments and pumps this thread's messages until it has finished.
-bool xdotool(const std::wstring& arguments) {
-    wchar_t system[MAX_PATH];
-    GetSystemDirectoryW(system, MAX_PATH);
-    std::wstring command = L"\"" + std::wstring(system) + L"\\start.exe\" /wait /unix /usr/bin/xdotool " + arguments;
-    STARTUPINFOW si{};
-    si.cb = sizeof(si);
-    PROCESS_INFORMATION pi{};
-    if (!CreateProcessW(nullptr, command.data(), nullptr, nullptr, FALSE, CREATE_NO_WINDOW, nullptr, nullptr, &si, &pi))
-        return false;
-    DWORD exitCode = 1;
-    for (int i = 0; i < 1000; ++i) {
-        pump();
-        if (MsgWaitForMultipleObjects(1, &pi.hProcess, FALSE, 20, QS_ALLINPUT) == WAIT_OBJECT_0) break;
-    }
-    GetExitCodeProcess(pi.hProcess, &exitCode);
-    CloseHandle(pi.hThread);
-    CloseHandle(pi.hProcess);
-    pump();
-    return exitCode == 0;
-}
 
 // Pumps messages until the condition holds (a bounded wait for the X events to arrive).
 template <typename F>
@@ -71,7 +51,7 @@ COLORREF screenPixel(int x, int y) {
 } // namespace
 
 TEST(MoveInput, DragMovesResizesAndAClickLeavesTheWindow) {
-    if (GetFileAttributesW(L"Z:\\usr\\bin\\xdotool") == INVALID_FILE_ATTRIBUTES) GTEST_SKIP() << "no xdotool";
+    if (!unixtools::haveXdotool()) GTEST_SKIP() << "no xdotool";
     auto wnd = makeMovable(300, 200, 200, 140, 0xFF3060A0);
     pump();
     ASSERT_TRUE(xdotool(L"mousemove 700 600"));

@@ -7,33 +7,13 @@
 #include "ImageFiles.h"
 #include "TavNoteMessageBox.h"
 #include "TavNoteNewName.h"
+#include "UnixTools.h"
 
 using namespace widgettest;
+using unixtools::haveXdotool;
+using unixtools::startXdotool;
 
 namespace {
-
-// Starts xdotool with the arguments without waiting; the modal loop handles the input it makes.
-HANDLE startXdotool(const std::wstring& arguments) {
-    wchar_t system[MAX_PATH];
-    GetSystemDirectoryW(system, MAX_PATH);
-    std::wstring command = L"\"" + std::wstring(system) + L"\\start.exe\" /wait /unix /usr/bin/xdotool " + arguments;
-    STARTUPINFOW si{};
-    si.cb = sizeof(si);
-    PROCESS_INFORMATION pi{};
-    if (!CreateProcessW(nullptr, command.data(), nullptr, nullptr, FALSE, CREATE_NO_WINDOW, nullptr, nullptr, &si, &pi))
-        return nullptr;
-    CloseHandle(pi.hThread);
-    return pi.hProcess;
-}
-
-void finish(HANDLE process) {
-    if (!process) return;
-    for (int i = 0; i < 500; ++i) {
-        pump();
-        if (MsgWaitForMultipleObjects(1, &process, FALSE, 20, QS_ALLINPUT) == WAIT_OBJECT_0) break;
-    }
-    CloseHandle(process);
-}
 
 bool saveScreen(const std::wstring& name) {
     int w = GetSystemMetrics(SM_CXSCREEN), h = GetSystemMetrics(SM_CYSCREEN);
@@ -48,8 +28,6 @@ bool saveScreen(const std::wstring& name) {
     TavGpBitmap bitmap = dcToBitmap(nullptr, copy.dc(), w, h);
     return bitmap && saveBitmapPng(*bitmap, folder + name);
 }
-
-bool haveXdotool() { return GetFileAttributesW(L"Z:\\usr\\bin\\xdotool") != INVALID_FILE_ATTRIBUTES; }
 
 } // namespace
 
@@ -70,8 +48,8 @@ TEST(WidgetInput, PointerClickOnNoAnswersSeven) {
         return true;
     }}, 1000);
     INT_PTR result = box.runModal(nullptr);
-    finish(process);
     EXPECT_NE(process, nullptr);
+    unixtools::finishUnix(process);
     EXPECT_FALSE(driver.abandoned());
     EXPECT_EQ(result, 7);
     EXPECT_TRUE(shot);

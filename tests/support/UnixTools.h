@@ -1,0 +1,89 @@
+#pragma once
+// Unix programs started from a test under Wine through "start /unix": xdotool for real pointer and
+// key input through the X server, ImageMagick's import for screenshots. While waiting for one, the
+// calling thread keeps pumping its messages, so windows of the test itself handle the input it makes.
+#include <windows.h>
+
+#include <string>
+
+namespace unixtools {
+
+inline void pumpMessages() {
+    MSG msg;
+    while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+        TranslateMessage(&msg);
+        DispatchMessageW(&msg);
+    }
+}
+
+// Starts "start /wait /unix <command line>" without waiting; the process handle, or null.
+inline HANDLE startUnix(const std::wstring& commandLine) {
+    wchar_t system[MAX_PATH];
+    GetSystemDirectoryW(system, MAX_PATH);
+    std::wstring command = L"\"" + std::wstring(system) + L"\\start.exe\" /wait /unix " + commandLine;
+    STARTUPINFOW si{};
+    si.cb = sizeof(si);
+    PROCESS_INFORMATION pi{};
+    if (!CreateProcessW(nullptr, command.data(), nullptr, nullptr, FALSE, CREATE_NO_WINDOW, nullptr, nullptr,
+                        &si, &pi))
+        return nullptr;
+    CloseHandle(pi.hThread);
+    return pi.hProcess;
+}
+
+// Waits for a process from startUnix, pumping messages, and closes its handle; true when it exited
+// with 0 within the time.
+inline bool finishUnix(HANDLE process, DWORD timeoutMs = 20000) {
+    if (!process) return false;
+    const ULONGLONG end = GetTickCount64() + timeoutMs;
+    bool done = false;
+    while (!done && GetTickCount64() < end) {
+        pumpMessages();
+        done = MsgWaitForMultipleObjects(1, &process, FALSE, 20, QS_ALLINPUT) == WAIT_OBJECT_0;
+    }
+    DWORD exitCode = 1;
+    if (done) GetExitCodeProcess(process, &exitCode);
+    CloseHandle(process);
+    pumpMessages();
+    return done && exitCode == 0;
+}
+
+inline bool runUnix(const std::wstring& commandLine, DWORD timeoutMs = 20000) {
+    return finishUnix(startUnix(commandLine), timeoutMs);
+}
+
+inline bool haveXdotool() { return GetFileAttributesW(L"Z:\\usr\\bin\\xdotool") != INVALID_FILE_ATTRIBUTES; }
+
+inline bool xdotool(const std::wstring& arguments, DWORD timeoutMs = 20000) {
+    return runUnix(L"/usr/bin/xdotool " + arguments, timeoutMs);
+}
+
+inline HANDLE startXdotool(const std::wstring& arguments) { return startUnix(L"/usr/bin/xdotool " + arguments); }
+
+// The Unix path of a Windows path under Wine ("" elsewhere).
+inline std::string unixPath(const std::wstring& path) {
+    using Fn = char*(__cdecl*)(const wchar_t*);
+    auto fn = reinterpret_cast<Fn>(GetProcAddress(GetModuleHandleW(L"kernel32.dll"), "wine_get_unix_file_name"));
+    if (!fn) return std::string();
+    char* unix = fn(path.c_str());
+    if (!unix) return std::string();
+    std::string result(unix);
+    HeapFree(GetProcessHeap(), 0, unix);
+    return result;
+}
+
+// Saves the whole X screen (what a person sees, every process's windows) as a PNG with import.
+inline bool saveXScreen(const std::wstring& windowsPath) {
+    const std::string unix = unixPath(windowsPath);
+    if (unix.empty()) return false;
+    DeleteFileW(windowsPath.c_str());
+    wchar_t wide[MAX_PATH * 4] = {};
+    MultiByteToWideChar(CP_UTF8, 0, unix.c_str(), -1, wide, MAX_PATH * 4 - 1);
+    runUnix(L"/usr/bin/import -window root \"" + std::wstring(wide) + L"\"");
+    // "start /unix" may return before the Unix program has written its file.
+    for (int i = 0; i < 500 && GetFileAttributesW(windowsPath.c_str()) == INVALID_FILE_ATTRIBUTES; ++i) Sleep(20);
+    Sleep(200);
+    return GetFileAttributesW(windowsPath.c_str()) != INVALID_FILE_ATTRIBUTES;
+}
+
+} // namespace unixtools
