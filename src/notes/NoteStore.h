@@ -53,6 +53,8 @@ public:
     // folder + unique + ".xml"; "" when the note has no usable unique name.
     std::wstring GetFilePath() const;
     std::wstring childFilePath(int childId) const;
+    // A file of the note folder ("" when the folder cannot be made).
+    std::wstring fileInFolder(const std::wstring& name) const;
     std::wstring childBodyPath(int childId) const;
 
     // Writes a new note file holding `ID`, `unique` and `group` with one save. False when the
@@ -126,7 +128,6 @@ public:
 private:
     bool writeElement(const wchar_t* name, const std::wstring& value);
     std::optional<std::wstring> readElement(const wchar_t* name) const;
-    std::wstring fileInFolder(const std::wstring& name) const;
 
     std::wstring unique_;
     std::wstring dir_;

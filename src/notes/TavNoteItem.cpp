@@ -6,6 +6,7 @@
 #include "AppPaths.h"
 #include "AppState.h"
 #include "DrawToolkit.h"
+#include "FileDialogs.h"
 #include "FolderUtils.h"
 #include "ImageFiles.h"
 #include "NoteFolders.h"
@@ -14,6 +15,7 @@
 #include "TavNoteItemDesktop.h"
 #include "TavNoteMenu.h"
 #include "TavNoteMessageBox.h"
+#include "UniqueName.h"
 
 namespace {
 
@@ -32,6 +34,17 @@ TavNoteItem::ConfirmDelete& confirmDelete() {
     };
     return ask;
 }
+
+TavNoteItem::ConfirmOverwrite& confirmOverwrite() {
+    static TavNoteItem::ConfirmOverwrite ask = [](TavNoteItem& note) {
+        TavNoteMessageBox box(12, L"存在同名文件，是否覆盖？", L"TavNote", 300, 120);
+        box.setIcon(L"TavNote.png");
+        return static_cast<int>(box.runModal(note.handle()));
+    };
+    return ask;
+}
+
+constexpr wchar_t kImageFilter[] = L"png gif jpg bmp 格式文件\0*.PNG;*.gif;*.jpg;*.bmp\0";
 
 SYSTEMTIME localNow() {
     SYSTEMTIME now;
@@ -73,6 +86,8 @@ TavNoteItem* TavNoteItem::findByUnique(const std::wstring& unique) {
 }
 
 void TavNoteItem::setConfirmDelete(ConfirmDelete ask) { confirmDelete() = std::move(ask); }
+
+void TavNoteItem::setConfirmOverwrite(ConfirmOverwrite ask) { confirmOverwrite() = std::move(ask); }
 
 TavNoteItem::TavNoteItem(std::wstring unique, bool hosted)
     : store_(std::move(unique), L"", 0), hosted_(hosted), color_(settings().defaultTextColor) {
@@ -371,6 +386,25 @@ void TavNoteItem::SetBackgroundFile(const std::wstring& fileName) {
     Redraw();
 }
 
+void TavNoteItem::SetBackground() {
+    TavFileChoice choice = openFileDialog(handle(), kImageFilter);
+    if (!choice.path.empty()) SetBackgroundFrom(choice.path, localNow());
+}
+
+bool TavNoteItem::SetBackgroundFrom(const std::wstring& sourcePath, const SYSTEMTIME& stamp) {
+    const size_t slash = sourcePath.find_last_of(L"\\/");
+    const std::wstring title = slash == std::wstring::npos ? sourcePath : sourcePath.substr(slash + 1);
+    if (title.empty() || GetFileAttributesW(sourcePath.c_str()) == INVALID_FILE_ATTRIBUTES) return false;
+    const std::wstring name = L"bkimage_" + uniqueTimeName(stamp, objectId()) + L"_" + title;
+    const std::wstring target = store_.fileInFolder(name);
+    if (target.empty()) return false;
+    if (GetFileAttributesW(target.c_str()) != INVALID_FILE_ATTRIBUTES && confirmOverwrite()(*this) != 6) return false;
+    // A failed copy keeps the old background: the note must never name a missing picture.
+    if (!CopyFileW(sourcePath.c_str(), target.c_str(), FALSE)) return false;
+    SetBackgroundFile(name);
+    return true;
+}
+
 std::vector<uint32_t> TavNoteItem::pictureCopy(int& width, int& height) const {
     const TavMemDC& buffer = backBuffer();
     width = buffer ? buffer.width() : 0;
@@ -443,6 +477,9 @@ LRESULT TavNoteItem::onCommand(UINT message, WPARAM wParam, LPARAM lParam) {
         break;
     case kCmdNoteAddText:
         AddRichText(lastRightPress().x, lastRightPress().y);
+        break;
+    case kCmdNoteBackground:
+        SetBackground();
         break;
     case kCmdNoteManager:
         postToMain(kTavMsgCommand, 30104, 0);

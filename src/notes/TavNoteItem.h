@@ -31,10 +31,13 @@ enum : int {
     kCmdNoteQuit = 30204,
     kCmdNoteToDesk = 30205,
     kCmdNoteAddImage = 30206,
+    kCmdNoteSaveTemplate = 30207,
+    kCmdNoteChooseTemplate = 30208,
     kCmdNoteAdd = 30210,
     kCmdNoteManager = 30211,
     kCmdNoteAddText = 30212,
     kCmdNoteOpacity = 30213,
+    kCmdNoteReminder = 30214,
     kCmdNoteHide = 30218,
     kCmdGroupFirst = 31000,    // 31000 = system group, 31000 + k = k-th group
     kCmdGroupLast = 31198,
@@ -106,6 +109,12 @@ public:
     void SetBaseDir(const std::wstring& dir);
     // Sets (and writes) the background picture file of the note folder; "" = plain background.
     void SetBackgroundFile(const std::wstring& fileName);
+    // "设置背景...": the user picks a picture, which is copied into the note folder under
+    // "bkimage_<stamp>_<name>" and becomes the background.
+    void SetBackground();
+    // The copy-and-set part of SetBackground for a chosen file, the name stamped with the given
+    // local time; false when nothing changed.
+    bool SetBackgroundFrom(const std::wstring& sourcePath, const SYSTEMTIME& stamp);
     // Marks the note hidden and stores its picture (the folder stays).
     void hideWithSnapshot();
     // The note's current picture (its back buffer), premultiplied, top row first.
@@ -131,6 +140,9 @@ public:
     // Asks the user to confirm deleting the note: 1 = OK. Tests answer it without a dialog.
     using ConfirmDelete = std::function<int(TavNoteItem&)>;
     static void setConfirmDelete(ConfirmDelete ask);
+    // The question before a background picture replaces a file of the same name (6 = yes).
+    using ConfirmOverwrite = std::function<int(TavNoteItem&)>;
+    static void setConfirmOverwrite(ConfirmOverwrite ask);
 
 protected:
     void deleteAfterConfirmation();

@@ -53,6 +53,14 @@ bool TavNoteMenu::build(const wchar_t* name, HWND commandTarget) {
     return true;
 }
 
+LRESULT TavNoteMenu::windowProc(UINT message, WPARAM wParam, LPARAM lParam) {
+    // An item's hover can arrive after a click on it has closed the menu (the pointer came to
+    // rest on the item just before the click). Opening the item's submenu then would leave it
+    // on the screen beside a closed menu, and keep the menu from deleting itself.
+    if (message == kTavMsgItemHovered && !(handle() && IsWindowVisible(handle()))) return 0;
+    return TavWndMenuWithShadow::windowProc(message, wParam, lParam);
+}
+
 bool TavNoteMenu::showAt(HWND owner, int screenX, int screenY) {
     if (!build(windowName(), owner)) {
         delete this;
@@ -80,11 +88,15 @@ TavNoteMenuNote::TavNoteMenuNote() {
     addItem(kCmdNoteAdd, L"添加", L"addnote.png");
     addItem(kCmdNoteHide, L"隐藏", L"invisible.png");
     addItem(kCmdNoteDelete, L"删除", L"delete.png");
+    addItem(kCmdNoteReminder, L"设置提醒...");
     addItem(kCmdNoteBackground, L"设置背景...", L"images.png");
+    addItem(kCmdNoteAddImage, L"添加图像...");
     addItem(kCmdNoteAddText, L"添加文字");
     addItem(kCmdNoteOpacity, L"");
     addItem(kCmdNoteToDesk, L"嵌入桌面");
     addItem(kCmdNoteTopMost, L"置顶显示");
+    addItem(kCmdNoteChooseTemplate, L"选择模板...");
+    addItem(kCmdNoteSaveTemplate, L"保存为模板...");
     addItem(kCmdNoteManager, L"管理", L"manager.png");
     addItem(kCmdNoteQuit, L"退出");
 }

@@ -3,9 +3,12 @@
 #include "notewin_support.h"
 
 #include "AppState.h"
+#include "FileDialogs.h"
+#include "ImageFiles.h"
 #include "GdiOwners.h"
 #include "Settings.h"
 #include "TavNoteItem.h"
+#include "UniqueName.h"
 
 using namespace notewin;
 
@@ -31,6 +34,8 @@ protected:
     void TearDown() override {
         appState().mainWindow = nullptr;
         TavNoteItem::setConfirmDelete(nullptr);
+        TavNoteItem::setConfirmOverwrite(nullptr);
+        setDialogSeam(TavDialogSeam{});
         NoteWindowTest::TearDown();
     }
     // Opens the note of a prepared folder as the main window would.
@@ -97,6 +102,88 @@ TEST_F(NoteItemTest, BackgroundIsNearWhiteAtTheOpacityWithTheGripInTheCorner) {
         // Between the dots the corner keeps the note's surface; no pixel of the corner is clear.
         for (int y = 170; y < 180; ++y)
             for (int x = 170; x < 180; ++x) EXPECT_NE(image.at(x, y) >> 24, 0u) << x << "," << y;
+    }
+}
+
+// A one-colour PNG picture of the given size.
+bool writePicture(const std::wstring& path, int w, int h, Gdiplus::ARGB colour) {
+    Gdiplus::Bitmap bitmap(w, h, PixelFormat32bppARGB);
+    for (int y = 0; y < h; ++y)
+        for (int x = 0; x < w; ++x) bitmap.SetPixel(x, y, Gdiplus::Color(colour));
+    return saveBitmapPng(bitmap, path);
+}
+
+TEST_F(NoteItemTest, ChosenBackgroundIsCopiedIntoTheNoteFolderAndReplacesTheOldOne) {
+    TavNoteStore file = prepareNote(L"bg", 0, RECT{100, 100, 280, 280});
+    file.SaveAlpha(255);
+    auto note = open(L"bg");
+    const std::wstring red = app_ + L"红色.png", blue = app_ + L"blue.png";
+    ASSERT_TRUE(writePicture(red, 16, 16, 0xFFFF0000));
+    ASSERT_TRUE(writePicture(blue, 16, 16, 0xFF0000FF));
+    std::wstring answer;
+    int asked = 0;
+    setDialogSeam(TavDialogSeam{[&](HWND, const wchar_t*) {
+        ++asked;
+        return TavFileChoice{answer, answer.substr(answer.rfind(L'\\') + 1)};
+    }});
+
+    // Cancelled: nothing changes.
+    answer.clear();
+    SendMessageW(note->handle(), kTavMsgCommand, kCmdNoteBackground, 0);
+    EXPECT_EQ(asked, 1);
+    EXPECT_EQ(noteElement(note->store(), L"bkimage"), L"");
+
+    answer = red;
+    SendMessageW(note->handle(), kTavMsgCommand, kCmdNoteBackground, 0);
+    const std::wstring first = noteElement(note->store(), L"bkimage");
+    EXPECT_EQ(first.rfind(L"bkimage_", 0), 0u) << first;
+    EXPECT_EQ(first.substr(first.size() - 7), L"_红色.png");
+    EXPECT_TRUE(exists(note->store().fileInFolder(first)));
+    EXPECT_EQ(note->backgroundFile(), first);
+    TavMemDC image = note->renderSelf();
+    ASSERT_TRUE(image.ok());
+    EXPECT_EQ(image.at(90, 90), 0xFFFF0000u);
+
+    // A second picture replaces the first, whose copy is removed; the source stays.
+    SYSTEMTIME later{2031, 1, 0, 2, 3, 4, 5, 6};
+    EXPECT_TRUE(note->SetBackgroundFrom(blue, later));
+    const std::wstring second = noteElement(note->store(), L"bkimage");
+    EXPECT_EQ(second, L"bkimage_" + uniqueTimeName(later, note->objectId()) + L"_blue.png");
+    EXPECT_FALSE(exists(note->store().fileInFolder(first)));
+    EXPECT_TRUE(exists(note->store().fileInFolder(second)));
+    EXPECT_TRUE(exists(red));
+    EXPECT_EQ(note->renderSelf().at(90, 90), 0xFF0000FFu);
+
+    // A file that cannot be read leaves the background as it was.
+    answer = app_ + L"missing.png";
+    SendMessageW(note->handle(), kTavMsgCommand, kCmdNoteBackground, 0);
+    EXPECT_EQ(noteElement(note->store(), L"bkimage"), second);
+}
+
+TEST_F(NoteItemTest, AnExistingCopyIsReplacedOnlyWhenTheUserSaysYes) {
+    prepareNote(L"bg2", 0, RECT{100, 100, 280, 280}).SaveAlpha(255);
+    auto note = open(L"bg2");
+    const std::wstring picture = app_ + L"p.png";
+    ASSERT_TRUE(writePicture(picture, 8, 8, 0xFF00FF00));
+    const SYSTEMTIME stamp{2031, 1, 0, 2, 3, 4, 5, 6};
+    ASSERT_TRUE(note->SetBackgroundFrom(picture, stamp));
+    const std::wstring name = noteElement(note->store(), L"bkimage");
+    ASSERT_TRUE(writePicture(picture, 8, 8, 0xFF0000FF));
+    struct Case {
+        int answer;
+        bool replaced;
+    } cases[] = {{7, false}, {6, true}};
+    for (const Case& c : cases) {
+        int asked = 0;
+        TavNoteItem::setConfirmOverwrite([&](TavNoteItem&) {
+            ++asked;
+            return c.answer;
+        });
+        EXPECT_EQ(note->SetBackgroundFrom(picture, stamp), c.replaced) << c.answer;
+        EXPECT_EQ(asked, 1) << c.answer;
+        EXPECT_EQ(noteElement(note->store(), L"bkimage"), name) << c.answer;
+        // The copy holds the new picture only after a yes.
+        EXPECT_EQ(note->renderSelf().at(4, 4), c.replaced ? 0xFF0000FFu : 0xFF00FF00u) << c.answer;
     }
 }
 
