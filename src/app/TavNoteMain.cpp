@@ -291,7 +291,12 @@ TavNoteItem* TavNoteMain::newNote(LPARAM packedPoint) {
         if (made) applyTemplateToNote(*made, templateName, L"");
         if (templateName == kTempTemplateName) deleteFolder(templateFolderFor(kTempTemplateName, L""), true);
     }
-    if (made) made->Redraw();
+    if (!made) return nullptr;
+    // The new note's file records where it is and when it was made.
+    made->SaveGeometry();
+    made->store().SaveCreateTime();
+    made->store().SaveUpdateTime();
+    made->Redraw();
     return made;
 }
 

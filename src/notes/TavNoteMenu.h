@@ -47,6 +47,8 @@ public:
     void setMenuId(int id) { menuId_ = id; }
     const std::vector<ItemDef>& itemDefs() const { return defs_; }
 
+    LRESULT windowProc(UINT message, WPARAM wParam, LPARAM lParam) override;
+
 protected:
     // Makes the windows of extra children (the slider) after the items; y = their top.
     virtual void buildExtras() {}
