@@ -1,15 +1,13 @@
 #pragma once
-// The note-styled input field of the name prompt: one line of text with a caret, typed into
-// through character messages (which the IME produces too), edited with Backspace, Delete, the
-// arrow keys, Home and End, Control+A and Control+V.
-//
-// A small single-line field of its own for now; the rich text editor takes its place once it
-// is wired in, keeping text() and setText().
-#include "TavWnd.h"
+// The note-styled input field of the name prompt: the rich text editor kept to one line of plain
+// text in the program's default font, inside a white field whose frame takes the accent colour
+// while it has the focus. Enter and Escape stay with the dialog (OK and Cancel); pasted text loses
+// its line breaks; a name never grows past kMaxLength characters.
+#include "TavRichEdit.h"
 
 #include <string>
 
-class TavNoteEdit : public TavWnd {
+class TavNoteEdit : public TavRichEdit {
 public:
     // Longer names are no use as file or folder names.
     static constexpr size_t kMaxLength = 200;
@@ -18,30 +16,22 @@ public:
 
     LRESULT windowProc(UINT message, WPARAM wParam, LPARAM lParam) override;
     TavMemDC renderSelf() override;
-    void onLeftButtonDown(WPARAM keys, int x, int y) override;
     void takeFocus() override;
     bool loseFocus(TavWnd* newFocus) override;
 
-    const std::wstring& text() const { return text_; }
-    // Line breaks and other control characters are left out; the caret goes to the end.
+    // The field's text; a surrogate half without its partner is left out.
+    std::wstring text() const;
+    // Line breaks and other control characters are left out; the caret goes to the end; the
+    // change is not undoable.
     void setText(const std::wstring& text);
-    size_t caret() const { return caret_; }
-    bool allSelected() const { return allSelected_ && !text_.empty(); }
-
-    // The editing rules, also usable without a window.
-    void typeCharacter(wchar_t ch);
-    void pressKey(WPARAM key, bool control);
-    void insertText(const std::wstring& text);
+    // Plain text at the caret as one undoable step, cleaned and cut to the length limit.
+    void insertName(const std::wstring& text);
+    // Caret position as a character index in the line.
+    size_t caret() const;
+    bool hasSelection() const { return doc().hasSelection(); }
 
 private:
-    void changed();
-    bool removeSelection();
+    void typeCharacter(wchar_t ch);
     void pasteClipboard();
-    int caretPixel() const;
-    void followWithIme();
-
-    std::wstring text_;
-    size_t caret_ = 0;
-    bool allSelected_ = false;
-    int scroll_ = 0;   // pixels of text hidden at the left
+    size_t room() const;
 };
