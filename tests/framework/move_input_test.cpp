@@ -5,6 +5,7 @@
 #include "move_support.h"
 
 #include "ImageFiles.h"
+#include "ScreenCapture.h"
 #include "UnixTools.h"
 
 #include <string>
@@ -27,18 +28,6 @@ bool pumpUntil(F condition) {
 
 bool sameRect(const RECT& a, int l, int t, int r, int b) {
     return a.left == l && a.top == t && a.right == r && a.bottom == b;
-}
-
-bool saveScreen(const wchar_t* path) {
-    int w = GetSystemMetrics(SM_CXSCREEN), h = GetSystemMetrics(SM_CYSCREEN);
-    TavMemDC copy(w, h);
-    HDC screen = GetDC(nullptr);
-    BitBlt(copy.dc(), 0, 0, w, h, screen, 0, 0, SRCCOPY);
-    ReleaseDC(nullptr, screen);
-    GdiFlush();
-    for (int i = 0; i < w * h; ++i) copy.pixels()[i] |= 0xFF000000u;
-    TavGpBitmap bitmap = dcToBitmap(nullptr, copy.dc(), w, h);
-    return bitmap && saveBitmapPng(*bitmap, path);
 }
 
 COLORREF screenPixel(int x, int y) {
@@ -66,7 +55,7 @@ TEST(MoveInput, DragMovesResizesAndAClickLeavesTheWindow) {
     EXPECT_EQ(wnd->cursorKind(), kCursorSizeAll);
     Sleep(100);
     pump();
-    EXPECT_TRUE(saveScreen(L"move_drag_outline.png"));
+    EXPECT_TRUE(saveScreenPng(L"move_drag_outline.png"));
     // The outline's bottom edge is drawn in the accent colour below the window.
     EXPECT_NE(screenPixel(450, 379), screenPixel(450, 385));
 
@@ -83,7 +72,7 @@ TEST(MoveInput, DragMovesResizesAndAClickLeavesTheWindow) {
     EXPECT_EQ(wnd->geometryChanges, 2);
     Sleep(100);
     pump();
-    EXPECT_TRUE(saveScreen(L"move_drag_done.png"));
+    EXPECT_TRUE(saveScreenPng(L"move_drag_done.png"));
     // The grown window is drawn in its colour right up to its new corner.
     EXPECT_EQ(screenPixel(595, 405), RGB(0x30, 0x60, 0xA0));
 

@@ -4,7 +4,7 @@
 // The screen is saved as "screenshots\widgets_screen_box.png" while the box is up.
 #include "widgets_support.h"
 
-#include "ImageFiles.h"
+#include "ScreenCapture.h"
 #include "TavNoteMessageBox.h"
 #include "TavNoteNewName.h"
 #include "UnixTools.h"
@@ -16,17 +16,9 @@ using unixtools::startXdotool;
 namespace {
 
 bool saveScreen(const std::wstring& name) {
-    int w = GetSystemMetrics(SM_CXSCREEN), h = GetSystemMetrics(SM_CYSCREEN);
-    TavMemDC copy(w, h);
-    HDC screen = GetDC(nullptr);
-    BitBlt(copy.dc(), 0, 0, w, h, screen, 0, 0, SRCCOPY);
-    ReleaseDC(nullptr, screen);
-    GdiFlush();
-    for (int i = 0; i < w * h; ++i) copy.pixels()[i] |= 0xFF000000u;
     std::wstring folder = exeFolder() + L"screenshots\\";
     CreateDirectoryW(folder.c_str(), nullptr);
-    TavGpBitmap bitmap = dcToBitmap(nullptr, copy.dc(), w, h);
-    return bitmap && saveBitmapPng(*bitmap, folder + name);
+    return saveScreenPng(folder + name);
 }
 
 } // namespace
