@@ -108,6 +108,9 @@ bool TavNoteItem::create(int id, const wchar_t* name, DWORD exStyle, DWORD style
     if (!TavWndMoveResize::create(id, name, exStyle, style & ~WS_VISIBLE, x, y, width, height, parent))
         return false;
     show(SW_SHOW);
+    // Showing brings the window to the top; a note embedded in the desktop goes back below the
+    // other windows.
+    if (toDesk_) attachToDesktop(handle());
     return true;
 }
 
@@ -437,6 +440,18 @@ LRESULT TavNoteItem::windowProc(UINT message, WPARAM wParam, LPARAM lParam) {
     case kNoteMsgAddRichText:
         AddRichText(static_cast<short>(LOWORD(lParam)), static_cast<short>(HIWORD(lParam)));
         return 0;
+    case WM_CONTEXTMENU: {
+        // The empty bottom label lets the mouse through, so a right click there is the note's
+        // own; the framework would leave it to the label, which shows no menu.
+        POINT pt{static_cast<short>(LOWORD(lParam)), static_cast<short>(HIWORD(lParam))};
+        RECT strip{};
+        if (label_.handle() && label_.text().empty() && GetWindowRect(label_.handle(), &strip) &&
+            PtInRect(&strip, pt)) {
+            onContextMenu(wParam, pt.x, pt.y);
+            return 0;
+        }
+        return TavWndMoveResize::windowProc(message, wParam, lParam);
+    }
     default:
         return TavWndMoveResize::windowProc(message, wParam, lParam);
     }

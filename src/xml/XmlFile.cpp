@@ -400,9 +400,13 @@ bool replaceAtomically(const std::wstring& path, const std::string& bytes, Resul
     bool ok = writeAllAndFlush(h, bytes);
     error = ok ? 0 : GetLastError();
     CloseHandle(h);
-    if (ok) {
-        ok = MoveFileExW(temp.c_str(), path.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != 0;
-        if (!ok) error = GetLastError();
+    // A reader that has the target open for a moment (the reminder check, another program) makes
+    // the replace fail; the write is tried again for a short while instead of being lost.
+    for (int attempt = 0; ok && attempt < 25; ++attempt) {
+        if (MoveFileExW(temp.c_str(), path.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) break;
+        error = GetLastError();
+        if ((error != ERROR_ACCESS_DENIED && error != ERROR_SHARING_VIOLATION) || attempt == 24) ok = false;
+        else Sleep(10);
     }
     if (!ok) {
         DeleteFileW(temp.c_str());
