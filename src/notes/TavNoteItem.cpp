@@ -107,10 +107,14 @@ bool TavNoteItem::create(int id, const wchar_t* name, DWORD exStyle, DWORD style
                          int height, HWND parent) {
     if (!TavWndMoveResize::create(id, name, exStyle, style & ~WS_VISIBLE, x, y, width, height, parent))
         return false;
-    show(SW_SHOW);
-    // Showing brings the window to the top; a note embedded in the desktop goes back below the
-    // other windows.
-    if (toDesk_) attachToDesktop(handle());
+    if (!toDesk_) {
+        show(SW_SHOW);
+        return true;
+    }
+    // A note embedded in the desktop is shown without being activated (activation would bring it
+    // to the top) and goes back below the other windows.
+    show(SW_SHOWNA);
+    attachToDesktop(handle());
     return true;
 }
 
