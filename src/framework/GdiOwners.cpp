@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <cstring>
 
-TavDib createBitmap(int width, int height, TavRowOrder order) {
+TavDib createBitmap(int width, int height, TavRowOrder order, TavDibStart start) {
     TavDib dib;
     if (width <= 0 || height <= 0) return dib;
     BITMAPINFO info{};
@@ -21,16 +21,16 @@ TavDib createBitmap(int width, int height, TavRowOrder order) {
         return dib;
     }
     // DIB sections come zeroed from the system; clear anyway so the transparent start is ours.
-    std::memset(bits, 0, size_t(width) * size_t(height) * 4);
+    if (start == TavDibStart::Cleared) std::memset(bits, 0, size_t(width) * size_t(height) * 4);
     dib.bitmap.reset(bitmap);
     dib.pixels = static_cast<uint32_t*>(bits);
     return dib;
 }
 
-TavMemDC::TavMemDC(int width, int height, TavRowOrder order) : order_(order) {
+TavMemDC::TavMemDC(int width, int height, TavRowOrder order, TavDibStart start) : order_(order) {
     dc_ = CreateCompatibleDC(nullptr);
     if (!dc_) return;
-    TavDib dib = createBitmap(width, height, order);
+    TavDib dib = createBitmap(width, height, order, start);
     if (!dib.bitmap) return;
     oldBitmap_ = SelectObject(dc_, dib.bitmap.get());
     bitmap_ = std::move(dib.bitmap);

@@ -82,9 +82,15 @@ struct TavDib {
 
 enum class TavRowOrder { TopDown, BottomUp };
 
+// How a new DIB's pixels start: cleared here, or as the system hands them out (zero as well,
+// with each page touched only when first drawn into: much cheaper for a large, mostly empty
+// bitmap such as a long document's back buffer).
+enum class TavDibStart { Cleared, AsAllocated };
+
 // Creates the DIB section; nothing (a null bitmap) when width or height is not positive or the
 // system refuses. Top-down rows make pixel (x, y) = pixels[y * width + x].
-TavDib createBitmap(int width, int height, TavRowOrder order = TavRowOrder::TopDown);
+TavDib createBitmap(int width, int height, TavRowOrder order = TavRowOrder::TopDown,
+                    TavDibStart start = TavDibStart::Cleared);
 
 // A memory DC compatible with the screen that owns a TavDib selected into it. The old selection
 // is put back before the bitmap and the DC are freed. A DC that could not be made is "failed":
@@ -93,7 +99,8 @@ TavDib createBitmap(int width, int height, TavRowOrder order = TavRowOrder::TopD
 class TavMemDC {
 public:
     TavMemDC() = default;
-    TavMemDC(int width, int height, TavRowOrder order = TavRowOrder::TopDown);
+    TavMemDC(int width, int height, TavRowOrder order = TavRowOrder::TopDown,
+             TavDibStart start = TavDibStart::Cleared);
     ~TavMemDC();
     TavMemDC(const TavMemDC&) = delete;
     TavMemDC& operator=(const TavMemDC&) = delete;

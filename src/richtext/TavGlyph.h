@@ -214,8 +214,15 @@ public:
     void removeChars(int start, int count, std::vector<TavGlyph*>* out);
     // Positions of the characters from `index` on, then the row's height and baseline.
     void relayout(int index);
-    // Clears the row's area and paints every character.
+    // Clears the row's area and paints every character (also a row waiting for its first paint).
     void repaint();
+    // After a large edit into a fresh, clear buffer: the row paints nothing until repaint().
+    // Its band stays clear meanwhile, so pixel moves of the rows around it stay right.
+    void markWaiting() {
+        waiting_ = true;
+        painted_ = false;
+    }
+    bool waiting() const { return waiting_; }
     // Clears the row's area in the buffer (line spacing included).
     void clearArea();
 
@@ -246,6 +253,7 @@ private:
     int emptyHeight_ = 0;
     int emptyAscent_ = 0;
     bool painted_ = false;    // the row's band may hold pixels (a clear band needs no clearing)
+    bool waiting_ = false;    // not painted yet: edits paint nothing, the band is clear
     int maxOverhang_ = 0;     // largest left overhang of any character the row has held
     int maxInkReach_ = 0;     // largest ink right edge beyond a character's x
 };

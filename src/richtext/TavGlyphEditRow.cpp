@@ -13,7 +13,7 @@ int TavGlyphEditRow::height() const { return int(bounds_.Height) + lineSpacing_;
 void TavGlyphEditRow::moveBy(float dx, float dy) { moveBy(dx, dy, false); }
 
 void TavGlyphEditRow::moveBy(float dx, float dy, bool movePixels) {
-    if (movePixels && target_ && target_->ok() && dy != 0) {
+    if (movePixels && !waiting_ && target_ && target_->ok() && dy != 0) {
         GdiFlush();
         int top = std::max(bandTop(), 0), bottom = std::min(bandBottom(), target_->height());
         int shift = int(dy), w = target_->width();
@@ -181,12 +181,13 @@ void TavGlyphEditRow::clearArea() {
 }
 
 void TavGlyphEditRow::repaint() {
+    waiting_ = false;
     clearArea();
     repaintFrom(0);
 }
 
 void TavGlyphEditRow::repaintFrom(int index) {
-    if (!target_ || !drawing()) return;
+    if (!target_ || !drawing() || waiting_) return;
     index = std::clamp(index, 0, count());
     int right = int(std::ceil(xAt(count()))) + maxInkReach_ + 2;
     if (listener_) listener_->rowNeedsWidth(this, right);

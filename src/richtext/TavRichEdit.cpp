@@ -298,6 +298,7 @@ TavMemDC TavRichEdit::renderSelf() {
     GetClientRect(handle(), &rc);
     TavMemDC dc = createMemoryDC(handle(), rc.right, rc.bottom);
     if (!dc) return dc;
+    doc_->paintRowsIn(doc_->scrollY(), doc_->scrollY() + rc.bottom);
     GdiFlush();
     paintSelection(dc);
     RECT inner{TavRichEditDoc::kMarginLeft, TavRichEditDoc::kMarginTop,

@@ -102,11 +102,27 @@ void TavRichEditDoc::endBulk() {
         width = std::max(width, kMarginLeft + r->inkWidth() + 64 + kMarginRight);
     int height = std::max(buffer_.height(), contentBottom() + kMarginBottom);
     buffer_ = TavMemDC();   // the old pixels are not needed: every row is painted again
-    buffer_ = TavMemDC(width, height);
+    // Pages of rows never shown are never touched.
+    buffer_ = TavMemDC(width, height, TavRowOrder::TopDown, TavDibStart::AsAllocated);
     for (TavGlyphEditRow* r : rows_) {
         r->setTarget(&buffer_);
-        r->repaint();
+        r->markWaiting();
     }
+}
+
+void TavRichEditDoc::paintRowsIn(int top, int bottom) {
+    if (!hasBuffer_) return;
+    // Rows lie top to bottom without overlapping.
+    auto it = std::partition_point(rows_.begin(), rows_.end(), [top](const TavGlyphEditRow* r) {
+        return r->bandBottom() <= top;
+    });
+    for (; it != rows_.end() && (*it)->bandTop() < bottom; ++it)
+        if ((*it)->waiting()) (*it)->repaint();
+}
+
+void TavRichEditDoc::paintAllRows() {
+    if (rows_.empty()) return;
+    paintRowsIn(rows_.front()->bandTop(), rows_.back()->bandBottom());
 }
 
 // --- rows ---

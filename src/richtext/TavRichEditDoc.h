@@ -45,7 +45,12 @@ public:
     // --- buffer and page ---
     // Creates the back buffer (at least the client size) and paints every row into it.
     void createBuffer(int width, int height);
+    // The back buffer. After a large edit rows are painted when first shown: paintRowsIn before
+    // reading the pixels of a range.
     const TavMemDC& buffer() const { return buffer_; }
+    // Paints the rows waiting for their first paint whose bands meet buffer lines [top, bottom).
+    void paintRowsIn(int top, int bottom);
+    void paintAllRows();
     void setPageSize(int clientWidth, int clientHeight);
     int clientWidth() const { return clientWidth_; }
     int clientHeight() const { return clientHeight_; }
@@ -149,8 +154,8 @@ private:
     void ensureBuffer(int width, int height);
     void shiftRowsFrom(int index, int dy);
     int contentBottom() const;
-    // Large edits lay out without painting, then paint every row once into a buffer of the
-    // final size: no pixel moves or buffer growth per row.
+    // Large edits lay out without painting into a buffer of the final size (no pixel moves or
+    // buffer growth per row); each row is painted when it is first shown.
     bool beginBulk(size_t count);
     void endBulk();
     void backspace();

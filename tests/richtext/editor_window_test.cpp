@@ -5,6 +5,7 @@
 #include "TavRichEdit.h"
 #include "UnixTools.h"
 
+#include <algorithm>
 #include <functional>
 #include <memory>
 #include <string>
@@ -362,4 +363,32 @@ TEST(EditorWindow, RealKeysAndMouseThroughX) {
     EXPECT_EQ(doc.text(), expected);
     ASSERT_TRUE(unixtools::xdotool(L"key ctrl+y"));
     ASSERT_TRUE(waitUntil([&] { return boldCount(doc) == selected; })) << "redo";
+}
+
+// After a large insertion rows are painted when they are first shown; the frame is the same as
+// with every row painted at once.
+TEST(EditorWindow, RowsPaintedWhenShownMatchAFullPaint) {
+    EditorFixture f;
+    TavRichEditDoc& doc = f.edit->doc();
+    std::wstring text;
+    for (int i = 0; i < 200; ++i) text += L"line " + std::to_wstring(i) + L" 中文 mixed\r\n";
+    f.edit->insertText(text);
+    ASSERT_EQ(doc.rowCount(), 201);
+    doc.setSelection(TavTextPos{150, 3}, TavTextPos{152, 2});
+    f.edit->afterChange();
+    ASSERT_GT(doc.scrollY(), 0);
+    EXPECT_FALSE(doc.row(151)->waiting()) << "a shown row is painted";
+    EXPECT_TRUE(doc.row(100)->waiting()) << "a row never shown waits";
+
+    auto frame = [&] {
+        const TavMemDC& b = f.panel->backBuffer();
+        GdiFlush();
+        return std::vector<uint32_t>(b.pixels(), b.pixels() + size_t(b.width()) * size_t(b.height()));
+    };
+    const std::vector<uint32_t> shown = frame();
+    for (int r = 0; r < doc.rowCount(); ++r) doc.row(r)->repaint();
+    f.edit->repaintNow();
+    EXPECT_TRUE(shown == frame());
+    EXPECT_TRUE(std::any_of(shown.begin(), shown.end(),
+                            [](uint32_t p) { return p == premultiply(TavRichEdit::kSelectionColour); }));
 }

@@ -200,6 +200,18 @@ TEST(EditorDoc, LargeInsertAndDeleteKeepPixelsAndRows) {
         top += doc->row(r)->height();
     }
     EXPECT_GE(doc->buffer().height(), top);
+    // Rows wait for their first paint after a large edit; painted then, they match a full repaint.
+    EXPECT_TRUE(doc->row(10)->waiting());
+    {
+        const TavMemDC& b = doc->buffer();
+        GdiFlush();
+        bool clear = true;
+        for (int y = doc->row(10)->bandTop(); y < doc->row(10)->bandBottom(); ++y)
+            for (int x = 0; x < b.width(); ++x) clear = clear && b.at(x, y) == 0;
+        EXPECT_TRUE(clear) << "a waiting row's band is clear";
+    }
+    doc->paintAllRows();
+    EXPECT_FALSE(doc->row(10)->waiting());
     const TavMemDC& buf = doc->buffer();
     GdiFlush();
     std::vector<uint32_t> before(buf.pixels(), buf.pixels() + size_t(buf.width()) * size_t(buf.height()));
