@@ -232,7 +232,8 @@ void writeRuns(CRtfWriter& w, const RtfDocument& doc) {
         wrote |= writeToggle(w, last.italic, run.italic, L"i", L"i0");
         wrote |= writeToggle(w, last.underline, run.underline, L"ul", L"ulnone");
         wrote |= writeToggle(w, last.strike, run.strike, L"strike", L"strike0");
-        const std::wstring family = fontCount ? doc.fontFamilies[size_t(font)] : std::wstring();
+        static const std::wstring noFamily;
+        const std::wstring& family = fontCount ? doc.fontFamilies[size_t(font)] : noFamily;
         const int points = pixelsToPoints(run.sizePixels, family);
         if (points != last.points) {
             w.writeControlWord(L"fs" + std::to_wstring(2 * points));

@@ -48,13 +48,25 @@ RtfDocument rtfDocumentFromGlyphs(const std::vector<TavGlyph*>& glyphs) {
         doc.fontFamilies.push_back(familyName(f));
     }
     for (auto& [argb, unused] : colours) doc.colours.push_back(argb);
-    doc.runs.reserve(glyphs.size());
     Gdiplus::Font* runFont = nullptr;
     int runIndex = 0;
     TavFontInfo runInfo;
+    Gdiplus::Font* lastRunFont = nullptr;
+    bool extendable = false;   // the last run may take the next character of its format
     for (const TavGlyph* g : glyphs) {
         std::wstring text = g->text();
         if (text.empty()) continue;
+        // Neighbours of one format share a run, which writes exactly the bytes of one run per
+        // character: a run ends after a line end (so "\r" then "\n" stay two paragraph marks)
+        // and a surrogate keeps a run of its own (so each half is converted as before).
+        const bool joinable = text.size() == 1 && (text[0] < 0xD800 || text[0] > 0xDFFF);
+        if (extendable && joinable && g->font() == lastRunFont && g->colour() == doc.runs.back().argb) {
+            doc.runs.back().text += text[0];
+            extendable = text[0] != L'\r' && text[0] != L'\n';
+            continue;
+        }
+        extendable = joinable && text[0] != L'\r' && text[0] != L'\n';
+        lastRunFont = g->font();
         RtfRun run;
         run.text = std::move(text);
         run.argb = g->colour();

@@ -103,3 +103,41 @@ TEST(EditorRtf, SavingAnEmptyDocumentEmptiesTheFile) {
     EXPECT_TRUE(reloaded.empty());
     DeleteFileW(path.c_str());
 }
+
+// Characters of one format are written as one run; the bytes are those of one run per
+// character, also around line ends ("\r" then "\n" are two paragraph marks), surrogates, tabs
+// and characters RTF escapes.
+TEST(EditorRtf, JoinedRunsWriteTheBytesOfOneRunPerCharacter) {
+    Gdiplus::Font* plain = latin(16);
+    Gdiplus::Font* bold = latin(16, 1);
+    Gdiplus::Font* cjk = TavFont::instance().get(L"WenQuanYi Zen Hei", 20, 0);
+    struct Piece {
+        std::wstring text;
+        Gdiplus::Font* font;
+        uint32_t argb;
+    } pieces[] = {
+        {L"ab{c}\\d\t", plain, 0xFF000000},
+        {L"\r\n\n\r", plain, 0xFF000000},
+        {L"中文\xD83D\xDE00x", cjk, 0xFF000000},
+        {L"ef", cjk, 0xFFFF0000},
+        {L"gh\r", bold, 0xFFFF0000},
+        {L"ij", plain, 0xFFFF0000},
+    };
+    std::vector<TavGlyph*> glyphs;
+    for (const Piece& p : pieces)
+        for (wchar_t ch : p.text) glyphs.push_back(new TavGlyphTChar(ch, p.font, p.argb, 254));
+
+    RtfDocument joined = rtfDocumentFromGlyphs(glyphs);
+    RtfDocument perCharacter = joined;
+    perCharacter.runs.clear();
+    for (const RtfRun& run : joined.runs)
+        for (wchar_t ch : run.text) {
+            RtfRun one = run;
+            one.text = std::wstring(1, ch);
+            perCharacter.runs.push_back(one);
+        }
+    EXPECT_EQ(perCharacter.runs.size(), glyphs.size());
+    EXPECT_LT(joined.runs.size(), glyphs.size() / 2);
+    EXPECT_EQ(rtfToString(joined), rtfToString(perCharacter));
+    for (TavGlyph* g : glyphs) TavGlyph::release(g);
+}
