@@ -235,6 +235,20 @@ TAV_BENCH(editorTyping) {
         bench::report("  UpdateLayeredWindowIndirect, whole (ms)", time([&] { UpdateLayeredWindowIndirect(panel, &info); }), "ms");
         info.prcDirty = &dirty;
         bench::report("  UpdateLayeredWindowIndirect, one row band (ms)", time([&] { UpdateLayeredWindowIndirect(panel, &info); }), "ms");
+        bench::report("  editor renderSelf (ms)", time([&] { e.edit.renderSelf(); }), "ms");
+        bench::report("  panel renderSelf (ms)", time([&] { e.panel.renderSelf(); }), "ms");
+        TavCaret* caret = e.edit.caretWindow();
+        bench::report("  caret: suspend and show again (ms)", time([&] { caret->suspend(); caret->showCaret(); }), "ms");
+        RECT cr;
+        GetWindowRect(caret->handle(), &cr);
+        int flip = 0;
+        bench::report("  caret: move by one character (ms)", time([&] {
+            RECT r = cr;
+            OffsetRect(&r, (flip ^= 1) ? 9 : 0, 0);
+            caret->placeAt(r, 0xFF202020);
+        }), "ms");
+        bench::report("  afterChange without a change (ms)", time([&] { e.edit.afterChange(); }), "ms");
+        bench::report("  one key (ms)", time([&] { SendMessageW(e.edit.handle(), WM_CHAR, L'x', 1); }), "ms");
     }
     bench::report("editor: key to presented frame, median of 10,000 keys (ms)", ours.perKeyAll, "ms");
     bench::report("editor: key to presented frame, keys 9,000-10,000 (ms)", ours.perKeyLast, "ms",

@@ -22,12 +22,12 @@ void TavCaret::placeAt(const RECT& r, uint32_t argb) {
     if (!handle()) return;
     RECT now;
     GetWindowRect(handle(), &now);
-    bool moved = !EqualRect(&now, &r);
-    if (moved)
+    if (!EqualRect(&now, &r))
         SetWindowPos(handle(), HWND_TOPMOST, r.left, r.top, std::max<int>(r.right - r.left, 1),
                      std::max<int>(r.bottom - r.top, 1), SWP_NOACTIVATE | SWP_NOREDRAW);
-    // An invisible caret needs no new frame; a visible one does when it moved or changed.
-    if (blink_ % 2 == 1 && (moved || argb != shownColour_)) repaint();
+    // A layered window keeps its frame when it moves: an invisible caret needs no new frame,
+    // a visible one only when what it shows changed (size, colour, the part inside the owner).
+    if (blink_ % 2 == 1) repaintIfChanged();
 }
 
 void TavCaret::showCaret() {
@@ -46,7 +46,8 @@ void TavCaret::showCaret() {
         hideCaret();
         return;
     }
-    repaint();
+    // After suspend() the caret on screen is usually still lit in place: no new frame then.
+    repaintIfChanged();
 }
 
 void TavCaret::hideCaret() {
@@ -55,7 +56,7 @@ void TavCaret::hideCaret() {
     bool visible = blink_ % 2 == 1 || suspended_;
     suspended_ = false;
     blink_ = 0;
-    if (visible) repaint();
+    if (visible) repaintIfChanged();
 }
 
 void TavCaret::suspend() {
@@ -71,10 +72,41 @@ void TavCaret::onTimer(UINT_PTR timerId) {
     repaint();
 }
 
+RECT TavCaret::partInsideOwner() const {
+    RECT mine, owner, part{};
+    if (!owner_ || !GetWindowRect(handle(), &mine) || !GetWindowRect(owner_, &owner) ||
+        !IntersectRect(&part, &mine, &owner))
+        return RECT{};
+    OffsetRect(&part, -mine.left, -mine.top);
+    return part;
+}
+
+TavCaret::Look TavCaret::wantedLook() const {
+    Look look;
+    look.lit = blink_ % 2 == 1 && owner_;
+    look.colour = colour_;
+    look.part = partInsideOwner();
+    look.lit = look.lit && !IsRectEmpty(&look.part);
+    RECT client{};
+    GetClientRect(handle(), &client);
+    look.size = SIZE{client.right, client.bottom};
+    return look;
+}
+
+void TavCaret::repaintIfChanged() {
+    if (everShown_ && wantedLook() == shown_) return;
+    repaint();
+}
+
 void TavCaret::repaint() {
-    shownColour_ = colour_;
     if (!handle() || !IsWindowVisible(handle())) return;
-    if (redrawAll()) present();
+    Look look = wantedLook();
+    if (redrawAll()) {
+        present();
+        ++presents_;
+        shown_ = look;
+        everShown_ = true;
+    }
 }
 
 TavMemDC TavCaret::renderSelf() {
@@ -83,11 +115,8 @@ TavMemDC TavCaret::renderSelf() {
     TavMemDC dc = createMemoryDC(handle(), client.right, client.bottom);
     if (!dc || blink_ % 2 == 0 || !owner_) return dc;
     // Only the part of the caret inside the owner editor is drawn.
-    RECT mine, owner, part;
-    GetWindowRect(handle(), &mine);
-    GetWindowRect(owner_, &owner);
-    if (!IntersectRect(&part, &mine, &owner)) return dc;
-    OffsetRect(&part, -mine.left, -mine.top);
+    RECT part = partInsideOwner();
+    if (IsRectEmpty(&part)) return dc;
     uint32_t pixel = premultiply(colour_ | 0xFF000000u);
     GdiFlush();
     for (int y = part.top; y < part.bottom; ++y)

@@ -26,17 +26,37 @@ public:
     int blinkCounter() const { return blink_; }
     bool blinking() const { return timer_; }
     uint32_t colour() const { return colour_; }
+    // Frames handed to the screen so far.
+    int presentCount() const { return presents_; }
 
     void onTimer(UINT_PTR timerId) override;
     TavMemDC renderSelf() override;
 
 private:
+    // What the caret's frame shows: lit or not, its colour, the lit part (caret coordinates)
+    // and the window's size. A frame that would show the same is not presented again.
+    struct Look {
+        bool lit = false;
+        uint32_t colour = 0;
+        RECT part{};
+        SIZE size{};
+        bool operator==(const Look& o) const {
+            return lit == o.lit && (!lit || (colour == o.colour && EqualRect(&part, &o.part))) &&
+                   size.cx == o.size.cx && size.cy == o.size.cy;
+        }
+    };
+    Look wantedLook() const;
+    // The part of the caret inside its owner, in caret coordinates (empty when none).
+    RECT partInsideOwner() const;
     void repaint();
+    void repaintIfChanged();
 
     int blink_ = 0;
     HWND owner_ = nullptr;
     uint32_t colour_ = 0xFF000000u;
     bool timer_ = false;
     bool suspended_ = false;
-    uint32_t shownColour_ = 0;
+    Look shown_;
+    bool everShown_ = false;
+    int presents_ = 0;
 };

@@ -392,3 +392,46 @@ TEST(EditorWindow, RowsPaintedWhenShownMatchAFullPaint) {
     EXPECT_TRUE(std::any_of(shown.begin(), shown.end(),
                             [](uint32_t p) { return p == premultiply(TavRichEdit::kSelectionColour); }));
 }
+
+// The caret hands a frame to the screen only when what it shows changes: moving a lit caret
+// along while typing needs none (a layered window keeps its frame when it moves).
+TEST(EditorWindow, CaretPresentsOnlyWhenItsLookChanges) {
+    EditorFixture f;
+    TavCaret* caret = f.edit->caretWindow();
+    ASSERT_NE(caret, nullptr);
+    f.chars(L"ab");
+    ASSERT_EQ(caret->blinkCounter(), 1);
+    struct Step {
+        const char* name;
+        std::function<void()> action;
+        bool presents;
+        bool lit;
+    } steps[] = {
+        {"typing moves the lit caret", [&] { f.chars(L"c"); }, false, true},
+        {"a new colour", [&] { f.edit->doc().setCurrentColour(0xFFC00000); f.chars(L"d"); }, true, true},
+        {"a blink tick", [&] { SendMessageW(caret->handle(), WM_TIMER, TavCaret::kBlinkTimer, 0); }, true, false},
+        {"typing shows the unlit caret", [&] { f.chars(L"e"); }, true, true},
+        {"a taller caret", [&] { f.edit->doc().setCurrentFont(L"DejaVu Sans", 30, 0); f.chars(L"f"); }, true, true},
+        {"losing the focus hides it", [&] { f.edit->loseFocus(nullptr); }, true, false},
+        {"hiding it again", [&] { caret->hideCaret(); }, false, false},
+    };
+    for (const Step& step : steps) {
+        int before = caret->presentCount();
+        step.action();
+        pump();
+        EXPECT_EQ(caret->presentCount() > before, step.presents) << step.name;
+        EXPECT_EQ(caret->blinkCounter() % 2 == 1, step.lit) << step.name;
+        // Wherever it is, the window sits at the caret's place.
+        RECT want = f.edit->doc().caretRect(), got{};
+        MapWindowPoints(f.edit->handle(), nullptr, reinterpret_cast<POINT*>(&want), 2);
+        GetWindowRect(caret->handle(), &got);
+        EXPECT_EQ(got.left, want.left) << step.name;
+        EXPECT_EQ(got.top, want.top) << step.name;
+        EXPECT_EQ(got.bottom - got.top, want.bottom - want.top) << step.name;
+        // The frame last handed over shows the caret when it is lit.
+        const TavMemDC& frame = caret->backBuffer();
+        GdiFlush();
+        ASSERT_TRUE(frame.ok()) << step.name;
+        EXPECT_EQ(frame.at(0, 1) != 0, step.lit) << step.name;
+    }
+}
