@@ -116,6 +116,10 @@ public:
 
     // Makes the root's back buffer visible: the whole window, or a screen rectangle of it.
     void present(const RECT* screenRect = nullptr);
+    // Like present, but a layered root tells the system that only this screen rectangle changed
+    // since its last frame (much cheaper to hand over under Wine). The caller has redrawn the
+    // rectangle; without an earlier frame of the same size the whole window is presented.
+    void presentChanged(const RECT& screenRect);
     TavWnd* root();
     HWND topLevelHandle() const;
     bool isLayered() const;

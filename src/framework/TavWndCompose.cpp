@@ -205,6 +205,49 @@ void TavWnd::presentLayered() {
     update(hwnd_, nullptr, &position, &size, presentFrame_.dc(), &source, 0, &blend, ULW_ALPHA);
 }
 
+void TavWnd::presentChanged(const RECT& screenRect) {
+    TavWnd* top = root();
+    if (top != this) {
+        top->presentChanged(screenRect);
+        return;
+    }
+    if (!hwnd_) return;
+    if (!isLayered()) {
+        presentBlit(&screenRect);
+        return;
+    }
+    using IndirectFn = BOOL(WINAPI*)(HWND, const UPDATELAYEREDWINDOWINFO*);
+    static const auto indirect = reinterpret_cast<IndirectFn>(reinterpret_cast<void*>(
+        GetProcAddress(GetModuleHandleW(L"user32.dll"), "UpdateLayeredWindowIndirect")));
+    SIZE client = clientSize(hwnd_);
+    bool sameFrame = backBuffer_ && backBuffer_.width() == client.cx &&
+                     backBuffer_.height() == client.cy && presentFrame_ &&
+                     presentFrame_.width() == client.cx && presentFrame_.height() == client.cy;
+    POINT o = clientOrigin(hwnd_);
+    RECT dirty = screenRect, whole{0, 0, client.cx, client.cy};
+    OffsetRect(&dirty, -o.x, -o.y);
+    if (!indirect || !sameFrame || !IsWindowVisible(hwnd_)) {
+        presentLayered();
+        return;
+    }
+    if (!IntersectRect(&dirty, &dirty, &whole)) return;
+    // The frame is made as for a whole present (overlays of copyBackBufferInto included); only
+    // the hand-over is limited to the changed part.
+    presentFrame_.clear();
+    clearTarget_ = presentFrame_.dc();
+    copyBackBufferInto(presentFrame_.dc());
+    clearTarget_ = nullptr;
+    RECT wr;
+    GetWindowRect(hwnd_, &wr);
+    SIZE size{wr.right - wr.left, wr.bottom - wr.top};
+    POINT position{wr.left, wr.top};
+    POINT source{0, 0};
+    BLENDFUNCTION blend = sourceOver();
+    UPDATELAYEREDWINDOWINFO info{sizeof(info), nullptr, &position, &size, presentFrame_.dc(),
+                                 &source, 0, &blend, ULW_ALPHA, &dirty};
+    if (!indirect(hwnd_, &info)) presentLayered();
+}
+
 void TavWnd::presentBlit(const RECT* screenRect) {
     SIZE client = clientSize(hwnd_);
     if (!backBuffer_ || backBuffer_.width() != client.cx || backBuffer_.height() != client.cy) {

@@ -145,18 +145,20 @@ void TavRichEdit::onKeyDown(WPARAM key) {
     } else if (control && key == 'V') {
         paste();
     } else {
+        ViewState before = viewState();
         result = doc_->keyDown(unsigned(key), control);
+        if (result == TavEditResult::Handled) afterKey(before);
     }
-    if (result == TavEditResult::Handled) afterChange();
     showCaretIfFocused();
 }
 
 void TavRichEdit::onCharacter(wchar_t ch) {
     if (controlHeld()) return;
     if (caret_) caret_->suspend();
+    ViewState before = viewState();
     TavEditResult result = doc_->typeChar(ch);
     if (result == TavEditResult::Beep) MessageBeep(MB_OK);
-    if (result == TavEditResult::Handled) afterChange();
+    if (result == TavEditResult::Handled) afterKey(before);
     showCaretIfFocused();
 }
 
@@ -164,6 +166,36 @@ void TavRichEdit::afterChange() {
     doc_->updateContentSize();
     doc_->scrollToCaret();
     repaintNow();
+    placeCaret();
+}
+
+TavRichEdit::ViewState TavRichEdit::viewState() const {
+    return ViewState{doc_->scrollX(),       doc_->scrollY(),      doc_->rowCount(),
+                     doc_->contentHeight(), doc_->caret().row, doc_->hasSelection()};
+}
+
+void TavRichEdit::afterKey(const ViewState& before) {
+    doc_->updateContentSize();
+    doc_->scrollToCaret();
+    ViewState now = viewState();
+    // One row changed in place: nothing scrolled, no row came or went or changed height, no
+    // selection was or is painted.
+    bool oneRow = now.scrollX == before.scrollX && now.scrollY == before.scrollY &&
+                  now.rowCount == before.rowCount && now.contentHeight == before.contentHeight &&
+                  now.caretRow == before.caretRow && !now.selection && !before.selection;
+    if (!oneRow || !handle() || !IsWindowVisible(handle())) {
+        repaintNow();
+        placeCaret();
+        return;
+    }
+    const TavGlyphEditRow* r = doc_->row(now.caretRow);
+    RECT client{};
+    GetClientRect(handle(), &client);
+    RECT band{0, r->bandTop() - doc_->scrollY(), client.right, r->bandBottom() - doc_->scrollY()};
+    if (IntersectRect(&band, &band, &client)) {
+        MapWindowPoints(handle(), nullptr, reinterpret_cast<POINT*>(&band), 2);
+        if (redrawRect(handle(), TavWndSet{}, band)) presentChanged(band);
+    }
     placeCaret();
 }
 

@@ -59,6 +59,15 @@ public:
     void repaintNow();
 
 private:
+    // What decides whether an edit changed more than the caret's row.
+    struct ViewState {
+        int scrollX, scrollY, rowCount, contentHeight, caretRow;
+        bool selection;
+    };
+    ViewState viewState() const;
+    // After a key: when only the caret's row can have changed, that row alone is redrawn and
+    // handed to the screen; otherwise afterChange.
+    void afterKey(const ViewState& before);
     void onKeyDown(WPARAM key);
     void onCharacter(wchar_t ch);
     void placeCaret();

@@ -435,3 +435,36 @@ TEST(EditorWindow, CaretPresentsOnlyWhenItsLookChanges) {
         EXPECT_EQ(frame.at(0, 1) != 0, step.lit) << step.name;
     }
 }
+
+// A key that changes only its row redraws and hands over that row alone: the composed frame
+// stays that of a full redraw, and the screen shows the frame.
+TEST(EditorWindow, KeysRedrawTheirRowAndTheScreenShowsTheFrame) {
+    EditorFixture f;
+    f.chars(L"first row\rsecond");
+    f.chars(L" more 中文xy");
+    f.chars(L"\b");
+    f.edit->loseFocus(nullptr);   // no caret over the text in the screenshot
+    pump();
+    const TavMemDC& b = f.panel->backBuffer();
+    auto frame = [&] {
+        GdiFlush();
+        return std::vector<uint32_t>(b.pixels(), b.pixels() + size_t(b.width()) * size_t(b.height()));
+    };
+    const std::vector<uint32_t> typed = frame();
+    f.panel->redrawAll();
+    EXPECT_TRUE(typed == frame()) << "the row redraws leave the frame of a full redraw";
+
+    ASSERT_TRUE(unixtools::saveXScreen(L"editor_rows_screen.png"));
+    Gdiplus::Bitmap shot(L"editor_rows_screen.png");
+    ASSERT_EQ(shot.GetLastStatus(), Gdiplus::Ok);
+    RECT wr;
+    GetWindowRect(f.panel->handle(), &wr);
+    int differing = 0;
+    for (int y = 0; y < b.height(); ++y)
+        for (int x = 0; x < b.width(); ++x) {
+            Gdiplus::Color c;
+            shot.GetPixel(wr.left + x, wr.top + y, &c);
+            differing += (c.GetValue() & 0xFFFFFF) != (b.at(x, y) & 0xFFFFFF);
+        }
+    EXPECT_EQ(differing, 0);
+}
