@@ -142,8 +142,9 @@ void TavNoteItem::onCreated() {
     loadBackground();
     color_ = store_.LoadColor().value_or(color_);
     if (auto alpha = store_.LoadAlpha()) setOpacity(std::clamp(*alpha, 0, 255));
-    store_.LoadGroup();
-    store_.SaveGroup();
+    // The group is written back only when the file lacks it: rewriting the same text would cost
+    // a flushed save per note at every start.
+    if (!store_.LoadGroup()) store_.SaveGroup();
     snapshotName_ = store_.LoadSnapshotName().value_or(L"");
     if (!hosted_) {
         topMost_ = store_.LoadTopMost().value_or(false);
