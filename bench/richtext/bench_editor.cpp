@@ -1,16 +1,16 @@
 // The rich text editor against Wine's RichEdit (RICHEDIT50W) doing the same work in the same run:
 // typing 10,000 characters one key at a time (each key including the presented frame), loading
 // a 200 KB RTF document and saving it.
-#include "Bench.h"
 #include "AppState.h"
+#include "Bench.h"
+#include "CRtfReader.h"
 #include "CRtfWriter.h"
 #include "TavRichEdit.h"
 #include "TavRichEditRtf.h"
-#include "CRtfReader.h"
 
-#include <windows.h>
 #include <gdiplus.h>
 #include <richedit.h>
+#include <windows.h>
 
 #include <algorithm>
 #include <cstring>
@@ -71,16 +71,16 @@ struct PeerEditor {
         wc.hInstance = GetModuleHandleW(nullptr);
         wc.lpszClassName = L"BenchPeerFrame";
         RegisterClassW(&wc);
-        frame = CreateWindowExW(WS_EX_TOOLWINDOW, L"BenchPeerFrame", L"", WS_POPUP | WS_VISIBLE,
-                                460, 20, 420, 320, nullptr, nullptr, wc.hInstance, nullptr);
-        edit = CreateWindowExW(0, MSFTEDIT_CLASS, L"",
-                               WS_CHILD | WS_VISIBLE | ES_MULTILINE | ES_AUTOVSCROLL, 10, 10, 400,
-                               300, frame, nullptr, wc.hInstance, nullptr);
+        frame = CreateWindowExW(WS_EX_TOOLWINDOW, L"BenchPeerFrame", L"", WS_POPUP | WS_VISIBLE, 460, 20, 420,
+                                320, nullptr, nullptr, wc.hInstance, nullptr);
+        edit = CreateWindowExW(0, MSFTEDIT_CLASS, L"", WS_CHILD | WS_VISIBLE | ES_MULTILINE | ES_AUTOVSCROLL,
+                               10, 10, 400, 300, frame, nullptr, wc.hInstance, nullptr);
         SetFocus(edit);
         pump();
     }
     ~PeerEditor() {
-        if (frame) DestroyWindow(frame);
+        if (frame)
+            DestroyWindow(frame);
     }
 };
 
@@ -90,7 +90,8 @@ std::wstring typingText() {
     std::wstring text;
     while (text.size() < 10000) {
         text += sample[text.size() % sample.size()];
-        if (text.size() % 60 == 59) text += L'\r';
+        if (text.size() % 60 == 59)
+            text += L'\r';
     }
     text.resize(10000);
     return text;
@@ -121,19 +122,19 @@ double median(std::vector<double> v) {
 }
 
 struct TypingFigures {
-    double perKeyAll;    // median over all 10,000 keys
-    double perKeyLast;   // median over the last 1,000 keys (at about 10,000 characters)
+    double perKeyAll;  // median over all 10,000 keys
+    double perKeyLast; // median over the last 1,000 keys (at about 10,000 characters)
 };
 
-template <typename SendKey>
-TypingFigures typeAll(const std::wstring& text, SendKey send) {
+template <typename SendKey> TypingFigures typeAll(const std::wstring& text, SendKey send) {
     std::vector<double> times;
     times.reserve(text.size());
     for (wchar_t ch : text) {
         double s = bench::nowMs();
         send(ch);
         times.push_back(bench::nowMs() - s);
-        if (times.size() % 256 == 0) pump();
+        if (times.size() % 256 == 0)
+            pump();
     }
     std::vector<double> last(times.end() - 1000, times.end());
     return TypingFigures{median(times), median(last)};
@@ -167,18 +168,21 @@ std::wstring benchFile(const wchar_t* name) {
 
 bool readAll(const std::wstring& path, std::string& out) {
     FILE* f = _wfopen(path.c_str(), L"rb");
-    if (!f) return false;
+    if (!f)
+        return false;
     char buf[65536];
     size_t n;
     out.clear();
-    while ((n = fread(buf, 1, sizeof buf, f)) > 0) out.append(buf, n);
+    while ((n = fread(buf, 1, sizeof buf, f)) > 0)
+        out.append(buf, n);
     fclose(f);
     return true;
 }
 
 bool writeAll(const std::wstring& path, const std::string& bytes) {
     FILE* f = _wfopen(path.c_str(), L"wb");
-    if (!f) return false;
+    if (!f)
+        return false;
     bool ok = fwrite(bytes.data(), 1, bytes.size(), f) == bytes.size();
     return fclose(f) == 0 && ok;
 }
@@ -223,30 +227,51 @@ TAV_BENCH(editorTyping) {
             }
             return median(t);
         };
-        bench::report("  redraw all (compose panel and editor) (ms)", time([&] { e.panel.redrawAll(); }), "ms");
-        bench::report("  redraw one row band (ms)", time([&] { e.panel.redrawRect(panel, TavWndSet{}, band); }), "ms");
+        bench::report("  redraw all (compose panel and editor) (ms)", time([&] { e.panel.redrawAll(); }),
+                      "ms");
+        bench::report("  redraw one row band (ms)",
+                      time([&] { e.panel.redrawRect(panel, TavWndSet{}, band); }), "ms");
         bench::report("  present the whole window (ms)", time([&] { e.panel.present(); }), "ms");
         const TavMemDC& frame = e.panel.backBuffer();
         SIZE size{wr.right - wr.left, wr.bottom - wr.top};
         POINT at{wr.left, wr.top}, zero{0, 0};
         BLENDFUNCTION blend{AC_SRC_OVER, 0, 255, AC_SRC_ALPHA};
         RECT dirty{10, 200, size.cx - 10, 230};
-        UPDATELAYEREDWINDOWINFO info{sizeof(info), nullptr, &at, &size, frame.dc(), &zero, 0, &blend, ULW_ALPHA, nullptr};
-        bench::report("  UpdateLayeredWindowIndirect, whole (ms)", time([&] { UpdateLayeredWindowIndirect(panel, &info); }), "ms");
+        UPDATELAYEREDWINDOWINFO info{sizeof(info), nullptr, &at,    &size,     frame.dc(),
+                                     &zero,        0,       &blend, ULW_ALPHA, nullptr};
+        bench::report("  UpdateLayeredWindowIndirect, whole (ms)",
+                      time([&] { UpdateLayeredWindowIndirect(panel, &info); }), "ms");
         info.prcDirty = &dirty;
-        bench::report("  UpdateLayeredWindowIndirect, one row band (ms)", time([&] { UpdateLayeredWindowIndirect(panel, &info); }), "ms");
+        bench::report("  UpdateLayeredWindowIndirect, one row band (ms)",
+                      time([&] { UpdateLayeredWindowIndirect(panel, &info); }), "ms");
         bench::report("  editor renderSelf (ms)", time([&] { e.edit.renderSelf(); }), "ms");
         bench::report("  panel renderSelf (ms)", time([&] { e.panel.renderSelf(); }), "ms");
         TavCaret* caret = e.edit.caretWindow();
-        bench::report("  caret: suspend and show again (ms)", time([&] { caret->suspend(); caret->showCaret(); }), "ms");
+        bench::report("  caret: suspend and show again (ms)", time([&] {
+                          caret->suspend();
+                          caret->showCaret();
+                      }),
+                      "ms");
         RECT cr;
         GetWindowRect(caret->handle(), &cr);
         int flip = 0;
         bench::report("  caret: move by one character (ms)", time([&] {
-            RECT r = cr;
-            OffsetRect(&r, (flip ^= 1) ? 9 : 0, 0);
-            caret->placeAt(r, 0xFF202020);
-        }), "ms");
+                          RECT r = cr;
+                          OffsetRect(&r, (flip ^= 1) ? 9 : 0, 0);
+                          caret->placeAt(r, 0xFF202020);
+                      }),
+                      "ms");
+        flip = 0;
+        bench::report("  caret: SetWindowPos topmost (ms)", time([&] {
+                          SetWindowPos(caret->handle(), HWND_TOPMOST, cr.left + ((flip ^= 1) ? 9 : 0), cr.top,
+                                       2, cr.bottom - cr.top, SWP_NOACTIVATE | SWP_NOREDRAW);
+                      }),
+                      "ms");
+        bench::report("  caret: SetWindowPos no z-order (ms)", time([&] {
+                          SetWindowPos(caret->handle(), nullptr, cr.left + ((flip ^= 1) ? 9 : 0), cr.top, 2,
+                                       cr.bottom - cr.top, SWP_NOACTIVATE | SWP_NOREDRAW | SWP_NOZORDER);
+                      }),
+                      "ms");
         bench::report("  afterChange without a change (ms)", time([&] { e.edit.afterChange(); }), "ms");
         bench::report("  one key (ms)", time([&] { SendMessageW(e.edit.handle(), WM_CHAR, L'x', 1); }), "ms");
     }
@@ -265,7 +290,8 @@ TAV_BENCH(editorTyping) {
         });
         bench::report("of which the document alone, keys 9,000-10,000 (ms)", model.perKeyLast, "ms");
     }
-    if (!LoadLibraryW(L"Msftedit.dll")) return;
+    if (!LoadLibraryW(L"Msftedit.dll"))
+        return;
     TypingFigures peer;
     {
         PeerEditor p;
@@ -279,8 +305,8 @@ TAV_BENCH(editorTyping) {
     bench::report("RichEdit: WM_CHAR + paint, keys 9,000-10,000 (ms)", peer.perKeyLast, "ms");
     bench::report("typing ratio ours / RichEdit (all keys)", ours.perKeyAll / peer.perKeyAll, "ratio",
                   "goal <= 1");
-    bench::report("typing ratio ours / RichEdit (last 1,000)", ours.perKeyLast / peer.perKeyLast,
-                  "ratio", "goal <= 1");
+    bench::report("typing ratio ours / RichEdit (last 1,000)", ours.perKeyLast / peer.perKeyLast, "ratio",
+                  "goal <= 1");
 }
 
 TAV_BENCH(editorRtfLoadAndSave) {
@@ -326,8 +352,9 @@ TAV_BENCH(editorRtfLoadAndSave) {
             writeAll(ourOut, out);
             plain.push_back(bench::nowMs() - s);
         }
-        std::printf("  save: collecting glyphs %.2f ms, runs %.2f ms, RTF bytes %.2f ms, one plain write %.2f ms\n",
-                    median(collect), median(model), median(bytes), median(plain));
+        std::printf(
+            "  save: collecting glyphs %.2f ms, runs %.2f ms, RTF bytes %.2f ms, one plain write %.2f ms\n",
+            median(collect), median(model), median(bytes), median(plain));
     }
     {
         // Where a load's time goes (medians of five).
@@ -339,11 +366,13 @@ TAV_BENCH(editorRtfLoadAndSave) {
             parse.push_back(bench::nowMs() - s);
             for (int buffered = 0; buffered < 2; ++buffered) {
                 TavRichEditDoc d;
-                if (buffered) d.createBuffer(400, 300);
+                if (buffered)
+                    d.createBuffer(400, 300);
                 s = bench::nowMs();
                 std::vector<TavGlyph*> glyphs;
                 for (const RtfInsertChar& c : parsed) {
-                    if (c.setFont) d.setCurrentFont(c.family, float(c.pixelSize), c.style);
+                    if (c.setFont)
+                        d.setCurrentFont(c.family, float(c.pixelSize), c.style);
                     glyphs.push_back(new TavGlyphTChar(c.ch, d.currentFont(), c.argb, 254));
                 }
                 make.push_back(bench::nowMs() - s);
@@ -360,17 +389,19 @@ TAV_BENCH(editorRtfLoadAndSave) {
                 }
             }
         }
-        std::printf("  load: RTF to characters %.1f ms, making glyphs %.1f ms, placing them without a buffer "
-                    "%.1f ms, with one %.1f ms, painting the rows shown %.2f ms, clearing a buffer of the final size "
-                    "would add %.2f ms\n",
-                    median(parse), median(make), median(placeBare), median(placeBuffered), median(paintShown),
-                    median(buffer));
+        std::printf(
+            "  load: RTF to characters %.1f ms, making glyphs %.1f ms, placing them without a buffer "
+            "%.1f ms, with one %.1f ms, painting the rows shown %.2f ms, clearing a buffer of the final size "
+            "would add %.2f ms\n",
+            median(parse), median(make), median(placeBare), median(placeBuffered), median(paintShown),
+            median(buffer));
     }
     const double ourLoad = median(loads), ourSave = median(saves);
     bench::report("editor: load 200 KB RTF into the editor, presented (ms)", ourLoad, "ms");
     bench::report("editor: save it as RTF (ms)", ourSave, "ms");
 
-    if (!LoadLibraryW(L"Msftedit.dll")) return;
+    if (!LoadLibraryW(L"Msftedit.dll"))
+        return;
     std::vector<double> peerLoads, peerSaves;
     for (int run = 0; run < 5; ++run) {
         PeerEditor p;

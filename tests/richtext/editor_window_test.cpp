@@ -18,14 +18,15 @@ namespace {
 // presses stop arriving. This executable's windows therefore stay unmanaged; Wine's X11 driver
 // reads the setting when it starts, which is after static initialisation.
 [[maybe_unused]] const bool unmanagedUnderWine = [] {
-    if (!GetProcAddress(GetModuleHandleW(L"ntdll.dll"), "wine_get_version")) return false;
+    if (!GetProcAddress(GetModuleHandleW(L"ntdll.dll"), "wine_get_version"))
+        return false;
     wchar_t exe[MAX_PATH] = {};
     GetModuleFileNameW(nullptr, exe, MAX_PATH);
     const wchar_t* name = wcsrchr(exe, L'\\') ? wcsrchr(exe, L'\\') + 1 : exe;
     std::wstring key = L"Software\\Wine\\AppDefaults\\" + std::wstring(name) + L"\\X11 Driver";
     HKEY k = nullptr;
-    if (RegCreateKeyExW(HKEY_CURRENT_USER, key.c_str(), 0, nullptr, 0, KEY_SET_VALUE, nullptr, &k,
-                        nullptr) != ERROR_SUCCESS)
+    if (RegCreateKeyExW(HKEY_CURRENT_USER, key.c_str(), 0, nullptr, 0, KEY_SET_VALUE, nullptr, &k, nullptr) !=
+        ERROR_SUCCESS)
         return false;
     bool ok = RegSetValueExW(k, L"Managed", 0, REG_SZ, reinterpret_cast<const BYTE*>(L"N"),
                              2 * sizeof(wchar_t)) == ERROR_SUCCESS;
@@ -55,11 +56,10 @@ struct EditorFixture {
     std::unique_ptr<PanelWnd> panel = std::make_unique<PanelWnd>();
     std::unique_ptr<TavRichEdit> edit = std::make_unique<TavRichEdit>();
     EditorFixture(int x = 60, int y = 60, int w = 380, int h = 240) {
-        EXPECT_TRUE(panel->create(0, L"", WS_EX_LAYERED | WS_EX_TOOLWINDOW | WS_EX_TOPMOST,
-                                  WS_POPUP, x, y, w, h, nullptr));
+        EXPECT_TRUE(panel->create(0, L"", WS_EX_LAYERED | WS_EX_TOOLWINDOW | WS_EX_TOPMOST, WS_POPUP, x, y, w,
+                                  h, nullptr));
         panel->show(SW_SHOWNA);
-        EXPECT_TRUE(edit->create(0, L"", 0, WS_CHILD | WS_VISIBLE, 10, 10, w - 20, h - 20,
-                                 panel->handle()));
+        EXPECT_TRUE(edit->create(0, L"", 0, WS_CHILD | WS_VISIBLE, 10, 10, w - 20, h - 20, panel->handle()));
         edit->doc().setCurrentFont(L"WenQuanYi Zen Hei", 20, 0);
         edit->doc().setCurrentColour(0xFF202020);
         panel->redrawAll();
@@ -73,7 +73,8 @@ struct EditorFixture {
         pump();
     }
     void chars(const std::wstring& text, UINT message = WM_CHAR) {
-        for (wchar_t ch : text) SendMessageW(edit->handle(), message, ch, 1);
+        for (wchar_t ch : text)
+            SendMessageW(edit->handle(), message, ch, 1);
     }
     void controlKey(WPARAM key) {
         BYTE state[256];
@@ -97,8 +98,10 @@ bool waitUntil(const std::function<bool()>& done, DWORD timeoutMs = 8000) {
     const ULONGLONG end = GetTickCount64() + timeoutMs;
     for (;;) {
         pump();
-        if (done()) return true;
-        if (GetTickCount64() >= end) return false;
+        if (done())
+            return true;
+        if (GetTickCount64() >= end)
+            return false;
         MsgWaitForMultipleObjects(0, nullptr, FALSE, 20, QS_ALLINPUT);
     }
 }
@@ -111,13 +114,15 @@ std::wstring screenArg(HWND window, POINT client) {
 
 int boldCount(TavRichEditDoc& doc) {
     int n = 0;
-    for (TavGlyph* g : doc.allGlyphs()) n += (fontInfo(g->font()).style & 1) ? 1 : 0;
+    for (TavGlyph* g : doc.allGlyphs())
+        n += (fontInfo(g->font()).style & 1) ? 1 : 0;
     return n;
 }
 
 std::wstring clipboardText() {
     std::wstring text;
-    if (!OpenClipboard(nullptr)) return text;
+    if (!OpenClipboard(nullptr))
+        return text;
     if (HANDLE h = GetClipboardData(CF_UNICODETEXT)) {
         if (auto* p = static_cast<const wchar_t*>(GlobalLock(h))) {
             text = p;
@@ -143,7 +148,8 @@ bool savePng(const TavMemDC& image, const wchar_t* path) {
     GdiFlush();
     Gdiplus::Bitmap bitmap(w, h, PixelFormat32bppRGB);
     for (int y = 0; y < h; ++y)
-        for (int x = 0; x < w; ++x) bitmap.SetPixel(x, y, Gdiplus::Color(0xFF000000 | image.at(x, y)));
+        for (int x = 0; x < w; ++x)
+            bitmap.SetPixel(x, y, Gdiplus::Color(0xFF000000 | image.at(x, y)));
     UINT count = 0, bytes = 0;
     Gdiplus::GetImageEncodersSize(&count, &bytes);
     std::unique_ptr<char[]> buffer(new char[bytes]);
@@ -283,14 +289,17 @@ TEST(EditorWindow, ScreenshotOfFormattedTextWithSelection) {
 // Real input through the X server: xdotool clicks, types (Chinese too), drags a selection and
 // presses the bold and undo keys; Wine turns it into the messages a user's input would give.
 TEST(EditorWindow, RealKeysAndMouseThroughX) {
-    if (!unixtools::haveXdotool()) GTEST_SKIP() << "xdotool is not installed";
+    if (!unixtools::haveXdotool())
+        GTEST_SKIP() << "xdotool is not installed";
     EditorFixture f(60, 60, 420, 260);
     TavRichEditDoc& doc = f.edit->doc();
     HWND h = f.edit->handle();
     auto textIs = [&](const std::wstring& wanted) -> ::testing::AssertionResult {
-        if (waitUntil([&] { return doc.text() == wanted; })) return ::testing::AssertionSuccess();
+        if (waitUntil([&] { return doc.text() == wanted; }))
+            return ::testing::AssertionSuccess();
         std::string codes;
-        for (wchar_t c : doc.text()) codes += std::to_string(int(c)) + " ";
+        for (wchar_t c : doc.text())
+            codes += std::to_string(int(c)) + " ";
         return ::testing::AssertionFailure() << "the document holds " << codes;
     };
 
@@ -302,7 +311,7 @@ TEST(EditorWindow, RealKeysAndMouseThroughX) {
         const wchar_t* family;
         float size;
         uint32_t argb;
-        std::vector<std::wstring> typed;   // one xdotool call each
+        std::vector<std::wstring> typed; // one xdotool call each
     } lines[] = {
         {L"DejaVu Serif", 24, 0xFF1F4E9C, {L"Hello TavNote"}},
         {L"WenQuanYi Zen Hei", 20, 0xFFC0392B, {L"中", L"文", L" 便", L"签 mixed"}},
@@ -321,7 +330,8 @@ TEST(EditorWindow, RealKeysAndMouseThroughX) {
             // Wine needs time for each keycode xdotool maps to a character outside the layout.
             ASSERT_TRUE(unixtools::xdotool(L"type --delay 60 \"" + piece + L"\""));
             expected += piece;
-            ASSERT_TRUE(textIs(expected)) << "piece " << (&piece - line.typed.data()) << " of row " << (&line - lines);
+            ASSERT_TRUE(textIs(expected))
+                << "piece " << (&piece - line.typed.data()) << " of row " << (&line - lines);
         }
     }
     ASSERT_EQ(doc.rowCount(), 3);
@@ -347,7 +357,7 @@ TEST(EditorWindow, RealKeysAndMouseThroughX) {
     ASSERT_TRUE(waitUntil([&] { return doc.selectionStart() == from && doc.selectionEnd() == to; }))
         << "selection " << doc.selectionStart().row << ":" << doc.selectionStart().column << " - "
         << doc.selectionEnd().row << ":" << doc.selectionEnd().column;
-    const int selected = 7 + 1 + 2;   // "TavNote", the line end, "中文"
+    const int selected = 7 + 1 + 2; // "TavNote", the line end, "中文"
 
     EXPECT_EQ(boldCount(doc), 0);
     ASSERT_TRUE(unixtools::xdotool(L"key ctrl+b"));
@@ -371,7 +381,8 @@ TEST(EditorWindow, RowsPaintedWhenShownMatchAFullPaint) {
     EditorFixture f;
     TavRichEditDoc& doc = f.edit->doc();
     std::wstring text;
-    for (int i = 0; i < 200; ++i) text += L"line " + std::to_wstring(i) + L" 中文 mixed\r\n";
+    for (int i = 0; i < 200; ++i)
+        text += L"line " + std::to_wstring(i) + L" 中文 mixed\r\n";
     f.edit->insertText(text);
     ASSERT_EQ(doc.rowCount(), 201);
     doc.setSelection(TavTextPos{150, 3}, TavTextPos{152, 2});
@@ -386,7 +397,8 @@ TEST(EditorWindow, RowsPaintedWhenShownMatchAFullPaint) {
         return std::vector<uint32_t>(b.pixels(), b.pixels() + size_t(b.width()) * size_t(b.height()));
     };
     const std::vector<uint32_t> shown = frame();
-    for (int r = 0; r < doc.rowCount(); ++r) doc.row(r)->repaint();
+    for (int r = 0; r < doc.rowCount(); ++r)
+        doc.row(r)->repaint();
     f.edit->repaintNow();
     EXPECT_TRUE(shown == frame());
     EXPECT_TRUE(std::any_of(shown.begin(), shown.end(),
@@ -408,10 +420,21 @@ TEST(EditorWindow, CaretPresentsOnlyWhenItsLookChanges) {
         bool lit;
     } steps[] = {
         {"typing moves the lit caret", [&] { f.chars(L"c"); }, false, true},
-        {"a new colour", [&] { f.edit->doc().setCurrentColour(0xFFC00000); f.chars(L"d"); }, true, true},
-        {"a blink tick", [&] { SendMessageW(caret->handle(), WM_TIMER, TavCaret::kBlinkTimer, 0); }, true, false},
+        {"a new colour",
+         [&] {
+             f.edit->doc().setCurrentColour(0xFFC00000);
+             f.chars(L"d");
+         },
+         true, true},
+        {"a blink tick", [&] { SendMessageW(caret->handle(), WM_TIMER, TavCaret::kBlinkTimer, 0); }, true,
+         false},
         {"typing shows the unlit caret", [&] { f.chars(L"e"); }, true, true},
-        {"a taller caret", [&] { f.edit->doc().setCurrentFont(L"DejaVu Sans", 30, 0); f.chars(L"f"); }, true, true},
+        {"a taller caret",
+         [&] {
+             f.edit->doc().setCurrentFont(L"DejaVu Sans", 30, 0);
+             f.chars(L"f");
+         },
+         true, true},
         {"losing the focus hides it", [&] { f.edit->loseFocus(nullptr); }, true, false},
         {"hiding it again", [&] { caret->hideCaret(); }, false, false},
     };
@@ -443,7 +466,7 @@ TEST(EditorWindow, KeysRedrawTheirRowAndTheScreenShowsTheFrame) {
     f.chars(L"first row\rsecond");
     f.chars(L" more 中文xy");
     f.chars(L"\b");
-    f.edit->loseFocus(nullptr);   // no caret over the text in the screenshot
+    f.edit->loseFocus(nullptr); // no caret over the text in the screenshot
     pump();
     const TavMemDC& b = f.panel->backBuffer();
     auto frame = [&] {
