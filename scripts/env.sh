@@ -10,6 +10,8 @@ export WINEDLLOVERRIDES="winemenubuilder.exe=d;mscoree=;mshtml=;winealsa.drv=d"
 unset LANGUAGE
 
 # Creates and configures the prefix once; a marker file records that it is complete.
+# Windows stay unmanaged: Xvfb has no window manager, and Wine otherwise waits ~2 s for one each
+# time it hides a window that was once activated, and hands the X key focus to the root window.
 tav_ensure_prefix() {
   local marker="$WINEPREFIX/.tavnote-ready"
   [ -f "$marker" ] && return 0
@@ -42,6 +44,9 @@ Windows Registry Editor Version 5.00
 "Segoe UI"="DejaVu Sans"
 "Times New Roman"="DejaVu Serif"
 "Courier New"="DejaVu Sans Mono"
+
+[HKEY_CURRENT_USER\Software\Wine\X11 Driver]
+"Managed"="N"
 
 [HKEY_CURRENT_USER\Software\Wine\WineDbg]
 "ShowCrashDialog"=dword:00000000
