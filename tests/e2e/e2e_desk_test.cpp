@@ -450,13 +450,25 @@ TEST_F(DeskTest, QuitFromTheTrayEndsAtOnceAndTheNextStartShowsTheNoteWhereItWasL
         ASSERT_TRUE(desk::click(desk::kTrayIcon, 3));
         HWND quitItem = desk::waitForItem(app, L"退出");
         ASSERT_NE(quitItem, nullptr);
-        const ULONGLONG clicked = GetTickCount64();
-        ASSERT_TRUE(unixtools::xdotool(L"mousemove " + desk::at(centreOf(rectOf(quitItem))) + L" sleep 0.3 click 1"));
-        // Under Wine without a window manager, hiding each activated window waits ~2 s for a
+        // The clock starts when xdotool clicks: the pointer has reached the item and xdotool then
+        // waits 0.3 s before it presses. Starting a Unix program through Wine takes its own time,
+        // which is not the program's.
+        const POINT target = centreOf(rectOf(quitItem));
+        HANDLE clicker = unixtools::startXdotool(L"mousemove " + desk::at(target) + L" sleep 0.3 click 1");
+        ASSERT_NE(clicker, nullptr);
+        ULONGLONG clicked = 0;
+        for (int i = 0; i < 3000 && !clicked; ++i) {
+            POINT p{};
+            if (GetCursorPos(&p) && p.x == target.x && p.y == target.y) clicked = GetTickCount64() + 300;
+            else Sleep(5);
+        }
+        EXPECT_NE(clicked, 0u) << "the pointer never reached the item";
+        // Under Wine without a window manager, hiding an activated window can wait ~2 s for a
         // manager that never answers; the bound allows for that, the figure is reported.
         EXPECT_EQ(app.waitForExit(60000), 0u);
-        const double seconds = double(GetTickCount64() - clicked) / 1000.0 - 0.3;
-        std::printf("quit from the tray menu to the end of the process: %.2f s\n", seconds);
+        const double seconds = (double(GetTickCount64()) - double(clicked)) / 1000.0;
+        unixtools::finishUnix(clicker);
+        std::printf("quit from the click on the menu item to the end of the process: %.2f s\n", seconds);
         RecordProperty("quit_seconds", std::to_string(seconds));
     }
     const std::wstring file = noteFile(unique);
