@@ -91,6 +91,8 @@ std::wstring TavNoteStore::childBodyPath(int childId) const {
 }
 
 bool TavNoteStore::OpenDocument(XmlDocument& doc) const {
+    // Opened to be changed (or repaired): a kept copy would be out of date.
+    dropReadCopy();
     std::wstring path = GetFilePath();
     if (path.empty() || createFolder().empty()) return false;
     if (!fileExists(path)) {
@@ -112,6 +114,7 @@ bool TavNoteStore::OpenDocument(XmlDocument& doc) const {
 }
 
 bool TavNoteStore::createNoteFile() {
+    dropReadCopy();
     std::wstring path = GetFilePath();
     if (path.empty() || fileExists(path) || createFolder().empty()) return false;
     XmlDocument doc;
@@ -125,8 +128,18 @@ bool TavNoteStore::createNoteFile() {
 
 bool TavNoteStore::readDocument(XmlDocument& doc) const {
     std::wstring path = GetFilePath();
-    if (path.empty() || !fileExists(path)) return false;
-    return doc.loadFile(path) && doc.isWellFormed() && doc.findElement(kNoteRootName);
+    if (path.empty()) return false;
+    if (batchDepth_ > 0 && !readCopy_.empty() && readCopyPath_ == path) {
+        doc.setDocument(readCopy_.c_str());
+        return doc.findElement(kNoteRootName);
+    }
+    if (!fileExists(path) || !doc.loadFile(path) || !doc.isWellFormed() || !doc.findElement(kNoteRootName))
+        return false;
+    if (batchDepth_ > 0) {
+        readCopyPath_ = path;
+        readCopy_ = doc.documentText();
+    }
+    return true;
 }
 
 bool TavNoteStore::writeElement(const wchar_t* name, const std::wstring& value) {

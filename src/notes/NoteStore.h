@@ -125,13 +125,36 @@ public:
     // Deletes the snapshot file named by `pngview` (done when a note opens).
     bool deleteSnapshotFile() const;
 
+    // While one lives, reads of the note file are answered from one copy of it (a note reads a
+    // dozen elements when it opens); every write through the store drops the copy.
+    class ReadBatch {
+    public:
+        explicit ReadBatch(const TavNoteStore& store) : store_(store) { ++store_.batchDepth_; }
+        ~ReadBatch() {
+            if (store_.batchDepth_ > 0) --store_.batchDepth_;
+            if (store_.batchDepth_ == 0) store_.dropReadCopy();
+        }
+        ReadBatch(const ReadBatch&) = delete;
+        ReadBatch& operator=(const ReadBatch&) = delete;
+
+    private:
+        const TavNoteStore& store_;
+    };
+
 private:
     bool writeElement(const wchar_t* name, const std::wstring& value);
     std::optional<std::wstring> readElement(const wchar_t* name) const;
+    void dropReadCopy() const {
+        readCopyPath_.clear();
+        readCopy_.clear();
+    }
 
     std::wstring unique_;
     std::wstring dir_;
     std::wstring group_;
     int id_ = 0;
     bool hosted_ = false;
+    mutable int batchDepth_ = 0;
+    mutable std::wstring readCopyPath_;
+    mutable std::wstring readCopy_;
 };

@@ -122,6 +122,8 @@ void TavNoteItem::onCreated() {
     TavWndMoveResize::onCreated();
     setBorderThickness(kResizeCorner);
     store_.setObjectId(objectId());
+    // One read of the note file serves the start-up sequence below.
+    TavNoteStore::ReadBatch reads(store_);
     RECT client{};
     GetClientRect(handle(), &client);
     // See-through for the framework's hit test while it shows nothing (TavNoteLabel::windowProc

@@ -305,3 +305,30 @@ TEST_F(NoteFileTest, AnUnusableUniqueNameMakesEveryOperationANoOp) {
     }
     EXPECT_TRUE(listSubFolders(appFolder() + L"NoteData\\NoteItems\\").empty());
 }
+
+// A read batch answers reads from one copy of the file; the store's own writes are seen at once,
+// and once the batch ends the file is read again.
+TEST_F(NoteFileTest, ReadBatchServesOneCopyAndSeesItsOwnWrites) {
+    auto note = createNote(L"", 9, sampleTime());
+    ASSERT_TRUE(note);
+    ASSERT_TRUE(note->SaveAlpha(100));
+    TavNoteStore other(note->unique(), L"", 9);
+    {
+        TavNoteStore::ReadBatch reads(*note);
+        EXPECT_EQ(note->LoadAlpha().value_or(-1), 100);
+        // Another writer: this batch keeps answering from its copy.
+        ASSERT_TRUE(other.SaveAlpha(50));
+        EXPECT_EQ(note->LoadAlpha().value_or(-1), 100);
+        // Its own write drops the copy: the write and the other writer's change are both seen.
+        ASSERT_TRUE(note->SaveTopMost(true));
+        EXPECT_EQ(note->LoadAlpha().value_or(-1), 50);
+        EXPECT_EQ(note->LoadTopMost().value_or(false), true);
+        {
+            TavNoteStore::ReadBatch inner(*note);
+            EXPECT_EQ(note->LoadAlpha().value_or(-1), 50);
+        }
+        ASSERT_TRUE(other.SaveAlpha(25));
+        EXPECT_EQ(note->LoadAlpha().value_or(-1), 50) << "the inner batch must not end the outer one";
+    }
+    EXPECT_EQ(note->LoadAlpha().value_or(-1), 25);
+}
