@@ -129,15 +129,15 @@ bool TavNoteStore::createNoteFile() {
 bool TavNoteStore::readDocument(XmlDocument& doc) const {
     std::wstring path = GetFilePath();
     if (path.empty()) return false;
-    if (batchDepth_ > 0 && !readCopy_.empty() && readCopyPath_ == path) {
-        doc.setDocument(readCopy_.c_str());
+    if (readCopy_.depth > 0 && !readCopy_.text.empty() && readCopy_.path == path) {
+        doc.setDocument(readCopy_.text.c_str());
         return doc.findElement(kNoteRootName);
     }
     if (!fileExists(path) || !doc.loadFile(path) || !doc.isWellFormed() || !doc.findElement(kNoteRootName))
         return false;
-    if (batchDepth_ > 0) {
-        readCopyPath_ = path;
-        readCopy_ = doc.documentText();
+    if (readCopy_.depth > 0) {
+        readCopy_.path = path;
+        readCopy_.text = doc.documentText();
     }
     return true;
 }

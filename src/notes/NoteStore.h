@@ -129,10 +129,10 @@ public:
     // dozen elements when it opens); every write through the store drops the copy.
     class ReadBatch {
     public:
-        explicit ReadBatch(const TavNoteStore& store) : store_(store) { ++store_.batchDepth_; }
+        explicit ReadBatch(const TavNoteStore& store) : store_(store) { ++store_.readCopy_.depth; }
         ~ReadBatch() {
-            if (store_.batchDepth_ > 0) --store_.batchDepth_;
-            if (store_.batchDepth_ == 0) store_.dropReadCopy();
+            if (store_.readCopy_.depth > 0) --store_.readCopy_.depth;
+            if (store_.readCopy_.depth == 0) store_.dropReadCopy();
         }
         ReadBatch(const ReadBatch&) = delete;
         ReadBatch& operator=(const ReadBatch&) = delete;
@@ -145,8 +145,8 @@ private:
     bool writeElement(const wchar_t* name, const std::wstring& value);
     std::optional<std::wstring> readElement(const wchar_t* name) const;
     void dropReadCopy() const {
-        readCopyPath_.clear();
-        readCopy_.clear();
+        readCopy_.path.clear();
+        readCopy_.text.clear();
     }
 
     std::wstring unique_;
@@ -154,7 +154,14 @@ private:
     std::wstring group_;
     int id_ = 0;
     bool hosted_ = false;
-    mutable int batchDepth_ = 0;
-    mutable std::wstring readCopyPath_;
-    mutable std::wstring readCopy_;
+    // The batch state belongs to this object: copies and assignments neither take nor give it.
+    struct ReadCopy {
+        int depth = 0;
+        std::wstring path;
+        std::wstring text;
+        ReadCopy() = default;
+        ReadCopy(const ReadCopy&) {}
+        ReadCopy& operator=(const ReadCopy&) { return *this; }
+    };
+    mutable ReadCopy readCopy_;
 };

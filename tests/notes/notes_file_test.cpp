@@ -332,3 +332,19 @@ TEST_F(NoteFileTest, ReadBatchServesOneCopyAndSeesItsOwnWrites) {
     }
     EXPECT_EQ(note->LoadAlpha().value_or(-1), 25);
 }
+
+// A copy of a store made during a batch reads the file itself.
+TEST_F(NoteFileTest, ACopyOfAStoreTakesNoReadBatchWithIt) {
+    auto note = createNote(L"", 10, sampleTime());
+    ASSERT_TRUE(note);
+    ASSERT_TRUE(note->SaveAlpha(100));
+    TavNoteStore copy;
+    {
+        TavNoteStore::ReadBatch reads(*note);
+        EXPECT_EQ(note->LoadAlpha().value_or(-1), 100);
+        copy = *note;
+    }
+    TavNoteStore other(note->unique(), L"", 10);
+    ASSERT_TRUE(other.SaveAlpha(40));
+    EXPECT_EQ(copy.LoadAlpha().value_or(-1), 40);
+}
