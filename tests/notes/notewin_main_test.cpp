@@ -17,36 +17,6 @@ using namespace notewin;
 
 namespace {
 
-class MainWindowTest : public NoteWindowTest {
-protected:
-    void SetUp() override {
-        NoteWindowTest::SetUp();
-        // A name of this process: a running TavNote elsewhere must not make this one the second.
-        TavNoteMain::setInstanceMutexName(L"TavNoteTest_" + std::to_wstring(GetCurrentProcessId()));
-    }
-    void TearDown() override {
-        main_.reset();
-        NoteWindowTest::TearDown();
-    }
-    TavNoteMain& start() {
-        main_ = std::make_unique<TavNoteMain>();
-        EXPECT_TRUE(main_->createAt(512, 300));
-        pump();
-        return *main_;
-    }
-    std::set<std::wstring> openNames() const {
-        std::set<std::wstring> names;
-        for (const auto& note : main_->notes()) names.insert(note->unique());
-        return names;
-    }
-    static RECT rectOf(TavNoteItem* note) {
-        RECT r{};
-        GetWindowRect(note->handle(), &r);
-        return r;
-    }
-    std::unique_ptr<TavNoteMain> main_;
-};
-
 TEST_F(MainWindowTest, LoadingOpensVisibleNotesOfGroupsAndSystemGroupOnce) {
     prepareNote(L"plain", 0, RECT{10, 10, 190, 190});
     prepareNote(L"grouped", 0, RECT{200, 10, 380, 190}, L"工作");

@@ -8,6 +8,11 @@
 #include <string>
 
 #include "NoteStore.h"
+#include "TavNoteItem.h"
+#include "TavNoteMain.h"
+
+#include <memory>
+#include <set>
 
 namespace notewin {
 
@@ -36,6 +41,37 @@ protected:
     void SetUp() override;
     void TearDown() override;
     std::wstring app_;
+};
+
+// A test with the main window of the program (created by start()), under a mutex name of this
+// process so that a running TavNote elsewhere does not make this one the second.
+class MainWindowTest : public NoteWindowTest {
+protected:
+    void SetUp() override {
+        NoteWindowTest::SetUp();
+        TavNoteMain::setInstanceMutexName(L"TavNoteTest_" + std::to_wstring(GetCurrentProcessId()));
+    }
+    void TearDown() override {
+        main_.reset();
+        NoteWindowTest::TearDown();
+    }
+    TavNoteMain& start() {
+        main_ = std::make_unique<TavNoteMain>();
+        EXPECT_TRUE(main_->createAt(512, 300));
+        pump();
+        return *main_;
+    }
+    std::set<std::wstring> openNames() const {
+        std::set<std::wstring> names;
+        for (const auto& note : main_->notes()) names.insert(note->unique());
+        return names;
+    }
+    static RECT rectOf(TavNoteItem* note) {
+        RECT r{};
+        GetWindowRect(note->handle(), &r);
+        return r;
+    }
+    std::unique_ptr<TavNoteMain> main_;
 };
 
 } // namespace notewin

@@ -14,24 +14,7 @@ using namespace notewin;
 
 namespace {
 
-class TrayTest : public NoteWindowTest {
-protected:
-    void SetUp() override {
-        NoteWindowTest::SetUp();
-        TavNoteMain::setInstanceMutexName(L"TavNoteTrayTest_" + std::to_wstring(GetCurrentProcessId()));
-    }
-    void TearDown() override {
-        main_.reset();
-        NoteWindowTest::TearDown();
-    }
-    TavNoteMain& start() {
-        main_ = std::make_unique<TavNoteMain>();
-        EXPECT_TRUE(main_->createAt(512, 300));
-        pump();
-        return *main_;
-    }
-    std::unique_ptr<TavNoteMain> main_;
-};
+using TrayTest = MainWindowTest;
 
 // "2026年12月10日 05时04分03秒"
 bool isTimeText(const std::wstring& text) {

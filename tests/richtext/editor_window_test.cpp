@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "TavRichEdit.h"
+#include "TestPanel.h"
 #include "UnixTools.h"
 
 #include <algorithm>
@@ -43,18 +44,8 @@ void pump() {
     }
 }
 
-// A white opaque panel standing in for a note.
-class PanelWnd : public TavWnd {
-public:
-    TavMemDC renderSelf() override {
-        RECT rc{};
-        GetClientRect(handle(), &rc);
-        return createMemoryDC(handle(), rc.right, rc.bottom, 0xFFFFFFF0);
-    }
-};
-
 struct EditorFixture {
-    std::unique_ptr<PanelWnd> panel = std::make_unique<PanelWnd>();
+    std::unique_ptr<TestPanel> panel = std::make_unique<TestPanel>(0xFFFFFFF0);
     std::unique_ptr<TavRichEdit> edit = std::make_unique<TavRichEdit>();
     EditorFixture(int x = 60, int y = 60, int w = 380, int h = 240) {
         EXPECT_TRUE(panel->create(0, L"", WS_EX_LAYERED | WS_EX_TOOLWINDOW | WS_EX_TOPMOST, WS_POPUP, x, y, w,
@@ -77,16 +68,7 @@ struct EditorFixture {
         for (wchar_t ch : text)
             SendMessageW(edit->handle(), message, ch, 1);
     }
-    void controlKey(WPARAM key) {
-        BYTE state[256];
-        GetKeyboardState(state);
-        BYTE old = state[VK_CONTROL];
-        state[VK_CONTROL] = 0x80;
-        SetKeyboardState(state);
-        SendMessageW(edit->handle(), WM_KEYDOWN, key, 1);
-        state[VK_CONTROL] = old;
-        SetKeyboardState(state);
-    }
+    void controlKey(WPARAM key) { sendKey(edit->handle(), key, true); }
     POINT clientPointOf(int row, int column) {
         const TavGlyphEditRow* r = edit->doc().row(row);
         return POINT{int(r->xAt(column)) + 1 - edit->doc().scrollX(),

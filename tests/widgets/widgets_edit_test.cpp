@@ -4,6 +4,7 @@
 
 #include "Settings.h"
 #include "TavNoteEdit.h"
+#include "TestPanel.h"
 
 #include <memory>
 
@@ -11,18 +12,8 @@ using namespace widgettest;
 
 namespace {
 
-// A panel standing in for the name prompt, with the field where the prompt puts it.
-class Panel : public TavWnd {
-public:
-    TavMemDC renderSelf() override {
-        RECT rc{};
-        GetClientRect(handle(), &rc);
-        return createMemoryDC(handle(), rc.right, rc.bottom, 0xFFFFFFFF);
-    }
-};
-
 struct Field {
-    std::unique_ptr<Panel> panel = std::make_unique<Panel>();
+    std::unique_ptr<TestPanel> panel = std::make_unique<TestPanel>();
     std::unique_ptr<TavNoteEdit> edit = std::make_unique<TavNoteEdit>();
     Field() {
         EXPECT_TRUE(panel->create(0, L"", WS_EX_LAYERED | WS_EX_TOOLWINDOW, WS_POPUP, 100, 100, 300, 120, nullptr));
@@ -39,16 +30,7 @@ struct Field {
     void type(const std::wstring& text) {
         for (wchar_t ch : text) SendMessageW(edit->handle(), WM_CHAR, ch, 1);
     }
-    void key(WPARAM vk, bool control = false) {
-        BYTE state[256];
-        GetKeyboardState(state);
-        const BYTE old = state[VK_CONTROL];
-        state[VK_CONTROL] = control ? 0x80 : 0;
-        SetKeyboardState(state);
-        SendMessageW(edit->handle(), WM_KEYDOWN, vk, 1);
-        state[VK_CONTROL] = old;
-        SetKeyboardState(state);
-    }
+    void key(WPARAM vk, bool control = false) { sendKey(edit->handle(), vk, control); }
 };
 
 void setClipboardText(const std::wstring& text) {

@@ -1,0 +1,31 @@
+#pragma once
+// What the editor and field window tests share: a plain opaque panel standing in for a note or a
+// dialog, and a key press sent with or without Control held.
+#include <windows.h>
+
+#include "TavWnd.h"
+
+class TestPanel : public TavWnd {
+public:
+    explicit TestPanel(uint32_t colour = 0xFFFFFFFF) : colour_(colour) {}
+    TavMemDC renderSelf() override {
+        RECT rc{};
+        GetClientRect(handle(), &rc);
+        return createMemoryDC(handle(), rc.right, rc.bottom, colour_);
+    }
+
+private:
+    uint32_t colour_;
+};
+
+// Sends WM_KEYDOWN to the window with the keyboard state saying whether Control is down.
+inline void sendKey(HWND window, WPARAM key, bool control) {
+    BYTE state[256];
+    GetKeyboardState(state);
+    const BYTE old = state[VK_CONTROL];
+    state[VK_CONTROL] = control ? 0x80 : 0;
+    SetKeyboardState(state);
+    SendMessageW(window, WM_KEYDOWN, key, 1);
+    state[VK_CONTROL] = old;
+    SetKeyboardState(state);
+}
