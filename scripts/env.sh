@@ -13,9 +13,9 @@ unset LANGUAGE
 # Windows stay unmanaged: Xvfb has no window manager, and Wine otherwise waits ~2 s for one each
 # time it hides a window that was once activated, and hands the X key focus to the root window.
 tav_ensure_prefix() {
-  local marker="$WINEPREFIX/.tavnote-ready"
+  local marker="$WINEPREFIX/.tavnote-ready-2"  # -2: windows unmanaged
   [ -f "$marker" ] && return 0
-  echo "setup: creating the Wine prefix $WINEPREFIX"
+  echo "setup: preparing the Wine prefix $WINEPREFIX"
   mkdir -p "$WINEPREFIX"
   timeout 300 wineboot -i >/dev/null 2>&1 || true
   timeout 60 wineserver -w || true
