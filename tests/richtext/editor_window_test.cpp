@@ -128,16 +128,6 @@ std::wstring clipboardText() {
     return text;
 }
 
-void setClipboardText(const std::wstring& text) {
-    ASSERT_TRUE(OpenClipboard(nullptr));
-    EmptyClipboard();
-    HGLOBAL mem = GlobalAlloc(GMEM_MOVEABLE, (text.size() + 1) * sizeof(wchar_t));
-    memcpy(GlobalLock(mem), text.c_str(), (text.size() + 1) * sizeof(wchar_t));
-    GlobalUnlock(mem);
-    SetClipboardData(CF_UNICODETEXT, mem);
-    CloseClipboard();
-}
-
 bool savePng(const TavMemDC& image, const wchar_t* path) {
     int w = image.width(), h = image.height();
     GdiFlush();

@@ -1,7 +1,11 @@
 #pragma once
 // What the editor and field window tests share: a plain opaque panel standing in for a note or a
-// dialog, and a key press sent with or without Control held.
+// dialog, a key press sent with or without Control held, and Unicode text put on the clipboard.
 #include <windows.h>
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <string>
 
 #include "TavWnd.h"
 
@@ -28,4 +32,14 @@ inline void sendKey(HWND window, WPARAM key, bool control) {
     SendMessageW(window, WM_KEYDOWN, key, 1);
     state[VK_CONTROL] = old;
     SetKeyboardState(state);
+}
+
+inline void setClipboardText(const std::wstring& text) {
+    ASSERT_TRUE(OpenClipboard(nullptr));
+    EmptyClipboard();
+    HGLOBAL mem = GlobalAlloc(GMEM_MOVEABLE, (text.size() + 1) * sizeof(wchar_t));
+    memcpy(GlobalLock(mem), text.c_str(), (text.size() + 1) * sizeof(wchar_t));
+    GlobalUnlock(mem);
+    SetClipboardData(CF_UNICODETEXT, mem);
+    CloseClipboard();
 }

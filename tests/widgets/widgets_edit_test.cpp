@@ -33,16 +33,6 @@ struct Field {
     void key(WPARAM vk, bool control = false) { sendKey(edit->handle(), vk, control); }
 };
 
-void setClipboardText(const std::wstring& text) {
-    ASSERT_TRUE(OpenClipboard(nullptr));
-    EmptyClipboard();
-    HGLOBAL mem = GlobalAlloc(GMEM_MOVEABLE, (text.size() + 1) * sizeof(wchar_t));
-    memcpy(GlobalLock(mem), text.c_str(), (text.size() + 1) * sizeof(wchar_t));
-    GlobalUnlock(mem);
-    SetClipboardData(CF_UNICODETEXT, mem);
-    CloseClipboard();
-}
-
 } // namespace
 
 TEST(NoteEdit, TypingAndEditingKeys) {
