@@ -15,27 +15,6 @@
 
 namespace {
 
-// Under Wine on Xvfb there is no window manager. Wine makes an activated popup "managed" (it
-// unmaps and maps it again), after which nothing gives it the X key focus back and real key
-// presses stop arriving. This executable's windows therefore stay unmanaged; Wine's X11 driver
-// reads the setting when it starts, which is after static initialisation.
-[[maybe_unused]] const bool unmanagedUnderWine = [] {
-    if (!GetProcAddress(GetModuleHandleW(L"ntdll.dll"), "wine_get_version"))
-        return false;
-    wchar_t exe[MAX_PATH] = {};
-    GetModuleFileNameW(nullptr, exe, MAX_PATH);
-    const wchar_t* name = wcsrchr(exe, L'\\') ? wcsrchr(exe, L'\\') + 1 : exe;
-    std::wstring key = L"Software\\Wine\\AppDefaults\\" + std::wstring(name) + L"\\X11 Driver";
-    HKEY k = nullptr;
-    if (RegCreateKeyExW(HKEY_CURRENT_USER, key.c_str(), 0, nullptr, 0, KEY_SET_VALUE, nullptr, &k, nullptr) !=
-        ERROR_SUCCESS)
-        return false;
-    bool ok = RegSetValueExW(k, L"Managed", 0, REG_SZ, reinterpret_cast<const BYTE*>(L"N"),
-                             2 * sizeof(wchar_t)) == ERROR_SUCCESS;
-    RegCloseKey(k);
-    return ok;
-}();
-
 void pump() {
     MSG msg;
     while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
