@@ -1,5 +1,6 @@
-// XML document figures: load throughput of a ~3 MB file (against XmlLite on the same file) and
-// the cost of one property save on a ~3 KB note-like file.
+// XML document figures: load throughput of a ~3 MB file (against XmlLite on the same file), the
+// cost of one property save on a ~3 KB note-like file, and parsing hostile text against ordinary
+// text of the same size (the ratio must stay small: every scan is linear).
 #include "Bench.h"
 #include "XmlDocument.h"
 
@@ -8,6 +9,7 @@
 #include <shlwapi.h>
 #include <xmllite.h>
 
+#include <cstdlib>
 #include <string>
 
 namespace {
@@ -176,6 +178,93 @@ TAV_BENCH(xmlPropertySave) {
     });
     DeleteFileW(probe.c_str());
     bench::report("xml:   a plain write + FlushFileBuffers of the same size", flush, "ms");
+}
+
+// ---- hostile text ---------------------------------------------------------------------------
+
+namespace {
+
+std::wstring repeated(const wchar_t* unit, size_t targetChars) {
+    std::wstring out;
+    out.reserve(targetChars + 16);
+    while (out.size() < targetChars) out += unit;
+    return out;
+}
+
+// Start tags of one name, then as many end tags differing only in letter case.
+std::wstring unmatchedCase(size_t targetChars) {
+    std::wstring out;
+    size_t pairs = targetChars / 7;
+    for (size_t i = 0; i < pairs; ++i) out += L"<d>";
+    for (size_t i = 0; i < pairs; ++i) out += L"</D>";
+    return out;
+}
+
+// Many distinct open names, then end tags that match none of them.
+std::wstring unmatchedNames(size_t targetChars) {
+    std::wstring open, close;
+    for (size_t i = 0; open.size() + close.size() < targetChars; ++i) {
+        open += L"<e" + std::to_wstring(i) + L">";
+        close += L"</z" + std::to_wstring(i) + L">";
+    }
+    return open + close;
+}
+
+struct Hostile {
+    const char* label;
+    std::wstring (*make)(size_t);
+};
+
+const Hostile kHostile[] = {
+    {"'<?' repeated", [](size_t n) { return repeated(L"<?", n); }},
+    {"'<!--' repeated", [](size_t n) { return repeated(L"<!--", n); }},
+    {"'<!DOCTYPE ' repeated", [](size_t n) { return repeated(L"<!DOCTYPE ", n); }},
+    {"'<!DOCTYPE [' repeated", [](size_t n) { return repeated(L"<!DOCTYPE [", n); }},
+    {"'<![CDATA[' repeated", [](size_t n) { return repeated(L"<![CDATA[", n); }},
+    {"'<a b=\"' repeated", [](size_t n) { return repeated(L"<a b=\"", n); }},
+    {"'<d>'s then '</D>'s", unmatchedCase},
+    {"distinct open names, lone end tags", unmatchedNames},
+};
+
+// Median of a few parses; a parse slower than a second is timed once, so a quadratic build
+// still finishes.
+double parseMs(const std::wstring& text) {
+    auto once = [&] {
+        XmlDocument doc;
+        double s = bench::nowMs();
+        doc.setDocument(text.c_str());
+        return bench::nowMs() - s;
+    };
+    double first = once();
+    if (first > 1000) return first;
+    return bench::medianMs(7, [&] {
+        XmlDocument doc;
+        doc.setDocument(text.c_str());
+    });
+}
+
+} // namespace
+
+TAV_BENCH(xmlHostileText) {
+    // TAV_BENCH_XML_KB limits the sizes, e.g. "100" to measure a slow build quickly.
+    std::vector<size_t> sizesKb{400, 1024};
+    if (const char* only = std::getenv("TAV_BENCH_XML_KB")) sizesKb = {size_t(std::atoi(only))};
+    for (size_t kb : sizesKb) {
+        size_t chars = kb * 1024; // characters: the size of the same text as an 8-bit file
+        std::wstring ordinary = generatedDocument(chars);
+        double base = parseMs(ordinary);
+        char name[96];
+        std::snprintf(name, sizeof name, "xml: parse %zu KB ordinary text, median", kb);
+        bench::report(name, base, "ms");
+        for (const Hostile& h : kHostile) {
+            std::wstring text = h.make(chars);
+            double ms = parseMs(text);
+            std::snprintf(name, sizeof name, "xml: %zu KB %s", kb, h.label);
+            bench::report(name, ms, "ms");
+            std::snprintf(name, sizeof name, "xml:   ratio to ordinary text");
+            bench::report(name, ms / base, "x", "goal <= 10 x");
+        }
+    }
 }
 
 TAV_BENCH(xmlCleanup) {

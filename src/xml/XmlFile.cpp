@@ -335,7 +335,38 @@ bool readFile(const std::wstring& path, std::wstring& text, uint32_t& flags, Enc
 
 namespace {
 
-std::string encode(const std::wstring& text, unsigned& cp, ResultLog& log) {
+// The first characters as bytes for finding a declared encoding; others than ASCII do not count.
+std::string narrowSample(const std::wstring& text) {
+    std::string sample(kSampleSize, ' ');
+    for (size_t i = 0; i < text.size() && i < kSampleSize; ++i) sample[i] = text[i] < 0x80 ? char(text[i]) : '?';
+    return sample;
+}
+
+bool isUnicode(unsigned cp) { return cp == xmlcs::kUtf8 || cp == 65000; }
+
+std::string unicodeBytes(unsigned cp, const std::wstring& text) {
+    std::string out;
+    int need = WideCharToMultiByte(cp, 0, text.data(), int(text.size()), nullptr, 0, nullptr, nullptr);
+    if (need <= 0) return out;
+    out.resize(size_t(need));
+    WideCharToMultiByte(cp, 0, text.data(), int(text.size()), out.data(), need, nullptr, nullptr);
+    return out;
+}
+
+// A character that the file's 8-bit code page cannot hold, standing where no character
+// reference can (a name, a comment ...), makes the file UTF-8: the XML declaration is written
+// with encoding "UTF-8"; without one, a document that names its encoding elsewhere (an HTML
+// meta element) gets the UTF-8 byte-order mark, which takes precedence over that name.
+std::string asUtf8(const std::wstring& text, unsigned& cp, const char*& mark) {
+    std::wstring renamed = text;
+    if (!renameDeclaredEncoding(renamed, L"UTF-8") && *mark == 0 &&
+        !declaredEncoding(narrowSample(text).data(), kSampleSize).empty())
+        mark = "\xEF\xBB\xBF";
+    cp = xmlcs::kUtf8;
+    return unicodeBytes(cp, renamed);
+}
+
+std::string encode(const std::wstring& text, unsigned& cp, const char*& mark, ResultLog& log) {
     std::string out;
     if (is16(cp)) {
         out.resize(text.size() * 2);
@@ -355,17 +386,24 @@ std::string encode(const std::wstring& text, unsigned& cp, ResultLog& log) {
         return out;
     }
     if (text.empty()) return out;
-    BOOL lossy = FALSE;
-    bool utf = cp == xmlcs::kUtf8 || cp == 65000;
-    int need = WideCharToMultiByte(cp, 0, text.data(), int(text.size()), nullptr, 0, nullptr, nullptr);
-    if (need <= 0) { // no converter for this code page here: the ANSI code page, as for reading
-        cp = GetACP();
-        utf = cp == xmlcs::kUtf8;
-        need = WideCharToMultiByte(cp, 0, text.data(), int(text.size()), nullptr, 0, nullptr, nullptr);
+    bool lossy = false;
+    if (!isUnicode(cp) && !toCodePage(cp, text, out, lossy)) {
+        cp = GetACP(); // no converter for this code page here: the ANSI code page, as for reading
+        if (!isUnicode(cp) && !toCodePage(cp, text, out, lossy)) return out;
     }
-    if (need <= 0) return out;
-    out.resize(size_t(need));
-    WideCharToMultiByte(cp, 0, text.data(), int(text.size()), out.data(), need, nullptr, utf ? nullptr : &lossy);
+    if (isUnicode(cp)) {
+        out = unicodeBytes(cp, text);
+    } else if (lossy) {
+        std::wstring referenced;
+        switch (fitToCodePage(text, cp, referenced)) {
+        case LegacyFit::Referenced: toCodePage(cp, referenced, out, lossy); break;
+        case LegacyFit::NeedsUnicode:
+            out = asUtf8(text, cp, mark);
+            lossy = false;
+            break;
+        case LegacyFit::Fits: break; // only unpaired surrogates: reported below
+        }
+    }
     log.add(L"converted_from", {{L"encoding", codePageName(cp)}, {L"length", std::to_wstring(out.size())}});
     if (lossy) log.add(L"conversion_loss", {{L"encoding", codePageName(cp)}});
     return out;
@@ -421,9 +459,7 @@ bool writeFile(const std::wstring& path, const std::wstring& text, uint32_t flag
                ResultLog& log) {
     unsigned cp = remembered.codePage;
     if (!cp) {
-        std::string sample;
-        for (size_t i = 0; i < text.size() && i < kSampleSize; ++i) sample.push_back(text[i] < 0x80 ? char(text[i]) : '?');
-        std::string declared = declaredEncoding(sample.data(), sample.size());
+        std::string declared = declaredEncoding(narrowSample(text).data(), kSampleSize);
         cp = declared.empty() ? xmlcs::kUtf8 : xmlcs::codePageForName(widen(declared));
         if (!cp) cp = GetACP();
     }
@@ -431,7 +467,7 @@ bool writeFile(const std::wstring& path, const std::wstring& text, uint32_t flag
                        : flags & XmlDocument::kUtf16BeFile ? "\xFE\xFF"
                        : flags & XmlDocument::kUtf8BomFile ? "\xEF\xBB\xBF"
                                                            : "";
-    std::string bytes = encode(text, cp, log);
+    std::string bytes = encode(text, cp, mark, log);
     bytes.insert(0, mark);
     if (!replaceAtomically(path, bytes, log)) return false;
     log.add(L"write", {{L"encoding", codePageName(cp)}, {L"length", std::to_wstring(bytes.size())}});

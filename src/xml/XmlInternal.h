@@ -32,6 +32,20 @@ bool scanTagEnd(const wchar_t* s, size_t n, size_t from, size_t& gt);
 size_t findText(const wchar_t* s, size_t n, size_t from, const wchar_t* what);
 bool namesEqual(const wchar_t* a, const wchar_t* b, size_t n, bool ignoreCase);
 
+// One step of the scan of a document type declaration, whose internal subset sits in square
+// brackets. Brackets do not nest there outside quoted literals, so the scan is a machine of six
+// states: bit 0 inside the subset, bits 1-2 no quote, '"' or '\''. The declaration ends at a '>'
+// in state 0.
+inline uint32_t doctypeStep(uint32_t state, wchar_t c) {
+    uint32_t quote = state >> 1, subset = state & 1;
+    if (quote) return (c == (quote == 1 ? L'"' : L'\'') ? 0 : quote << 1) | subset;
+    if (c == L'"') return 2 | subset;
+    if (c == L'\'') return 4 | subset;
+    if (c == L'[') return 1;
+    if (c == L']') return 0;
+    return subset;
+}
+
 // Element records in pages of 65,536; index 0 is the document record.
 class ElementTable {
 public:
@@ -86,6 +100,24 @@ struct Encoding {
 bool readFile(const std::wstring& path, std::wstring& text, uint32_t& flags, Encoding& encoding, ResultLog& log);
 bool writeFile(const std::wstring& path, const std::wstring& text, uint32_t flags, const Encoding& remembered,
                ResultLog& log);
+// How text fits an 8-bit code page that is not a Unicode form.
+enum class LegacyFit {
+    Fits,         // every character has a mapping
+    Referenced,   // the others stand in character data or attribute values: `out` has them as
+                  // character references ("&#x1F600;", one per code point)
+    NeedsUnicode, // one stands where no reference can (a name, comment, CDATA section,
+                  // processing instruction or declaration)
+};
+// Characters without a mapping are found without best-fit substitutes, so a character never
+// silently becomes a look-alike or '?'. Unpaired surrogates are left to the conversion, which
+// reports them as lost.
+LegacyFit fitToCodePage(const std::wstring& text, unsigned cp, std::wstring& out);
+// Converts to an 8-bit code page without best-fit substitutes; `lossy` when a character had no
+// mapping. False when the system has no converter for the code page.
+bool toCodePage(unsigned cp, const std::wstring& text, std::string& out, bool& lossy);
+// Renames the encoding of the text's XML declaration; false when there is none to rename.
+bool renameDeclaredEncoding(std::wstring& text, const wchar_t* name);
+
 // The encoding declared in the first bytes (XML declaration or HTML meta charset), or "".
 std::string declaredEncoding(const char* bytes, size_t n);
 

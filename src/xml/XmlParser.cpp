@@ -4,6 +4,8 @@
 #include <algorithm>
 #include <cstring>
 #include <cwchar>
+#include <map>
+#include <string_view>
 
 namespace xmlimpl {
 
@@ -25,11 +27,12 @@ bool scanTagEnd(const wchar_t* s, size_t n, size_t from, size_t& gt) {
         if (c == L'=') {
             afterEquals = true;
         } else if (afterEquals && (c == L'"' || c == L'\'')) {
-            const wchar_t* close = std::wmemchr(s + i + 1, c, n - i - 1);
-            if (!close) return false;
-            // A value must not swallow the next tag: a '<' inside it means the quote is stray.
-            if (std::wmemchr(s + i + 1, L'<', size_t(close - s) - i - 1)) return false;
-            i = size_t(close - s);
+            // A value must not swallow the next tag: a '<' before the closing quote means the
+            // quote is stray. Stopping there also keeps every scan within one tag's text.
+            size_t k = i + 1;
+            while (k < n && s[k] != c && s[k] != L'<') ++k;
+            if (k == n || s[k] == L'<') return false;
+            i = k;
             afterEquals = false;
         } else if (!isSpace(c)) {
             afterEquals = false;
@@ -124,16 +127,37 @@ void ResultLog::add(const wchar_t* name, std::initializer_list<Attr> attrs) {
 
 namespace {
 
-constexpr uint32_t kHashSlots = 4096;
+constexpr uint32_t kNone = 0xFFFFFFFFu;
+
+// Orders tag names with the parser's case rule, so that names equal under it share one key.
+struct NameLess {
+    bool ignoreCase;
+    bool operator()(std::wstring_view a, std::wstring_view b) const {
+        size_t n = std::min(a.size(), b.size());
+        for (size_t i = 0; i < n; ++i) {
+            wchar_t x = ignoreCase ? asciiLower(a[i]) : a[i], y = ignoreCase ? asciiLower(b[i]) : b[i];
+            if (x != y) return x < y;
+        }
+        return a.size() < b.size();
+    }
+};
+
+// A closing sequence ("?>", "-->", "]]>") and the position from which it is known to be absent:
+// a search that failed once fails from every later position, so hostile text full of openers
+// is not scanned to its end again for each of them.
+struct Terminator {
+    const wchar_t* text;
+    uint32_t absentFrom;
+};
 
 class Parser {
 public:
     Parser(const std::wstring& text, ElementTable& table, ResultLog& log, bool ignoreCase)
         : s_(text.data()), n_(uint32_t(std::min(text.size(), kMaxDocument))), t_(table), log_(log),
-          ignoreCase_(ignoreCase), openCount_(kHashSlots, 0) {}
+          ignoreCase_(ignoreCase), named_(NameLess{ignoreCase}) {}
 
     bool run() {
-        open_.push_back(Open{0, 0, 0}); // the document record sits below every element
+        open_.push_back(Open{0, 0, kNone}); // the document record sits below every element
         uint32_t pos = 0;
         while (pos < n_) {
             const wchar_t* lt = std::wmemchr(s_ + pos, L'<', n_ - pos);
@@ -149,29 +173,32 @@ private:
     struct Open {
         uint32_t index;
         uint32_t nameLen;
-        uint32_t hash;
+        uint32_t below; // stack position of the next lower indexed element of the same name
     };
 
     uint32_t markup(uint32_t lt) {
         if (lt + 1 >= n_) return syntax(L"unterminated_tag_syntax", L"tag", lt);
         wchar_t c = s_[lt + 1];
         if (c == L'/') return endTag(lt);
-        if (c == L'?') return skipPast(lt, lt + 2, L"?>", L"unterminated_tag_syntax", L"processing_instruction");
+        if (c == L'?') return skipPast(lt, lt + 2, piEnd_, L"unterminated_tag_syntax", L"processing_instruction");
         if (c == L'!') return exclamation(lt);
         if (isNameStart(c)) return startTag(lt);
         return syntax(L"first_tag_syntax", L"tag", lt);
     }
 
     uint32_t syntax(const wchar_t* record, const wchar_t* type, uint32_t offset) {
-        log_.add(record, {{L"type", type}, {L"offset", std::to_wstring(offset)}});
+        if (!log_.full()) log_.add(record, {{L"type", type}, {L"offset", std::to_wstring(offset)}});
         illFormed_ = true;
         return offset + 1; // the '<' is taken as text and scanning goes on after it
     }
 
-    uint32_t skipPast(uint32_t lt, uint32_t from, const wchar_t* terminator, const wchar_t* record, const wchar_t* type) {
-        size_t at = findText(s_, n_, from, terminator);
-        if (at == std::wstring::npos) return syntax(record, type, lt);
-        return uint32_t(at + std::wcslen(terminator));
+    uint32_t skipPast(uint32_t lt, uint32_t from, Terminator& t, const wchar_t* record, const wchar_t* type) {
+        if (from < t.absentFrom) {
+            size_t at = findText(s_, n_, from, t.text);
+            if (at != std::wstring::npos) return uint32_t(at + std::wcslen(t.text));
+            t.absentFrom = from;
+        }
+        return syntax(record, type, lt);
     }
 
     bool startsWith(uint32_t at, const wchar_t* what, bool ignoreCase = false) const {
@@ -180,38 +207,31 @@ private:
     }
 
     uint32_t exclamation(uint32_t lt) {
-        if (startsWith(lt, L"<!--")) return skipPast(lt, lt + 4, L"-->", L"comment_tag_syntax", L"comment");
+        if (startsWith(lt, L"<!--")) return skipPast(lt, lt + 4, commentEnd_, L"comment_tag_syntax", L"comment");
         if (startsWith(lt, L"<![CDATA["))
-            return skipPast(lt, lt + 9, L"]]>", L"cdata_section_syntax", L"cdata_section");
+            return skipPast(lt, lt + 9, cdataEnd_, L"cdata_section_syntax", L"cdata_section");
         if (startsWith(lt, L"<!DOCTYPE", true)) return doctype(lt);
         return syntax(L"exclamation_tag_syntax", L"tag", lt);
     }
 
-    // A document type declaration, with an internal subset in square brackets.
+    // A document type declaration (see doctypeStep). The machine is deterministic, so once a
+    // scan has failed, any later scan that reaches one of its (position, state) pairs fails too.
+    // The failed pairs are marked, each once, which keeps all declarations together linear.
     uint32_t doctype(uint32_t lt) {
-        int depth = 0;
-        wchar_t quote = 0;
-        for (uint32_t i = lt + 9; i < n_; ++i) {
+        uint32_t from = lt + 9, i = from, state = 0;
+        for (; i < n_; ++i) {
+            if (!doctypeFailed_.empty() && (doctypeFailed_[i] & (1u << state))) break;
             wchar_t c = s_[i];
-            if (quote) {
-                if (c == quote) quote = 0;
-            } else if (c == L'"' || c == L'\'') {
-                quote = c;
-            } else if (c == L'[') {
-                ++depth;
-            } else if (c == L']') {
-                if (depth > 0) --depth;
-            } else if (c == L'>' && depth == 0) {
-                return i + 1;
-            }
+            if (c == L'>' && state == 0) return i + 1;
+            state = doctypeStep(state, c);
+        }
+        if (doctypeFailed_.empty()) doctypeFailed_.assign(n_, 0);
+        state = 0;
+        for (uint32_t k = from; k < i; ++k) {
+            doctypeFailed_[k] |= uint8_t(1u << state);
+            state = doctypeStep(state, s_[k]);
         }
         return syntax(L"doctype_tag_syntax", L"document_type", lt);
-    }
-
-    uint32_t hashName(const wchar_t* p, uint32_t len) const {
-        uint32_t h = 2166136261u;
-        for (uint32_t i = 0; i < len; ++i) h = (h ^ uint32_t(asciiLower(p[i]))) * 16777619u;
-        return h & (kHashSlots - 1);
     }
 
     bool sameName(const Open& o, const wchar_t* name, uint32_t len) const {
@@ -248,11 +268,7 @@ private:
         r.flags = std::min<uint32_t>(uint32_t(open_.size() - 1), XmlElementRecord::kLevelMask);
         link(i, open_.back().index);
         bool emptyForm = s_[gt - 1] == L'/' && gt - 1 >= lt + 1 + nl;
-        if (!emptyForm) {
-            uint32_t h = hashName(s_ + lt + 1, nl);
-            open_.push_back(Open{i, nl, h});
-            ++openCount_[h];
-        }
+        if (!emptyForm) open_.push_back(Open{i, nl, kNone});
         return uint32_t(gt + 1);
     }
 
@@ -267,23 +283,45 @@ private:
             close(top, lt, tagEnd);
             return tagEnd;
         }
-        // Only look deeper when some open element may carry this name.
-        if (top > 1 && openCount_[hashName(name, nl)] != 0) {
-            for (size_t k = top - 1; k >= 1; --k) {
-                if (!sameName(open_[k], name, nl)) continue;
+        if (top > 1) {
+            if (size_t k = deeperMatch(name, nl)) {
                 unendAbove(k, lt);
                 close(k, lt, tagEnd);
                 return tagEnd;
             }
         }
-        log_.add(L"lone_end_tag", {{L"tagname", std::wstring(name, nl)}, {L"offset", std::to_wstring(lt)}});
+        if (!log_.full())
+            log_.add(L"lone_end_tag", {{L"tagname", std::wstring(name, nl)}, {L"offset", std::to_wstring(lt)}});
         illFormed_ = true;
         if (top > 0) t_[open_[top].index].flags |= XmlElementRecord::kContentIllFormed;
         return tagEnd;
     }
 
+    std::wstring_view openName(size_t k) const { return {s_ + t_[open_[k].index].start + 1, open_[k].nameLen}; }
+
+    // Stack position of the topmost open element of this name, 0 if none. Open elements enter
+    // the name index only here, when an end tag does not match the top: a well-formed document
+    // never pays for it, and each element enters and leaves the index at most once.
+    size_t deeperMatch(const wchar_t* name, uint32_t len) {
+        for (; indexed_ < open_.size(); ++indexed_) {
+            auto [it, added] = named_.try_emplace(openName(indexed_), uint32_t(indexed_));
+            open_[indexed_].below = added ? kNone : it->second;
+            it->second = uint32_t(indexed_);
+        }
+        auto it = named_.find(std::wstring_view(name, len));
+        return it == named_.end() ? 0 : it->second;
+    }
+
     void pop() {
-        --openCount_[open_.back().hash];
+        size_t k = open_.size() - 1;
+        if (k < indexed_) {
+            auto it = named_.find(openName(k));
+            if (open_[k].below == kNone)
+                named_.erase(it);
+            else
+                it->second = open_[k].below;
+            indexed_ = k;
+        }
         open_.pop_back();
     }
 
@@ -305,9 +343,10 @@ private:
             r.flags |= XmlElementRecord::kNoEndTag;
             r.length = r.tagLengths & kStartTagMax;
             if (r.length == kStartTagMax) r.length = startTagLengthAt(r.start, open_[j].nameLen);
-            log_.add(L"unended_start_tag", {{L"tagname", std::wstring(s_ + r.start + 1, open_[j].nameLen)},
-                                            {L"offset", std::to_wstring(r.start)},
-                                            {L"offset2", std::to_wstring(endOffset)}});
+            if (!log_.full())
+                log_.add(L"unended_start_tag", {{L"tagname", std::wstring(s_ + r.start + 1, open_[j].nameLen)},
+                                                {L"offset", std::to_wstring(r.start)},
+                                                {L"offset2", std::to_wstring(endOffset)}});
             spliceChildrenAfter(x, m);
         }
         if (m) t_[m].flags |= XmlElementRecord::kContentIllFormed;
@@ -370,7 +409,10 @@ private:
     ResultLog& log_;
     bool ignoreCase_;
     std::vector<Open> open_;
-    std::vector<uint32_t> openCount_; // open elements per name hash
+    std::map<std::wstring_view, uint32_t, NameLess> named_; // topmost indexed position per name
+    size_t indexed_ = 1;                                    // open_[1, indexed_) are in named_
+    Terminator piEnd_{L"?>", kNone}, commentEnd_{L"-->", kNone}, cdataEnd_{L"]]>", kNone};
+    std::vector<uint8_t> doctypeFailed_; // per position: states from which a declaration never ends
     bool illFormed_ = false;
     bool unended_ = false;
 };

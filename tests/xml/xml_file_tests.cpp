@@ -210,12 +210,4 @@ TEST(XmlFile, FailedSaveKeepsTheOldFileAndLeavesNoTemporary) {
     EXPECT_EQ(dir.files().size(), 1u);
 }
 
-TEST(XmlFile, UnmappableCharactersAreReported) {
-    TempFolder dir;
-    XmlDocument doc;
-    ASSERT_TRUE(doc.setDocument(L"<?xml version=\"1.0\" encoding=\"gb2312\"?><a>\u00e9\u0e01</a>"));
-    ASSERT_TRUE(doc.saveFile(dir.file(L"g.xml")));
-    EXPECT_TRUE(contains(doc.resultText(), L"<conversion_loss")) << narrow(doc.resultText());
-}
-
 } // namespace
