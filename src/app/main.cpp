@@ -7,8 +7,17 @@
 #include "Settings.h"
 #include "TavNoteMain.h"
 #include "MessageHook.h"
+#include "TavFont.h"
+#include "TavGif.h"
 
 #include <memory>
+
+namespace {
+
+// How long exit waits for GIF workers that a bounded stop left finishing a decode.
+constexpr DWORD kGifWorkersExitWaitMs = 3000;
+
+} // namespace
 
 int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
     Gdiplus::GdiplusStartupInput input; // version 1, no debug callback, background thread, codecs
@@ -32,8 +41,17 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
         DispatchMessageW(&msg);
     }
 
-    Gdiplus::GdiplusShutdown(token);
-    removeMessageHook(appState().messageHook);
+    // Everything that holds GDI+ objects goes before GDI+ itself: the windows (and with them the
+    // notes and their pictures), the hook that reaches them, the font and brush caches, and the
+    // GIF workers, which a late stop may have left finishing a decode.
     mainWindow.reset();
+    removeMessageHook(appState().messageHook);
+    appState().messageHook = nullptr;
+    TavFont::instance().clear();
+    TavBrush::instance().clear();
+    // A worker that still runs after the wait would touch GDI+ after shutdown: GDI+ is then left
+    // to the end of the process instead.
+    if (tavGifWaitForWorkers(kGifWorkersExitWaitMs)) Gdiplus::GdiplusShutdown(token);
+    appState().gdiplusToken = 0;
     return int(msg.wParam);
 }

@@ -9,19 +9,119 @@
 
 using namespace Gdiplus;
 
+namespace {
+
+uint32_t bigEndian16(const uint8_t* p) { return uint32_t(p[0]) << 8 | p[1]; }
+uint32_t bigEndian32(const uint8_t* p) { return bigEndian16(p) << 16 | bigEndian16(p + 2); }
+uint32_t littleEndian16(const uint8_t* p) { return uint32_t(p[1]) << 8 | p[0]; }
+uint32_t littleEndian32(const uint8_t* p) { return littleEndian16(p + 2) << 16 | littleEndian16(p); }
+uint32_t magnitude(uint32_t bits) {
+    int64_t v = int32_t(bits);
+    return uint32_t(v < 0 ? -v : v);
+}
+
+std::optional<ImageSize> pngSize(const uint8_t* d, size_t n) {
+    if (n < 24 || std::memcmp(d, "\x89PNG\r\n\x1a\n", 8) != 0 || std::memcmp(d + 12, "IHDR", 4) != 0)
+        return std::nullopt;
+    return ImageSize{bigEndian32(d + 16), bigEndian32(d + 20)};
+}
+
+std::optional<ImageSize> gifSize(const uint8_t* d, size_t n) {
+    if (n < 10 || (std::memcmp(d, "GIF87a", 6) != 0 && std::memcmp(d, "GIF89a", 6) != 0)) return std::nullopt;
+    return ImageSize{littleEndian16(d + 6), littleEndian16(d + 8)};
+}
+
+std::optional<ImageSize> bmpSize(const uint8_t* d, size_t n) {
+    if (n < 26 || d[0] != 'B' || d[1] != 'M') return std::nullopt;
+    uint32_t header = littleEndian32(d + 14);
+    if (header == 12) return ImageSize{littleEndian16(d + 18), littleEndian16(d + 20)};
+    // A negative height marks a top-down bitmap; a negative width is invalid and stays huge.
+    if (header >= 40) return ImageSize{magnitude(littleEndian32(d + 18)), magnitude(littleEndian32(d + 22))};
+    return std::nullopt;
+}
+
+bool isJpegFrameMarker(uint8_t m) { return m >= 0xC0 && m <= 0xCF && m != 0xC4 && m != 0xC8 && m != 0xCC; }
+
+// Walks the marker segments up to the first frame header; each step moves forward.
+std::optional<ImageSize> jpegSize(const uint8_t* d, size_t n) {
+    if (n < 4 || d[0] != 0xFF || d[1] != 0xD8) return std::nullopt;
+    size_t p = 2;
+    while (p + 4 <= n) {
+        if (d[p] != 0xFF) return std::nullopt;
+        uint8_t marker = d[p + 1];
+        if (marker == 0xFF) {   // fill byte
+            ++p;
+            continue;
+        }
+        if ((marker >= 0xD0 && marker <= 0xD7) || marker == 0x01) {   // no length
+            p += 2;
+            continue;
+        }
+        if (marker == 0xD9 || marker == 0xDA) return std::nullopt;   // no frame header before data
+        if (isJpegFrameMarker(marker)) {
+            if (p + 9 > n) return std::nullopt;
+            return ImageSize{bigEndian16(d + p + 7), bigEndian16(d + p + 5)};
+        }
+        uint32_t length = bigEndian16(d + p + 2);
+        if (length < 2) return std::nullopt;
+        p += 2 + length;
+    }
+    return std::nullopt;
+}
+
+// Enough for the header of every format read above, and for a JPEG's usual metadata segments.
+constexpr DWORD kHeaderBytes = 64 * 1024;
+
+std::vector<uint8_t> readFileStart(const std::wstring& path) {
+    std::vector<uint8_t> bytes;
+    HANDLE file = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                              nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE) return bytes;
+    TavKernelHandle owner(file);
+    bytes.resize(kHeaderBytes);
+    DWORD read = 0;
+    if (!ReadFile(file, bytes.data(), kHeaderBytes, &read, nullptr)) read = 0;
+    bytes.resize(read);
+    return bytes;
+}
+
+} // namespace
+
+bool imageSizeAllowed(uint64_t width, uint64_t height) {
+    return width > 0 && height > 0 && width <= kMaxImageSide && height <= kMaxImageSide &&
+           width * height <= kMaxImagePixels;
+}
+
+std::optional<ImageSize> imageHeaderSize(const uint8_t* data, size_t size) {
+    if (!data) return std::nullopt;
+    for (auto reader : {pngSize, gifSize, bmpSize, jpegSize})
+        if (std::optional<ImageSize> found = reader(data, size)) return found;
+    return std::nullopt;
+}
+
+TavGpImage loadImageFile(const std::wstring& path) {
+    if (path.empty() || !PathFileExistsW(path.c_str())) return nullptr;
+    std::vector<uint8_t> start = readFileStart(path);
+    if (start.empty()) return nullptr;
+    std::optional<ImageSize> declared = imageHeaderSize(start.data(), start.size());
+    if (declared && !imageSizeAllowed(declared->width, declared->height)) return nullptr;
+    auto image = std::make_unique<Image>(path.c_str());
+    if (image->GetLastStatus() != Ok || !imageSizeAllowed(image->GetWidth(), image->GetHeight())) return nullptr;
+    return image;
+}
+
 bool drawImageFile(const std::wstring& path, HDC target, int x, int y, int width, int height, HWND window) {
     if (!target || width <= 0 || height <= 0 || path.empty()) return false;
     std::wstring full = PathIsRelativeW(path.c_str()) ? resourceDirectory() + path : path;
-    if (!PathFileExistsW(full.c_str())) return false;
+    TavGpImage image = loadImageFile(full);
+    if (!image) return false;
     TavMemDC scaled = createMemoryDC(window, width, height);
     if (!scaled.ok()) return false;
     {
-        Image image(full.c_str());
-        if (image.GetLastStatus() != Ok || image.GetWidth() == 0 || image.GetHeight() == 0) return false;
         Graphics g(scaled.dc());
         g.SetInterpolationMode(InterpolationModeHighQualityBicubic);
         g.SetPixelOffsetMode(PixelOffsetModeHalf);
-        if (g.DrawImage(&image, 0, 0, width, height) != Ok) return false;
+        if (g.DrawImage(image.get(), 0, 0, width, height) != Ok) return false;
     }
     BLENDFUNCTION blend{AC_SRC_OVER, 0, 255, AC_SRC_ALPHA};
     return AlphaBlend(target, x, y, width, height, scaled.dc(), 0, 0, width, height, blend) != FALSE;

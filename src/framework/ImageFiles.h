@@ -3,10 +3,32 @@
 #include <windows.h>
 #include <gdiplus.h>
 
+#include <cstdint>
 #include <optional>
 #include <string>
 
 #include "GdiOwners.h"
+
+// Pictures larger than this are refused as if missing: decoding one would take gigabytes.
+inline constexpr uint32_t kMaxImageSide = 16384;
+inline constexpr uint64_t kMaxImagePixels = uint64_t(64) << 20;
+
+struct ImageSize {
+    uint32_t width = 0;
+    uint32_t height = 0;
+};
+
+// True for a non-empty size within kMaxImageSide per side and kMaxImagePixels in all.
+bool imageSizeAllowed(uint64_t width, uint64_t height);
+
+// The pixel size a PNG, GIF, BMP or JPEG file declares in its first bytes, read without decoding
+// anything; nothing for other formats, a header cut short, or a JPEG whose frame header lies
+// beyond `size`. Linear in `size`.
+std::optional<ImageSize> imageHeaderSize(const uint8_t* data, size_t size);
+
+// Loads a picture file with GDI+. Null when the file is missing, unreadable or larger than the
+// bounds; the declared size is checked before GDI+ decodes the file, and the decoded size after.
+TavGpImage loadImageFile(const std::wstring& path);
 
 // Draws the whole image scaled to width x height at (x, y), alpha-blended over the target.
 // A relative path names a file of the resource folder. Returns false, drawing nothing, when the

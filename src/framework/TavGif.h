@@ -4,6 +4,11 @@
 // the next frame change of any animation and asks the window showing that picture to redraw by
 // posting it a message; the window redraws on the GUI thread.
 //
+// Frames are decoded by the worker outside the lock that drawing takes: the worker renders the
+// due frame into a bitmap of its own and only swaps it in under the lock, so painting on the GUI
+// thread never waits for a decode. Stopping is bounded: a worker still inside a decode after the
+// wait is left to finish on its own with the state it holds.
+//
 // A GIF is played from a copy in the application's "tempgif\" folder, so that the original can be
 // replaced or deleted while it plays.
 #include <windows.h>
@@ -16,6 +21,20 @@
 #include "GdiOwners.h"
 
 struct TavGifShared;
+
+// Waits until every GIF worker of the process has ended; false when one is still running after
+// `milliseconds`. The entry point calls it before shutting GDI+ down.
+bool tavGifWaitForWorkers(DWORD milliseconds);
+int tavGifLiveWorkers();
+
+// Test seams. `beforeDecode` runs on the worker, outside the entry lock, before each frame
+// decode; `stopWaitMs` bounds how long stopAll() waits for the worker.
+struct TavGifSeams {
+    void (*beforeDecode)(void* context) = nullptr;
+    void* context = nullptr;
+    DWORD stopWaitMs = 5000;
+};
+TavGifSeams& tavGifSeams();
 
 class TavGif {
 public:
@@ -36,7 +55,8 @@ public:
     // Only playing animations advance (all do when added).
     void setPlaying(const std::wstring& fileName, bool playing);
     // Stops the worker, drops every picture and deletes the copies (and the folder when empty).
-    void stopAll();
+    // Returns false when the worker did not end within the bound (it ends by itself later).
+    bool stopAll();
 
     size_t animationCount() const;
     size_t plainCount() const { return plain_.size(); }

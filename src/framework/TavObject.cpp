@@ -1,6 +1,7 @@
 #include "TavObject.h"
 
 #include "AppState.h"
+#include "TavAssert.h"
 #include "TavWndState.h"
 #include "XmlDocument.h"
 
@@ -231,12 +232,10 @@ bool TavObjectSub::create(int id, const wchar_t* name, DWORD exStyle, DWORD styl
 LRESULT CALLBACK TavObjectSub::sharedWindowProc(HWND window, UINT message, WPARAM wParam,
                                                 LPARAM lParam) {
     TavObjectSub* object = fromHandle(window);
-    // Nothing may unwind through the platform's dispatcher: a failure inside a handler ends
-    // that message with the default answer.
-    try {
-        if (!object) return DefWindowProcW(window, message, wParam, lParam);
-        return object->windowProc(message, wParam, lParam);
-    } catch (...) {
-        return 0;
-    }
+    if (!object) return DefWindowProcW(window, message, wParam, lParam);
+    // Nothing may unwind through the platform's dispatcher: a failure inside a handler stops a
+    // checked build and otherwise ends that message with the default answer.
+    return tavGuardBoundary(
+        "window procedure", message, [&] { return object->windowProc(message, wParam, lParam); },
+        [&] { return DefWindowProcW(window, message, wParam, lParam); });
 }

@@ -207,4 +207,5 @@ private:
     void registerWindow();
     void unregisterWindow();
     static INT_PTR CALLBACK dialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam);
+    static INT_PTR handleDialogMessage(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam);
 };

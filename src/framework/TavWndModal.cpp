@@ -1,5 +1,6 @@
 // Modal runs: a framework window hosted in the empty dialog template 102.
 #include "AppState.h"
+#include "TavAssert.h"
 #include "TavWndState.h"
 
 using tavwnd::core;
@@ -33,7 +34,13 @@ INT_PTR TavWnd::runModal(TavWnd* window, HWND parent, int id) {
 }
 
 INT_PTR CALLBACK TavWnd::dialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
-    try {
+    return tavGuardBoundary(
+        "dialog procedure", message, [&]() -> INT_PTR { return handleDialogMessage(dialog, message, wParam, lParam); },
+        [] { return INT_PTR(FALSE); });
+}
+
+INT_PTR TavWnd::handleDialogMessage(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
+    {
         auto& s = core();
         if (message == WM_INITDIALOG) {
             TavWnd* window = lParam ? reinterpret_cast<TavWnd*>(lParam) : s.pendingModal;
@@ -58,7 +65,6 @@ INT_PTR CALLBACK TavWnd::dialogProc(HWND dialog, UINT message, WPARAM wParam, LP
                 return TRUE;
             }
         }
-    } catch (...) {
     }
     return FALSE;
 }

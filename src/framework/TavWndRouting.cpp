@@ -2,6 +2,8 @@
 // stages (before and after default processing), the pre-translation hook and redraw requests.
 #include "TavWndState.h"
 
+#include "TavAssert.h"
+
 using tavwnd::clientX;
 using tavwnd::clientY;
 using tavwnd::core;
@@ -243,12 +245,12 @@ bool TavWnd::postRedrawRequest(HWND window, const RECT* clientRect) {
 
 BOOL TavWnd::preTranslateHook(MSG* message) {
     if (!message) return FALSE;
-    try {
-        TavWnd* window = findByHandle(message->hwnd);
-        return window ? window->preTranslateMessage(message) : FALSE;
-    } catch (...) {
-        return FALSE;
-    }
+    TavWnd* window = findByHandle(message->hwnd);
+    if (!window) return FALSE;
+    // A failure leaves the message to its normal dispatch.
+    return tavGuardBoundary(
+        "message hook", message->message, [&] { return window->preTranslateMessage(message); },
+        [] { return BOOL(FALSE); });
 }
 
 long TavWnd::trackingRequestCount() { return core().trackingRequests; }

@@ -220,22 +220,6 @@ TEST_F(RoutingTest, PreTranslateHookAsksTheWindowsObject) {
     EXPECT_FALSE(TavWnd::preTranslateHook(nullptr));
 }
 
-namespace {
-class ThrowingWnd : public ColorWnd {
-public:
-    using ColorWnd::ColorWnd;
-    LRESULT onCommand(UINT, WPARAM, LPARAM) override { throw std::runtime_error("boom"); }
-    BOOL preTranslateMessage(MSG*) override { throw std::runtime_error("boom"); }
-};
-} // namespace
-
-TEST(WndSafety, NothingEscapesTheWindowProcedure) {
-    auto w = makeRoot<ThrowingWnd>(0, 0, 20, 20);
-    EXPECT_EQ(SendMessageW(w->handle(), kTavMsgCommand, 1, 0), 0);
-    MSG msg{w->handle(), WM_KEYDOWN, 'A', 0};
-    EXPECT_FALSE(TavWnd::preTranslateHook(&msg));
-}
-
 TEST(WndThreads, WorkerRedrawRequestIsServedOnTheGuiThread) {
     auto root = makeRoot(50, 50, 60, 40, 0xFF102030);
     auto child = makeChild(*root, 5, 5, 10, 10, 0xFFFFFFFF);
