@@ -7,6 +7,7 @@
 #include <gdiplus.h>
 #include <richedit.h>
 
+#include <cstdio>
 #include <cstring>
 
 namespace {
@@ -54,7 +55,75 @@ DWORD CALLBACK streamIn(DWORD_PTR cookie, LPBYTE buffer, LONG wanted, LONG* got)
     return 0;
 }
 
+// Text of which a code page holds little: CJK, emoji and Latin-1 mixed.
+RtfDocument unicodeDocument(unsigned codePage) {
+    RtfDocument doc;
+    doc.codePage = codePage;
+    doc.fontFamilies = {L"宋体"};
+    doc.colours = {0xFF000000};
+    const std::wstring sample = L"便签 \U0001F600 café 한국어 \U0001F44D\r";
+    RtfRun r;
+    r.sizePixels = 16;
+    while (r.text.size() < 86000)
+        r.text += sample;
+    doc.runs.push_back(r);
+    return doc;
+}
+
+std::string repeated(const std::string& head, const std::string& unit, size_t bytes,
+                     const std::string& tail) {
+    std::string s = head;
+    s.reserve(bytes + head.size() + tail.size());
+    while (s.size() < bytes)
+        s += unit;
+    return s + tail;
+}
+
 } // namespace
+
+TAV_BENCH(rtfUnicodeAndHostile) {
+    GdiplusSession gdiplus;
+    for (unsigned page : {936u, 1252u}) {
+        const RtfDocument doc = unicodeDocument(page);
+        std::string rtf;
+        const double save = bench::medianMs(7, [&] { rtf = rtfToString(doc); });
+        const double parse = bench::medianMs(7, [&] {
+            CRtfReader reader;
+            reader.parse(rtf.data(), rtf.size());
+        });
+        std::printf("  code page %u: %zu KB\n", page, rtf.size() / 1024);
+        bench::report(page == 936 ? "RTF save, 86,000 mixed characters, cp 936 (ms)"
+                                  : "RTF save, 86,000 mixed characters, cp 1252 (ms)",
+                      save, "ms");
+        bench::report(page == 936 ? "RTF parse, 86,000 mixed characters, cp 936 (ms)"
+                                  : "RTF parse, 86,000 mixed characters, cp 1252 (ms)",
+                      parse, "ms");
+    }
+    struct Hostile {
+        const char* name;
+        std::string rtf;
+    };
+    std::string fonts = "{\\rtf1{\\fonttbl";
+    for (int i = 0; i < 100000; ++i)
+        fonts += "{\\f" + std::to_string(i) + " F" + std::to_string(i) + ";}";
+    fonts += "}x}";
+    const Hostile hostile[] = {
+        {"10 MB of {\\b x} (ms)", repeated("{\\rtf1 ", "{\\b x}", 10u << 20, "}")},
+        {"10 MB alternating \\b x\\b0 y (ms)", repeated("{\\rtf1 ", "\\b x\\b0 y", 10u << 20, "}")},
+        {"10 MB of \\u-10179?\\u-8704? (ms)", repeated("{\\rtf1 ", "\\u-10179?\\u-8704?", 10u << 20, "}")},
+        {"10 MB of nested { (ms)", std::string(10u << 20, '{')},
+        {"10 MB control word (ms)", "{\\rtf1 \\" + std::string(10u << 20, 'q') + " x}"},
+        {"10 MB parameter (ms)", "{\\rtf1 \\fs" + std::string(10u << 20, '9') + " x}"},
+        {"100,000 font entries (ms)", fonts},
+    };
+    for (const Hostile& h : hostile) {
+        const double ms = bench::medianMs(3, [&] {
+            CRtfReader reader;
+            reader.parse(h.rtf.data(), h.rtf.size());
+        });
+        bench::report(h.name, ms, "ms");
+    }
+}
 
 TAV_BENCH(rtfSaveAndLoad) {
     GdiplusSession gdiplus;

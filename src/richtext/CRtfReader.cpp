@@ -9,6 +9,7 @@
 #include <cstdio>
 #include <iterator>
 #include <new>
+#include <unordered_set>
 
 namespace {
 
@@ -19,7 +20,7 @@ enum SpecialIndex { kSpecBin, kSpecSkipDest, kSpecHex };
 enum ColourIndex { kRed, kGreen, kBlue };
 enum FormatIndex {
     kFmtBold, kFmtItalic, kFmtU, kFmtUl, kFmtUlNone, kFmtStrike, kFmtFont, kFmtColour,
-    kFmtSize, kFmtSl, kFmtSlMult, kFmtPar
+    kFmtSize, kFmtSl, kFmtSlMult, kFmtPar, kFmtUnicodeSkip, kFmtAnsiCodePage, kFmtCharset
 };
 enum PropIndex {
     kPropLeftIndent, kPropRightIndent, kPropFirstIndent, kPropCols, kPropSectionBreak,
@@ -40,6 +41,9 @@ const RtfKeyword kKeywords[] = {
     {"sl", 240, false, K::Formatting, kFmtSl},
     {"slmult", 1, false, K::Formatting, kFmtSlMult},
     {"par", 0, false, K::Formatting, kFmtPar},
+    {"uc", 1, false, K::Formatting, kFmtUnicodeSkip},
+    {"ansicpg", 0, false, K::Formatting, kFmtAnsiCodePage},
+    {"fcharset", 0, false, K::Formatting, kFmtCharset},
     {"red", 0, false, K::Colour, kRed},
     {"green", 0, false, K::Colour, kGreen},
     {"blue", 0, false, K::Colour, kBlue},
@@ -119,7 +123,7 @@ const RtfKeyword kKeywords[] = {
     {"txe", 0, false, K::Destination, kDestSkip},
     {"xe", 0, false, K::Destination, kDestSkip},
 };
-static_assert(std::size(kKeywords) == 88, "the keyword table has 88 entries");
+static_assert(std::size(kKeywords) == 91, "the keyword table has 91 entries");
 
 std::string lowered(std::string s) {
     for (char& c : s)
@@ -144,6 +148,9 @@ int hexValue(unsigned char c) {
 // Parameters are kept within a range no keyword needs to exceed, so arithmetic never overflows.
 constexpr long long kParamLimit = 1000000000LL;
 
+bool isHighSurrogate(wchar_t u) { return u >= 0xD800 && u <= 0xDBFF; }
+bool isLowSurrogate(wchar_t u) { return u >= 0xDC00 && u <= 0xDFFF; }
+
 } // namespace
 
 const RtfKeyword* CRtfReader::defaultTable(size_t* count) {
@@ -155,7 +162,7 @@ const RtfKeyword* CRtfReader::defaultTable(size_t* count) {
 CRtfReader::CRtfReader(unsigned codePage) : CRtfReader(codePage, kKeywords, std::size(kKeywords)) {}
 
 CRtfReader::CRtfReader(unsigned codePage, const RtfKeyword* table, size_t count)
-    : m_table(table, table + count), m_codePage(codePage ? codePage : GetACP()) {
+    : m_table(table, table + count), m_defaultCodePage(codePage ? codePage : GetACP()) {
     for (size_t i = 0; i < m_table.size(); ++i) {
         const char* word = m_table[i].keyword ? m_table[i].keyword : "";
         if (*word)
@@ -247,14 +254,24 @@ void CRtfReader::reset() {
     m_slmult = 1;
     m_destKeyword = DestKeyword::None;
     m_destDepth = 0;
-    m_leadByte = -1;
+    m_docCodePage = m_defaultCodePage;
+    m_unicodeSkip = 1;
+    m_skipLeft = 0;
+    m_decoder.reset();
+    m_textCodePageKnown = false;
+    m_textCodePage = 0;
+    m_highSurrogateIn = Sink::None;
+    m_lossy = false;
     m_fontName.clear();
     m_fontNumber = -1;
+    m_fontCharset = -1;
     m_red = m_green = m_blue = 0;
     m_colourPending = false;
     m_paragraph = 0;
     m_fontNames.clear();
     m_fontNumbers.clear();
+    m_fontCodePages.clear();
+    m_fontByNumber.clear();
     m_colours.clear();
     m_runs.clear();
     m_spacings.clear();
@@ -304,14 +321,17 @@ int CRtfReader::run() {
         return RtfStackUnderflow;
     if (m_internal != Internal::Normal)
         return RtfEndOfFile;
+    flushDecoder(Sink::Text);
+    closeLoneSurrogate();
     return m_depth > 0 ? RtfUnmatchedBrace : RtfOk;
 }
 
 int CRtfReader::pushGroup() {
     if (m_depth >= kMaxGroupDepth)
         return RtfNoMemory;
-    m_stack.push_back(SavedState{m_chp, m_pap, m_sep, m_dest, m_internal});
+    m_stack.push_back(SavedState{m_chp, m_pap, m_sep, m_dest, m_internal, m_unicodeSkip});
     m_internal = Internal::Normal;
+    m_skipLeft = 0;  // a fallback never reaches into another group
     ++m_depth;
     return RtfOk;
 }
@@ -321,8 +341,11 @@ int CRtfReader::popGroup() {
         --m_depth;
         return RtfStackUnderflow;
     }
+    m_skipLeft = 0;
     if (m_destKeyword == DestKeyword::FontTable)
         finishFontName();
+    if (m_highSurrogateIn == Sink::FontName)
+        closeLoneSurrogate();
     m_fontName.clear();
     if (m_destKeyword == DestKeyword::ColourTable && m_depth == m_destDepth)
         finishColour();
@@ -332,6 +355,7 @@ int CRtfReader::popGroup() {
     m_sep = saved.sep;
     m_dest = saved.dest;
     m_internal = saved.internal;
+    m_unicodeSkip = saved.unicodeSkip;
     m_stack.pop_back();
     --m_depth;
     if (m_destKeyword != DestKeyword::None && m_depth < m_destDepth)
@@ -386,6 +410,20 @@ int CRtfReader::parseKeyword() {
 
 int CRtfReader::translateKeyword(const std::string& word, int param, bool hasParam, bool tooLong) {
     const int i = tooLong ? -1 : lookup(word);
+    if (m_skipLeft > 0) {
+        // Inside the fallback of a "\u": a control word or symbol counts as one character.
+        // "\'" and character symbols count when their byte arrives; "\bin" data is still
+        // skipped as data.
+        const RtfKeyword* k = i >= 0 ? &m_table[size_t(i)] : nullptr;
+        const bool countsLater = k && (k->kind == K::Character ||
+                                       (k->kind == K::Special && k->index == kSpecHex));
+        if (!countsLater) {
+            --m_skipLeft;
+            if (k && k->kind == K::Special && k->index == kSpecBin)
+                return parseSpecial(k->index, hasParam ? param : k->defaultValue);
+            return RtfOk;
+        }
+    }
     if (i < 0) {
         if (m_skipNextDest)
             m_dest = Dest::Skip;
@@ -488,9 +526,30 @@ int CRtfReader::applyColour(int index, int value) {
 }
 
 int CRtfReader::applyFormatting(int index, int value, bool hasParam) {
-    (void)hasParam;
-    if (index < kFmtBold || index > kFmtPar)
+    if (index < kFmtBold || index > kFmtCharset)
         return RtfBadTable;
+    // These describe how to read the text, wherever they stand.
+    switch (index) {
+    case kFmtU:
+        if (hasParam)
+            applyUnicode(value);
+        return RtfOk;
+    case kFmtUnicodeSkip:
+        m_unicodeSkip = std::clamp(value, 0, kMaxUnicodeSkip);
+        return RtfOk;
+    case kFmtAnsiCodePage:
+        if (value > 0 && value <= 65535 && m_dest != Dest::Skip) {
+            m_docCodePage = unsigned(value);
+            m_textCodePageKnown = false;
+        }
+        return RtfOk;
+    case kFmtCharset:
+        if (m_dest == Dest::FontTable)
+            m_fontCharset = value;
+        return RtfOk;
+    default:
+        break;
+    }
     if (m_dest == Dest::FontTable && index == kFmtFont) {
         m_fontNumber = value;
         return RtfOk;
@@ -502,18 +561,20 @@ int CRtfReader::applyFormatting(int index, int value, bool hasParam) {
     switch (index) {
     case kFmtBold: m_bold = value != 0; break;
     case kFmtItalic: m_italic = value != 0; break;
-    case kFmtU: break;  // the Unicode form is not read; the fallback text that follows is
     case kFmtUl: m_underline = value != 0; break;
     case kFmtUlNone: m_underline = false; break;
     case kFmtStrike: m_strike = value != 0; break;
-    case kFmtFont: m_font = value; break;
+    case kFmtFont:
+        m_font = value;
+        m_textCodePageKnown = false;
+        break;
     case kFmtColour: m_colour = value; break;
     case kFmtSize: m_halfPoints = value; break;
     case kFmtSl: m_sl = value; break;
     case kFmtSlMult: m_slmult = value; break;
     case kFmtPar:
-        m_leadByte = -1;  // a lead byte without its trail byte is dropped
-        recordRun(std::string(1, '\r'));
+        flushDecoder(Sink::Text);
+        emitUnit(L'\r', Sink::Text);
         m_spacings.push_back(RtfParagraphSpacing{m_sl, m_slmult});
         ++m_paragraph;
         break;
@@ -522,44 +583,136 @@ int CRtfReader::applyFormatting(int index, int value, bool hasParam) {
 }
 
 int CRtfReader::parseChar(unsigned char b) {
+    if (m_skipLeft > 0) {
+        --m_skipLeft;  // a fallback character of the last "\u"
+        return RtfOk;
+    }
     switch (m_dest) {
     case Dest::Skip:
         if (b == ';' && m_destKeyword == DestKeyword::ColourTable)
             finishColour();
         break;
     case Dest::FontTable:
-        if (b == ';')
+        if (b == ';') {
+            flushDecoder(Sink::FontName);
             finishFontName();
-        else if (b != 0 && m_fontName.size() < kMaxFontNameLength)
-            m_fontName.push_back(char(b));
+        } else {
+            decodeByte(b, Sink::FontName);
+        }
         break;
     case Dest::Normal:
-        addTextByte(b);
+        decodeByte(b, Sink::Text);
         break;
     }
     return RtfOk;
 }
 
-void CRtfReader::addTextByte(unsigned char b) {
-    if (b == 0)
-        return;  // a NUL is no character of the text
-    if (m_leadByte >= 0) {
-        std::string pair{char(m_leadByte), char(b)};
-        m_leadByte = -1;
-        recordRun(std::move(pair));
-        return;
+unsigned CRtfReader::codePageFor(Sink sink) {
+    if (sink == Sink::FontName) {
+        const unsigned cp = codePageForCharset(m_fontCharset);
+        return cp ? cp : m_docCodePage;
     }
-    if (IsDBCSLeadByteEx(m_codePage, b)) {
-        m_leadByte = b;
-        return;
+    if (!m_textCodePageKnown) {
+        unsigned cp = 0;
+        auto it = m_font >= 0 ? m_fontByNumber.find(m_font) : m_fontByNumber.end();
+        if (it != m_fontByNumber.end())
+            cp = m_fontCodePages[size_t(it->second)];
+        m_textCodePage = cp ? cp : m_docCodePage;
+        m_textCodePageKnown = true;
     }
-    recordRun(std::string(1, char(b)));
+    return m_textCodePage;
 }
 
-void CRtfReader::recordRun(std::string bytes) {
+void CRtfReader::decodeByte(unsigned char b, Sink sink) {
+    RtfByteDecoder::Units units;
+    m_decoder.setCodePage(codePageFor(sink), units);
+    m_decoder.put(b, units);
+    emitUnits(units, sink);
+}
+
+void CRtfReader::flushDecoder(Sink sink) {
+    RtfByteDecoder::Units units;
+    m_decoder.flush(units);
+    emitUnits(units, sink);
+}
+
+void CRtfReader::emitUnits(const RtfByteDecoder::Units& units, Sink sink) {
+    for (int i = 0; i < units.count; ++i)
+        emitUnit(units.unit[i], sink);
+}
+
+void CRtfReader::applyUnicode(int value) {
+    m_skipLeft = m_unicodeSkip;
+    if (m_dest == Dest::Skip)
+        return;
+    const Sink sink = m_dest == Dest::FontTable ? Sink::FontName : Sink::Text;
+    flushDecoder(sink);
+    if (value < -32768 || value > 65535) {
+        m_lossy = true;
+        emitUnit(L'?', sink);
+        return;
+    }
+    // RTF writes code units above 32767 as negative 16-bit values.
+    emitUnit(wchar_t(value < 0 ? value + 65536 : value), sink);
+}
+
+// Every decoded code unit passes here. A high surrogate is appended at once and remembered;
+// anything but its low surrogate next turns it into "?", as does a low surrogate alone.
+void CRtfReader::emitUnit(wchar_t u, Sink sink) {
+    if (u == 0)
+        return;  // a NUL is no character of the text
+    if (m_highSurrogateIn != Sink::None) {
+        if (isLowSurrogate(u) && sink == m_highSurrogateIn) {
+            m_highSurrogateIn = Sink::None;
+            appendUnit(u, sink);
+            return;
+        }
+        closeLoneSurrogate();
+    }
+    if (isLowSurrogate(u)) {
+        m_lossy = true;
+        u = L'?';
+    }
+    if (appendUnit(u, sink) && isHighSurrogate(u))
+        m_highSurrogateIn = sink;
+}
+
+void CRtfReader::closeLoneSurrogate() {
+    switch (m_highSurrogateIn) {
+    case Sink::Text:
+        m_runs.back().text.back() = L'?';
+        break;
+    case Sink::FontName:
+        m_fontName.back() = L'?';
+        break;
+    case Sink::None:
+        return;
+    }
+    m_lossy = true;
+    m_highSurrogateIn = Sink::None;
+}
+
+bool CRtfReader::appendUnit(wchar_t u, Sink sink) {
+    if (sink == Sink::FontName) {
+        if (m_fontName.size() >= kMaxFontNameLength)
+            return false;
+        m_fontName.push_back(u);
+        return true;
+    }
+    if (!m_runs.empty()) {
+        RtfCharRun& last = m_runs.back();
+        const bool same = last.bold == m_bold && last.italic == m_italic &&
+                          last.underline == m_underline && last.strike == m_strike &&
+                          last.font == m_font && last.colour == m_colour &&
+                          last.halfPoints == m_halfPoints;
+        if (same || m_runs.size() >= kMaxRuns) {
+            last.text.push_back(u);
+            return true;
+        }
+    }
     RtfCharRun r;
     r.paragraph = m_paragraph;
-    r.bytes = std::move(bytes);
+    r.text.assign(1, u);
     r.bold = m_bold;
     r.italic = m_italic;
     r.underline = m_underline;
@@ -568,101 +721,129 @@ void CRtfReader::recordRun(std::string bytes) {
     r.colour = m_colour;
     r.halfPoints = m_halfPoints;
     m_runs.push_back(std::move(r));
+    return true;
 }
 
 void CRtfReader::finishFontName() {
+    if (m_highSurrogateIn == Sink::FontName)
+        closeLoneSurrogate();
     if (m_fontName.empty())
-        return;
-    m_fontNumbers.push_back(m_fontNumber >= 0 ? m_fontNumber : int(m_fontNames.size()));
-    m_fontNames.push_back(m_fontName);
+        return;  // (a nested group such as "\*\panose" ends before the name)
+    if (m_fontNames.size() < kMaxFonts) {
+        const int number = m_fontNumber >= 0 ? m_fontNumber : int(m_fontNames.size());
+        m_fontByNumber.emplace(number, int(m_fontNames.size()));  // the first declaration wins
+        m_fontNumbers.push_back(number);
+        m_fontNames.push_back(m_fontName);
+        m_fontCodePages.push_back(codePageForCharset(m_fontCharset));
+        m_textCodePageKnown = false;
+    }
     m_fontName.clear();
     m_fontNumber = -1;
+    m_fontCharset = -1;
+}
+
+int CRtfReader::fontEntry(int number) const {
+    if (number < 0 || m_fontNames.empty())
+        return -1;
+    auto it = m_fontByNumber.find(number);
+    if (it != m_fontByNumber.end())
+        return it->second;
+    return int(std::min(size_t(number), m_fontNames.size() - 1));
 }
 
 void CRtfReader::finishColour() {
     if (!m_colourPending)
         return;
-    m_colours.push_back(uint32_t(m_red) << 16 | uint32_t(m_green) << 8 | uint32_t(m_blue));
+    if (m_colours.size() < kMaxColours)
+        m_colours.push_back(uint32_t(m_red) << 16 | uint32_t(m_green) << 8 | uint32_t(m_blue));
     m_red = m_green = m_blue = 0;
     m_colourPending = false;
 }
 
 namespace {
 
-std::wstring fromCodePage(const std::string& bytes, unsigned codePage) {
-    if (bytes.empty())
-        return std::wstring();
-    const UINT cp = codePage ? codePage : CP_ACP;
-    const int n = MultiByteToWideChar(cp, 0, bytes.data(), int(bytes.size()), nullptr, 0);
-    if (n <= 0)
-        return std::wstring();
-    std::wstring out(size_t(n), L'\0');
-    MultiByteToWideChar(cp, 0, bytes.data(), int(bytes.size()), out.data(), n);
-    return out;
-}
-
-// The table entry a run's "f" number names: the entry declared with that number, else (as for
-// documents whose fonts are numbered by position) the entry at that position, clamped.
-size_t fontEntryFor(const CRtfReader& reader, int number) {
-    const std::vector<int>& numbers = reader.fontNumbers();
-    for (size_t i = 0; i < numbers.size(); ++i)
-        if (numbers[i] == number)
-            return i;
-    return std::min(size_t(number), reader.fontNames().size() - 1);
-}
-
 constexpr int kDefaultHalfPoints = 24;  // RTF's own default size, 12 points
 constexpr int kMaxPoints = 999;
 
+// The font the editor is to make current for a run, or none.
+struct RunFont {
+    bool set = false;
+    std::wstring family;
+    int style = 0;
+    int pixelSize = 0;
+};
+
+RunFont runFont(const CRtfReader& reader, const RtfCharRun& run,
+                std::unordered_set<uint64_t>& fontsAskedFor) {
+    RunFont f;
+    const int entry = run.font >= 0 ? reader.fontEntry(run.font) : -1;
+    if (entry < 0)
+        return f;
+    f.style = (run.bold ? 1 : 0) | (run.italic ? 2 : 0) | (run.underline ? 4 : 0) |
+              (run.strike ? 8 : 0);
+    const int halfPoints = run.halfPoints > 0 ? run.halfPoints : kDefaultHalfPoints;
+    const int points = std::clamp(halfPoints / 2, 1, kMaxPoints);
+    f.family = reader.fontNames()[size_t(entry)];
+    f.pixelSize = pointsToPixels(points, f.family);
+    const uint64_t key = uint64_t(entry) << 32 | uint64_t(uint32_t(f.pixelSize)) << 4 | uint64_t(f.style);
+    if (fontsAskedFor.count(key) || fontsAskedFor.size() < kMaxDistinctFonts) {
+        fontsAskedFor.insert(key);
+        f.set = true;
+    }
+    return f;
+}
+
 } // namespace
 
-std::vector<RtfInsertChar> rtfCharactersToInsert(const CRtfReader& reader, unsigned codePage) {
+std::vector<RtfInsertChar> rtfCharactersToInsert(const CRtfReader& reader) {
     std::vector<uint32_t> colours{0};
     colours.insert(colours.end(), reader.colours().begin(), reader.colours().end());
-    std::vector<std::wstring> families;
-    for (const std::string& name : reader.fontNames())
-        families.push_back(fromCodePage(name, codePage));
+    std::unordered_set<uint64_t> fontsAskedFor;
 
+    size_t total = 0;
+    for (const RtfCharRun& run : reader.runs())
+        total += run.text.size();
     std::vector<RtfInsertChar> out;
-    out.reserve(reader.runs().size());
+    out.reserve(total);
     for (const RtfCharRun& run : reader.runs()) {
-        const std::wstring text = fromCodePage(run.bytes, codePage);
-        if (text.empty() || text[0] == L'\0')
-            continue;
         RtfInsertChar c;
-        c.ch = text[0];
-        if (run.font >= 0 && !families.empty()) {
+        RunFont font = runFont(reader, run, fontsAskedFor);
+        if (font.set) {
             c.setFont = true;
-            c.family = families[fontEntryFor(reader, run.font)];
-            c.style = (run.bold ? 1 : 0) | (run.italic ? 2 : 0) | (run.underline ? 4 : 0) |
-                      (run.strike ? 8 : 0);
-            const int halfPoints = run.halfPoints > 0 ? run.halfPoints : kDefaultHalfPoints;
-            const int points = std::clamp(halfPoints / 2, 1, kMaxPoints);
-            c.pixelSize = pointsToPixels(points, c.family);
+            c.family = std::move(font.family);
+            c.style = font.style;
+            c.pixelSize = font.pixelSize;
         }
         if (run.colour >= 0) {
             c.setColour = true;
             const size_t k = std::min(size_t(run.colour), colours.size() - 1);
             c.argb = 0xFE000000u | colours[k];
         }
-        out.push_back(std::move(c));
+        for (wchar_t ch : run.text) {
+            c.ch = ch;
+            out.push_back(c);
+        }
     }
     return out;
 }
 
-int loadRtfCharacters(const void* data, size_t size, std::vector<RtfInsertChar>& out) {
+int loadRtfCharacters(const void* data, size_t size, std::vector<RtfInsertChar>& out, bool* lossy) {
     out.clear();
     CRtfReader reader;
     const int ec = reader.parse(data, size);
+    if (lossy)
+        *lossy = reader.lossy();
     if (ec == RtfOk)
         out = rtfCharactersToInsert(reader);
     return ec;
 }
 
-int loadRtfCharacters(const std::wstring& path, std::vector<RtfInsertChar>& out) {
+int loadRtfCharacters(const std::wstring& path, std::vector<RtfInsertChar>& out, bool* lossy) {
     out.clear();
     CRtfReader reader;
     const int ec = reader.open(path);
+    if (lossy)
+        *lossy = reader.lossy();
     if (ec == RtfOk)
         out = rtfCharactersToInsert(reader);
     return ec;

@@ -1,10 +1,15 @@
 #pragma once
 // The RTF reader: a table-driven byte tokenizer with a group stack. It collects the font names,
-// the colour table, one run per character with its formatting and the paragraph spacings;
-// rtfCharactersToInsert turns that into the characters the editor inserts.
+// the colour table, the text in runs of one format and the paragraph spacings;
+// rtfCharactersToInsert turns that into the characters the editor inserts. Text is decoded to
+// UTF-16 as it is read: 8-bit text and "\'hh" bytes in the code page of the run's font
+// ("fcharset") or of the document ("ansicpg"), "\uN" as the code unit N.
+#include "RtfCodePage.h"
+
 #include <cstddef>
 #include <cstdint>
 #include <string>
+#include <unordered_map>
 #include <vector>
 
 // Result codes of CRtfReader::parse and open.
@@ -18,6 +23,9 @@ enum RtfResult : int {
     RtfInternalState = 6,   // a table entry asked for an internal state the reader does not have
     RtfEndOfFile = 7,       // the input ended inside a keyword, a hex escape or "\bin" data
     RtfCannotOpen = 8,      // the file cannot be opened or read
+    // Not a parse result: a paste refused the document because its text did not decode
+    // exactly (CRtfReader::lossy), so that the plain-text form can be pasted instead.
+    RtfLossy = 9,
 };
 
 enum class RtfKeywordKind : int { Character, Destination, Property, Special, Colour, Formatting };
@@ -32,9 +40,10 @@ struct RtfKeyword {
     int index;
 };
 
+// Neighbouring characters of one format share a run.
 struct RtfCharRun {
-    int paragraph = 0;
-    std::string bytes;  // one byte, two for a double-byte character, or "\r" for a paragraph end
+    int paragraph = 0;  // paragraph of the run's first character
+    std::wstring text;  // UTF-16, "\r" for each paragraph end
     bool bold = false;
     bool italic = false;
     bool underline = false;
@@ -56,8 +65,16 @@ public:
     static constexpr size_t kMaxKeywordLength = 32;
     static constexpr size_t kMaxFontNameLength = 256;
     static constexpr size_t kMaxFileSize = 256u << 20;
+    // Font-table entries kept; later entries are ignored (their numbers fall back like
+    // undeclared ones).
+    static constexpr size_t kMaxFonts = 2048;
+    static constexpr size_t kMaxColours = 4096;
+    // Runs kept; text after the last one joins it in its format.
+    static constexpr size_t kMaxRuns = size_t(1) << 18;
+    // Largest "\uc" skip count obeyed.
+    static constexpr int kMaxUnicodeSkip = 64;
 
-    // codePage (0 → the ANSI code page) decides which bytes lead a double-byte character.
+    // codePage (0 → the ANSI code page) is the document's code page until "ansicpg" names one.
     explicit CRtfReader(unsigned codePage = 0);
     // With another keyword table (tests use broken ones).
     CRtfReader(unsigned codePage, const RtfKeyword* table, size_t count);
@@ -71,13 +88,21 @@ public:
     // Parses the input given last (again from the start).
     int parse();
 
-    const std::vector<std::string>& fontNames() const { return m_fontNames; }
+    const std::vector<std::wstring>& fontNames() const { return m_fontNames; }
     // The "f" number each font-table entry was declared with, parallel to fontNames().
     const std::vector<int>& fontNumbers() const { return m_fontNumbers; }
+    // The entry an "f" number names: the entry declared with it, else (as for documents whose
+    // fonts are numbered by position) the entry at that position, clamped; −1 without fonts or
+    // for a negative number.
+    int fontEntry(int number) const;
     // 0x00RRGGBB, in table order, without the automatic colour.
     const std::vector<uint32_t>& colours() const { return m_colours; }
     const std::vector<RtfCharRun>& runs() const { return m_runs; }
     const std::vector<RtfParagraphSpacing>& paragraphSpacings() const { return m_spacings; }
+    // The text met bytes it could not decode, an unpaired surrogate, a "\u" value out of
+    // range or a code page the system does not have: what was read differs from what was
+    // meant.
+    bool lossy() const { return m_lossy || m_decoder.lossy(); }
 
     static const RtfKeyword* defaultTable(size_t* count);
 
@@ -103,7 +128,9 @@ private:
         SectDocProps sep;
         Dest dest;
         Internal internal;
+        int unicodeSkip;
     };
+    enum class Sink { None, Text, FontName };
 
     void reset();
     int run();
@@ -117,15 +144,20 @@ private:
     int applyColour(int index, int value);
     int applyFormatting(int index, int param, bool hasParam);
     int parseChar(unsigned char b);
-    void addTextByte(unsigned char b);
-    void recordRun(std::string bytes);
+    void decodeByte(unsigned char b, Sink sink);
+    void flushDecoder(Sink sink);
+    void emitUnits(const RtfByteDecoder::Units& units, Sink sink);
+    void emitUnit(wchar_t u, Sink sink);
+    bool appendUnit(wchar_t u, Sink sink);
+    void closeLoneSurrogate();
+    void applyUnicode(int value);
+    unsigned codePageFor(Sink sink);
     void finishFontName();
     void finishColour();
     int lookup(const std::string& word) const;
 
     std::vector<RtfKeyword> m_table;
     std::vector<std::pair<std::string, int>> m_index;  // lower-case keyword → entry, sorted
-    unsigned m_codePage;
 
     std::vector<unsigned char> m_input;
     size_t m_pos = 0;
@@ -148,15 +180,26 @@ private:
     DestKeyword m_destKeyword = DestKeyword::None;
     int m_destDepth = 0;
 
-    int m_leadByte = -1;  // lead byte waiting for its trail byte
-    std::string m_fontName;
+    unsigned m_defaultCodePage;
+    unsigned m_docCodePage = 0;
+    int m_unicodeSkip = 1;  // "\uc": fallback characters after each "\u"
+    int m_skipLeft = 0;     // fallback characters still to skip
+    RtfByteDecoder m_decoder;
+    bool m_textCodePageKnown = false;
+    unsigned m_textCodePage = 0;
+    Sink m_highSurrogateIn = Sink::None;  // where a high surrogate waits for its low one
+    bool m_lossy = false;
+    std::wstring m_fontName;
     int m_fontNumber = -1;
+    int m_fontCharset = -1;
     int m_red = 0, m_green = 0, m_blue = 0;
     bool m_colourPending = false;
     int m_paragraph = 0;
 
-    std::vector<std::string> m_fontNames;
+    std::vector<std::wstring> m_fontNames;
     std::vector<int> m_fontNumbers;
+    std::vector<unsigned> m_fontCodePages;  // 0: the document's code page
+    std::unordered_map<int, int> m_fontByNumber;
     std::vector<uint32_t> m_colours;
     std::vector<RtfCharRun> m_runs;
     std::vector<RtfParagraphSpacing> m_spacings;
@@ -174,10 +217,16 @@ struct RtfInsertChar {
     uint32_t argb = 0;  // alpha 0xFE with the table colour
 };
 
-// The characters of a successfully parsed document (codePage 0 → the ANSI code page). Colour
-// index 0 is black, k ≥ 1 the k-th table colour; a run without "fs" uses 12 points.
-std::vector<RtfInsertChar> rtfCharactersToInsert(const CRtfReader& reader, unsigned codePage = 0);
+// The characters of a successfully parsed document, one per UTF-16 code unit. Colour index 0 is
+// black, k ≥ 1 the k-th table colour; a run without "fs" uses 12 points; sizes are clamped to
+// 1 … 999 points. At most kMaxDistinctFonts font/size/style combinations are asked for; a run
+// that would need another keeps the editor's current font.
+constexpr size_t kMaxDistinctFonts = 256;
+std::vector<RtfInsertChar> rtfCharactersToInsert(const CRtfReader& reader);
 
-// Parses and converts; any result other than RtfOk leaves `out` empty.
-int loadRtfCharacters(const void* data, size_t size, std::vector<RtfInsertChar>& out);
-int loadRtfCharacters(const std::wstring& path, std::vector<RtfInsertChar>& out);
+// Parses and converts; any result other than RtfOk leaves `out` empty. `lossy` (if given)
+// receives CRtfReader::lossy().
+int loadRtfCharacters(const void* data, size_t size, std::vector<RtfInsertChar>& out,
+                      bool* lossy = nullptr);
+int loadRtfCharacters(const std::wstring& path, std::vector<RtfInsertChar>& out,
+                      bool* lossy = nullptr);

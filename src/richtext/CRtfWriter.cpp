@@ -54,6 +54,64 @@ std::string rtfEscapeBytes(const std::string& bytes) {
     return out;
 }
 
+namespace {
+
+// Whether the code page holds the code point exactly (no best fit, no default character).
+bool holds(UINT codePage, const wchar_t* units, int count) {
+    if (count == 1 && units[0] < 0x80)
+        return true;
+    if (codePage == CP_UTF8)
+        return count == 2 || units[0] < 0xD800 || units[0] > 0xDFFF;
+    char bytes[8];
+    BOOL usedDefault = FALSE;
+    const int n = WideCharToMultiByte(codePage, WC_NO_BEST_FIT_CHARS, units, count, bytes,
+                                      sizeof bytes, nullptr, &usedDefault);
+    return n > 0 && !usedDefault;
+}
+
+bool holdsAll(UINT codePage, const std::wstring& text) {
+    if (codePage == CP_UTF8)
+        return false;  // checked character by character
+    BOOL usedDefault = FALSE;
+    const int n = WideCharToMultiByte(codePage, WC_NO_BEST_FIT_CHARS, text.data(), int(text.size()),
+                                      nullptr, 0, nullptr, &usedDefault);
+    return n > 0 && !usedDefault;
+}
+
+void appendUnicode(std::string& out, wchar_t unit) {
+    // "\u" takes a signed 16-bit value; "?" is the fallback for readers without Unicode.
+    out += "\\u";
+    out += std::to_string(int(int16_t(uint16_t(unit))));
+    out += '?';
+}
+
+} // namespace
+
+std::string rtfEscapeText(const std::wstring& text, unsigned codePage) {
+    const UINT cp = resolveCodePage(codePage);
+    if (text.empty() || holdsAll(cp, text))
+        return rtfEscapeBytes(toCodePage(text, cp));
+    std::string out;
+    size_t held = 0;  // start of the stretch the code page holds
+    size_t i = 0;
+    while (i < text.size()) {
+        const bool pair = i + 1 < text.size() && text[i] >= 0xD800 && text[i] <= 0xDBFF &&
+                          text[i + 1] >= 0xDC00 && text[i + 1] <= 0xDFFF;
+        const int count = pair ? 2 : 1;
+        if (holds(cp, text.data() + i, count)) {
+            i += size_t(count);
+            continue;
+        }
+        out += rtfEscapeBytes(toCodePage(text.substr(held, i - held), cp));
+        for (int k = 0; k < count; ++k)
+            appendUnicode(out, text[i + size_t(k)]);
+        i += size_t(count);
+        held = i;
+    }
+    out += rtfEscapeBytes(toCodePage(text.substr(held), cp));
+    return out;
+}
+
 CRtfWriter::CRtfWriter(FILE* file, unsigned codePage)
     : m_file(file), m_codePage(resolveCodePage(codePage)) {
     if (!m_file)
@@ -127,9 +185,7 @@ void CRtfWriter::writeControlWord(const std::wstring& word, bool destination) {
     put(narrow(word));
 }
 
-void CRtfWriter::writeText(const std::wstring& text) {
-    put(rtfEscapeBytes(toCodePage(text, m_codePage)));
-}
+void CRtfWriter::writeText(const std::wstring& text) { put(rtfEscapeText(text, m_codePage)); }
 
 void CRtfWriter::writeRaw(const std::string& bytes) { put(bytes); }
 
@@ -143,7 +199,7 @@ std::string escapeRunText(const std::wstring& text, unsigned codePage) {
         const bool end = i == text.size();
         if (!end && text[i] != L'\r' && text[i] != L'\n')
             continue;
-        out += rtfEscapeBytes(toCodePage(text.substr(start, i - start), codePage));
+        out += rtfEscapeText(text.substr(start, i - start), codePage);
         if (end)
             break;
         out += "\\par ";

@@ -46,7 +46,7 @@ public:
     // printing "par" and "pard" start on a new line (CR LF first).
     void writeControlWord(const std::wstring& word, bool destination = false);
     // Converts to the code page and escapes: tab → "\tab ", "\" "{" "}" → backslash-prefixed,
-    // bytes below 0x20 or from 0x80 → "\'xx".
+    // bytes below 0x20 or from 0x80 → "\'xx", characters outside the code page → "\uN?".
     void writeText(const std::wstring& text);
     // Bytes written as they are (already escaped RTF).
     void writeRaw(const std::string& bytes);
@@ -81,6 +81,10 @@ private:
 std::string toCodePage(const std::wstring& text, unsigned codePage);
 // The RTF escaping of already converted bytes (see CRtfWriter::writeText).
 std::string rtfEscapeBytes(const std::string& bytes);
+// The text as RTF: the characters the code page holds (0 → ANSI code page) exactly are
+// converted and escaped as rtfEscapeBytes does; every other one is written as "\uN?" (N the
+// signed 16-bit code unit, "?" the fallback), a character above U+FFFF as its two surrogates.
+std::string rtfEscapeText(const std::wstring& text, unsigned codePage);
 
 // Writes the whole document (header, font table, colour table, runs) through the writer.
 void writeRtfDocument(CRtfWriter& writer, const RtfDocument& doc);

@@ -436,7 +436,8 @@ bool TavRichEdit::paste() {
     bool pasted = false;
     if (!rtf.empty()) {
         std::wstring temp = clipboardTempPath();
-        if (writeFileBytes(temp, rtf)) pasted = readRtf(*doc_, temp, true) == 0;
+        // RTF that decodes lossily gives way to the plain text, when there is one.
+        if (writeFileBytes(temp, rtf)) pasted = readRtf(*doc_, temp, true, /*refuseLossy=*/!text.empty()) == 0;
         DeleteFileW(temp.c_str());
     }
     // RTF that cannot be read falls back to the plain text.

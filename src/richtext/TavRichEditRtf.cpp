@@ -111,16 +111,36 @@ bool saveRtf(const TavRichEditDoc& doc, const std::wstring& path) {
     return ok;
 }
 
+namespace {
+
+int insertLoaded(TavRichEditDoc& doc, int result, bool lossy, const std::vector<RtfInsertChar>& chars,
+                 bool record, bool refuseLossy) {
+    if (result != RtfOk) return result;
+    if (lossy && refuseLossy) return RtfLossy;
+    doc.insertCharacters(chars, record);
+    return RtfOk;
+}
+
+} // namespace
+
 int readRtf(TavRichEditDoc& doc, const std::wstring& path, bool record) {
+    return readRtf(doc, path, record, record);
+}
+
+int readRtf(TavRichEditDoc& doc, const std::wstring& path, bool record, bool refuseLossy) {
     std::vector<RtfInsertChar> chars;
-    int result = loadRtfCharacters(path, chars);
-    if (result == RtfOk) doc.insertCharacters(chars, record);
-    return result;
+    bool lossy = false;
+    int result = loadRtfCharacters(path, chars, &lossy);
+    return insertLoaded(doc, result, lossy, chars, record, refuseLossy);
 }
 
 int readRtfBytes(TavRichEditDoc& doc, const std::string& bytes, bool record) {
+    return readRtfBytes(doc, bytes, record, record);
+}
+
+int readRtfBytes(TavRichEditDoc& doc, const std::string& bytes, bool record, bool refuseLossy) {
     std::vector<RtfInsertChar> chars;
-    int result = loadRtfCharacters(bytes.data(), bytes.size(), chars);
-    if (result == RtfOk) doc.insertCharacters(chars, record);
-    return result;
+    bool lossy = false;
+    int result = loadRtfCharacters(bytes.data(), bytes.size(), chars, &lossy);
+    return insertLoaded(doc, result, lossy, chars, record, refuseLossy);
 }

@@ -23,6 +23,11 @@ std::string rtfBytes(const std::vector<TavGlyph*>& glyphs);
 
 // Reads an RTF file into the document at its caret. With `record` the insertion is one undo
 // step (paste); without it only the document refers to the new glyphs (loading a note).
-// Returns the reader's result code; nothing is inserted unless it is 0.
+// Returns the reader's result code; nothing is inserted unless it is 0. With `refuseLossy` a
+// document whose text did not decode exactly inserts nothing and gives RtfLossy, so that a
+// paste can take the clipboard's Unicode text instead. Without it a paste (`record`) refuses
+// lossy text and a load keeps what could be read.
 int readRtf(TavRichEditDoc& doc, const std::wstring& path, bool record);
+int readRtf(TavRichEditDoc& doc, const std::wstring& path, bool record, bool refuseLossy);
 int readRtfBytes(TavRichEditDoc& doc, const std::string& bytes, bool record);
+int readRtfBytes(TavRichEditDoc& doc, const std::string& bytes, bool record, bool refuseLossy);

@@ -42,8 +42,8 @@ TEST(RtfReader, TextAndDestinations) {
         {"binary data skipped", "{\\rtf1 a\\bin5 {}\\x}b}", L"ab"},
         {"NUL bytes dropped", std::string("{\\rtf1 a\0b\\'00c}", 16), L"abc"},
         {"over-long keyword ignored", "{\\rtf1 \\" + std::string(5000, 'b') + " x}", L"x"},
-        {"unicode keyword keeps its fallback", "{\\rtf1 \\u20013?}", L"?"},
-        {"lead byte before paragraph end dropped", "{\\rtf1 \\'d6\\par x}", L"\rx"},
+        {"unicode keyword replaces its fallback", "{\\rtf1 \\u20013?}", L"中"},
+        {"lead byte before paragraph end is lost", "{\\rtf1 \\'d6\\par x}", L"?\rx"},
     };
     for (const Case& c : cases) {
         std::vector<RtfInsertChar> out;
@@ -56,13 +56,14 @@ TEST(RtfReader, FormattingOutlivesGroups) {
     CRtfReader r(936);
     const std::string rtf = "{\\rtf1 {\\b\\i\\ul\\strike B}P\\b0\\i0\\ulnone\\strike0 N}";
     ASSERT_EQ(r.parse(rtf.data(), rtf.size()), RtfOk);
-    ASSERT_EQ(r.runs().size(), 3u);
+    ASSERT_EQ(r.runs().size(), 2u);
+    EXPECT_EQ(r.runs()[0].text, L"BP") << "one run: the format outlived the group";
+    EXPECT_EQ(r.runs()[1].text, L"N");
     struct Expect {
         bool bold, italic, underline, strike;
     };
-    const Expect expected[] = {{true, true, true, true}, {true, true, true, true},
-                               {false, false, false, false}};
-    for (size_t i = 0; i < 3; ++i) {
+    const Expect expected[] = {{true, true, true, true}, {false, false, false, false}};
+    for (size_t i = 0; i < 2; ++i) {
         const RtfCharRun& run = r.runs()[i];
         EXPECT_EQ(run.bold, expected[i].bold) << i;
         EXPECT_EQ(run.italic, expected[i].italic) << i;
@@ -91,16 +92,16 @@ TEST(RtfReader, TablesFontsColoursAndSpacings) {
         "{\\colortbl;\\red255\\green0\\blue0;\\red0\\green128\\blue255;\\green9;}"
         "\\sl360\\slmult1 a\\par\\sl-200\\slmult0 b\\par}";
     ASSERT_EQ(r.parse(rtf.data(), rtf.size()), RtfOk);
-    EXPECT_EQ(r.fontNames(), (std::vector<std::string>{"Arial", "\xcb\xce\xcc\xe5"}));
+    EXPECT_EQ(r.fontNames(), (std::vector<std::wstring>{L"Arial", L"宋体"}));
     EXPECT_EQ(r.fontNumbers(), (std::vector<int>{3, 7}));
     EXPECT_EQ(r.colours(), (std::vector<uint32_t>{0xFF0000, 0x0080FF, 0x000900}));
     ASSERT_EQ(r.paragraphSpacings().size(), 2u);
     EXPECT_EQ(r.paragraphSpacings()[0].sl, 360);
     EXPECT_EQ(r.paragraphSpacings()[1].sl, -200);
     EXPECT_EQ(r.paragraphSpacings()[1].slmult, 0);
-    ASSERT_EQ(r.runs().size(), 4u);
-    EXPECT_EQ(r.runs()[2].paragraph, 1);
-    EXPECT_EQ(r.runs()[2].bytes, "b");
+    ASSERT_EQ(r.runs().size(), 1u) << "a run ends where the format changes, not at \\par";
+    EXPECT_EQ(r.runs()[0].text, L"a\rb\r");
+    EXPECT_EQ(r.runs()[0].paragraph, 0);
 }
 
 TEST(RtfReader, CharactersToInsert) {

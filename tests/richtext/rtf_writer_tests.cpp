@@ -78,7 +78,7 @@ TEST(RtfWriter, TextEscapes) {
         {"printable ascii kept", L"Az 09~", "Az 09~"},
         {"trail byte that is a backslash", L"乗", "\\'81\\\\"},
         {"trail byte that is a brace", L"亄", "\\'81\\{"},
-        {"unmappable becomes default char", L"\U0001F600", "??"},
+        {"emoji as two signed \\u values", L"\U0001F600", "\\u-10179?\\u-8704?"},
     };
     for (const Case& c : cases) {
         std::string out;
