@@ -54,13 +54,69 @@ std::wstring TavFont::key(const std::wstring& face, float size, int style, Unit 
 Font* TavFont::get(const std::wstring& face, float size, int style, Unit unit) {
     std::wstring k = key(face, size, style, unit);
     auto it = fonts_.find(k);
-    if (it != fonts_.end()) return it->second.get();
+    if (it != fonts_.end()) {
+        touch(it->second);
+        return it->second.font.get();
+    }
     float keySize = std::trunc(size);
     if (keySize <= 0) keySize = size > 0 ? size : 1.0f;
     TavGpFont font = createFontWithFallback(face, keySize, style, unit);
     Font* raw = font.get();
-    fonts_.emplace(std::move(k), std::move(font));
+    it = fonts_.emplace(std::move(k), Entry{std::move(font), 0, {}}).first;
+    byPointer_.emplace(raw, it);
+    unpinned_.push_front(raw);
+    it->second.lru = unpinned_.begin();
+    trim();
     return raw;
+}
+
+void TavFont::touch(Entry& entry) {
+    if (entry.pins == 0) unpinned_.splice(unpinned_.begin(), unpinned_, entry.lru);
+}
+
+void TavFont::retain(Font* font) {
+    auto found = byPointer_.find(font);
+    if (found == byPointer_.end()) return;
+    Entry& entry = found->second->second;
+    if (entry.pins++ == 0) unpinned_.erase(entry.lru);
+}
+
+void TavFont::release(Font* font) {
+    auto found = byPointer_.find(font);
+    if (found == byPointer_.end()) return;
+    Entry& entry = found->second->second;
+    if (entry.pins <= 0) return;
+    if (--entry.pins == 0) {
+        unpinned_.push_front(font);
+        entry.lru = unpinned_.begin();
+        trim();
+    }
+}
+
+int TavFont::pins(const Font* font) const {
+    auto found = byPointer_.find(font);
+    return found == byPointer_.end() ? 0 : found->second->second.pins;
+}
+
+void TavFont::setCapacity(size_t fonts) {
+    capacity_ = fonts < 1 ? 1 : fonts;
+    trim();
+}
+
+void TavFont::trim() {
+    while (unpinned_.size() > capacity_) erase(byPointer_.find(unpinned_.back())->second);
+}
+
+void TavFont::erase(Map::iterator it) {
+    Font* font = it->second.font.get();
+    for (const FreeListener& listener : listeners_) listener(font);
+    if (it->second.pins == 0) unpinned_.erase(it->second.lru);
+    byPointer_.erase(font);
+    fonts_.erase(it);
+}
+
+void TavFont::clear() {
+    while (!fonts_.empty()) erase(fonts_.begin());
 }
 
 TavBrush& TavBrush::instance() {

@@ -5,7 +5,7 @@
 
 #include <algorithm>
 #include <cmath>
-#include <map>
+#include <list>
 #include <memory>
 #include <unordered_map>
 #include <unordered_set>
@@ -43,8 +43,41 @@ Gdiplus::Graphics& measureGraphics() {
 
 const Gdiplus::StringFormat* typographic() { return Gdiplus::StringFormat::GenericTypographic(); }
 
+// What the glyph code remembers about one font of the font cache. Records go when the cache
+// frees their font; the id is never reused, so entries of a freed font in the character caches
+// can never be taken for a later font at the same address (they age out instead).
+struct FontRecord {
+    uint64_t id = 0;
+    bool requested = false;
+    TavFontInfo request;
+    bool measured = false;
+    TavFontMetrics metrics;
+};
+
+std::unordered_map<const Gdiplus::Font*, FontRecord>& fontRecords() {
+    static auto* m = [] {
+        auto* records = new std::unordered_map<const Gdiplus::Font*, FontRecord>();
+        TavFont::instance().addFreeListener([records](Gdiplus::Font* font) { records->erase(font); });
+        return records;
+    }();
+    return *m;
+}
+
+// The record of a live font of the cache; null for a null pointer or a font already freed.
+FontRecord* recordOf(Gdiplus::Font* font) {
+    static uint64_t nextId = 0;
+    if (!font) return nullptr;
+    auto& records = fontRecords();
+    auto it = records.find(font);
+    if (it != records.end()) return &it->second;
+    if (!TavFont::instance().contains(font)) return nullptr;
+    FontRecord& record = records[font];
+    record.id = ++nextId;
+    return &record;
+}
+
 struct CharKey {
-    Gdiplus::Font* font;
+    uint64_t font;
     wchar_t ch;
     uint32_t colour;
     bool operator==(const CharKey& o) const {
@@ -53,22 +86,88 @@ struct CharKey {
 };
 struct CharKeyHash {
     size_t operator()(const CharKey& k) const {
-        return std::hash<const void*>()(k.font) ^ (size_t(k.ch) * 0x9E3779B97F4A7C15ull) ^
+        return size_t(k.font * 0xD6E8FEB86659FD93ull) ^ (size_t(k.ch) * 0x9E3779B97F4A7C15ull) ^
                (size_t(k.colour) << 21);
     }
 };
 
-std::unordered_map<CharKey, TavCharMetrics, CharKeyHash>& metricsCache() {
-    static auto* m = new std::unordered_map<CharKey, TavCharMetrics, CharKeyHash>();
+// Least recently used entries go first once the summed cost passes the budget; the newest entry
+// always stays, so a pointer from insert() is good until the next insert().
+template <typename Value>
+class LruCache {
+public:
+    explicit LruCache(size_t budget) : budget_(budget) {}
+    Value* find(const CharKey& key) {
+        auto it = index_.find(key);
+        if (it == index_.end()) return nullptr;
+        order_.splice(order_.begin(), order_, it->second);
+        return &it->second->value;
+    }
+    Value* insert(const CharKey& key, Value value, size_t cost) {
+        auto old = index_.find(key);
+        if (old != index_.end()) drop(old->second);
+        order_.push_front(Node{key, std::move(value), cost});
+        index_[key] = order_.begin();
+        cost_ += cost;
+        trim();
+        return &order_.front().value;
+    }
+    void setBudget(size_t budget) {
+        budget_ = budget;
+        trim();
+    }
+    void clear() {
+        index_.clear();
+        order_.clear();
+        cost_ = 0;
+    }
+    size_t size() const { return order_.size(); }
+    size_t cost() const { return cost_; }
+    size_t budget() const { return budget_; }
+
+private:
+    struct Node {
+        CharKey key;
+        Value value;
+        size_t cost;
+    };
+    void drop(typename std::list<Node>::iterator it) {
+        cost_ -= it->cost;
+        index_.erase(it->key);
+        order_.erase(it);
+    }
+    void trim() {
+        while (cost_ > budget_ && order_.size() > 1) drop(std::prev(order_.end()));
+    }
+
+    size_t budget_;
+    size_t cost_ = 0;
+    std::list<Node> order_;
+    std::unordered_map<CharKey, typename std::list<Node>::iterator, CharKeyHash> index_;
+};
+
+// A character rendered in one colour: premultiplied top-down pixels, the character's origin at
+// (overhang, 0).
+struct CharImage {
+    int width = 0;
+    int height = 0;
+    std::vector<uint32_t> pixels;
+};
+// What an entry costs beyond its pixels (list and hash nodes, the vector).
+constexpr size_t kImageOverhead = 96;
+
+LruCache<TavCharMetrics>& metricsCache() {
+    static auto* m = new LruCache<TavCharMetrics>(kGlyphMeasureEntries);
     return *m;
 }
-std::unordered_map<CharKey, std::unique_ptr<TavMemDC>, CharKeyHash>& imageCache() {
-    static auto* m = new std::unordered_map<CharKey, std::unique_ptr<TavMemDC>, CharKeyHash>();
+LruCache<CharImage>& imageCache() {
+    static auto* m = new LruCache<CharImage>(kGlyphImageBudget);
     return *m;
 }
-std::unordered_map<Gdiplus::Font*, TavFontMetrics>& fontCache() {
-    static auto* m = new std::unordered_map<Gdiplus::Font*, TavFontMetrics>();
-    return *m;
+
+const TavFontMetrics& zeroMetrics() {
+    static const TavFontMetrics zero;
+    return zero;
 }
 
 TavCharMetrics measureUncached(Gdiplus::Font* font, wchar_t ch) {
@@ -109,26 +208,34 @@ TavCharMetrics measureUncached(Gdiplus::Font* font, wchar_t ch) {
     return m;
 }
 
-// The character rendered once in its colour into a premultiplied bitmap; the origin of the
-// character is at (overhang, 0) in the image.
-const TavMemDC* charImage(Gdiplus::Font* font, wchar_t ch, uint32_t colour) {
-    CharKey key{font, ch, colour};
-    auto& cache = imageCache();
-    auto it = cache.find(key);
-    if (it != cache.end()) return it->second.get();
-    const TavCharMetrics& m = charMetrics(font, ch);
-    const TavFontMetrics& fm = fontMetrics(font);
+// The one bitmap characters are rendered into before their pixels are copied out. It only grows.
+TavMemDC& scratchFor(int width, int height) {
+    static auto* scratch = new TavMemDC();
+    if (scratch->width() < width || scratch->height() < height || !scratch->ok()) {
+        *scratch = TavMemDC(std::max({width, scratch->width(), 64}),
+                            std::max({height, scratch->height(), 64}));
+    }
+    return *scratch;
+}
+
+bool renderChar(Gdiplus::Font* font, wchar_t ch, uint32_t colour, CharImage& image) {
+    const TavCharMetrics m = charMetrics(font, ch);
+    const TavFontMetrics fm = fontMetrics(font);
+    const TavFontInfo info = fontInfo(font);
     // Room for anti-aliasing on the right and for ink beyond the advance.
-    int w = int(std::ceil(std::max(m.width, m.ink.Width))) + m.overhang + 2;
-    int h = std::max(fm.cellHeight, 1);
-    auto image = std::make_unique<TavMemDC>(w, h);
-    if (image->ok()) {
-        Gdiplus::Graphics g(image->dc());
+    const int w = int(std::ceil(std::max(m.width, m.ink.Width))) + m.overhang + 2;
+    const int h = std::max(fm.cellHeight, 1);
+    TavMemDC& scratch = scratchFor(w, h);
+    if (!scratch.ok()) return false;
+    // Only the image's own rectangle has to start clear: nothing outside it is copied out.
+    GdiFlush();
+    for (int y = 0; y < h; ++y) std::fill_n(&scratch.at(0, y), size_t(w), 0u);
+    {
+        Gdiplus::Graphics g(scratch.dc());
         g.SetTextRenderingHint(Gdiplus::TextRenderingHintAntiAlias);
         Gdiplus::SolidBrush brush{Gdiplus::Color(colour)};
         // Underline and strikeout are drawn here, across the whole advance so that neighbours
         // join up: not every GDI+ draws them, and drawing both would double them.
-        TavFontInfo info = fontInfo(font);
         const int lines = info.style & (Gdiplus::FontStyleUnderline | Gdiplus::FontStyleStrikeout);
         Gdiplus::Font* face = lines ? glyphFont(info.family, info.size, info.style & ~lines, info.unit)
                                     : font;
@@ -143,28 +250,43 @@ const TavMemDC* charImage(Gdiplus::Font* font, wchar_t ch, uint32_t colour) {
             g.FillRectangle(&brush, float(m.overhang), std::floor(float(fm.ascent) * 0.62f),
                             advance, thickness);
         g.Flush(Gdiplus::FlushIntentionSync);
-        GdiFlush();
     }
-    const TavMemDC* result = image.get();
-    cache.emplace(key, std::move(image));
-    return result;
+    GdiFlush();
+    image.width = w;
+    image.height = h;
+    image.pixels.resize(size_t(w) * size_t(h));
+    for (int y = 0; y < h; ++y)
+        std::copy_n(&scratch.at(0, y), size_t(w), image.pixels.data() + size_t(y) * size_t(w));
+    return true;
 }
 
-} // namespace
+// The character rendered once in its colour; null when it cannot be rendered. Good until the
+// next character image is made.
+const CharImage* charImage(Gdiplus::Font* font, wchar_t ch, uint32_t colour) {
+    const FontRecord* record = recordOf(font);
+    if (!record) return nullptr;
+    const CharKey key{record->id, ch, colour};
+    auto& cache = imageCache();
+    if (const CharImage* hit = cache.find(key)) return hit;
+    CharImage image;
+    if (!renderChar(font, ch, colour, image)) return nullptr;
+    const size_t cost = image.pixels.size() * sizeof(uint32_t) + kImageOverhead;
+    return cache.insert(key, std::move(image), cost);
+}
 
-// --- blending ---
-
-void blendPremultiplied(const TavMemDC& target, const RECT& clip, const TavMemDC& image, int x,
-                        int y, int constantAlpha) {
-    if (!target.ok() || !image.ok() || constantAlpha <= 0) return;
+// AlphaBlend's arithmetic with per-pixel alpha; `row(y)` gives the first source word of row y.
+template <typename RowOf>
+void blendRows(const TavMemDC& target, const RECT& clip, RowOf row, int width, int height, int x,
+               int y, int constantAlpha) {
+    if (!target.ok() || constantAlpha <= 0) return;
     int left = std::max({x, int(clip.left), 0});
     int top = std::max({y, int(clip.top), 0});
-    int right = std::min({x + image.width(), int(clip.right), target.width()});
-    int bottom = std::min({y + image.height(), int(clip.bottom), target.height()});
+    int right = std::min({x + width, int(clip.right), target.width()});
+    int bottom = std::min({y + height, int(clip.bottom), target.height()});
     if (left >= right || top >= bottom) return;
     const uint32_t ca = uint32_t(std::min(constantAlpha, 255));
     for (int py = top; py < bottom; ++py) {
-        const uint32_t* src = &image.at(left - x, py - y);
+        const uint32_t* src = row(py - y) + (left - x);
         uint32_t* dst = &target.at(left, py);
         for (int px = left; px < right; ++px, ++src, ++dst) {
             uint32_t s = *src;
@@ -187,26 +309,40 @@ void blendPremultiplied(const TavMemDC& target, const RECT& clip, const TavMemDC
     }
 }
 
-// --- font requests ---
-
-namespace {
-std::unordered_map<Gdiplus::Font*, TavFontInfo>& fontRequests() {
-    static auto* m = new std::unordered_map<Gdiplus::Font*, TavFontInfo>();
-    return *m;
-}
 } // namespace
+
+// --- blending ---
+
+void blendPremultiplied(const TavMemDC& target, const RECT& clip, const TavMemDC& image, int x,
+                        int y, int constantAlpha) {
+    if (!image.ok()) return;
+    blendRows(target, clip, [&image](int row) { return &image.at(0, row); }, image.width(),
+              image.height(), x, y, constantAlpha);
+}
+
+void blendPremultiplied(const TavMemDC& target, const RECT& clip, const uint32_t* pixels, int width,
+                        int height, int x, int y, int constantAlpha) {
+    if (!pixels || width <= 0 || height <= 0) return;
+    blendRows(target, clip, [pixels, width](int row) { return pixels + size_t(row) * size_t(width); },
+              width, height, x, y, constantAlpha);
+}
+
+// --- font requests ---
 
 Gdiplus::Font* glyphFont(const std::wstring& family, float size, int style, Gdiplus::Unit unit) {
     Gdiplus::Font* font = TavFont::instance().get(family, size, style, unit);
-    if (font) fontRequests().try_emplace(font, TavFontInfo{family, float(int(size)), style, unit});
+    if (FontRecord* record = recordOf(font); record && !record->requested) {
+        record->requested = true;
+        record->request = TavFontInfo{family, float(int(size)), style, unit};
+    }
     return font;
 }
 
 TavFontInfo fontInfo(Gdiplus::Font* font) {
     TavFontInfo info;
-    if (!font) return info;
-    auto it = fontRequests().find(font);
-    if (it != fontRequests().end()) return it->second;
+    const FontRecord* record = recordOf(font);
+    if (!record) return info;
+    if (record->requested) return record->request;
     Gdiplus::FontFamily fam;
     font->GetFamily(&fam);
     wchar_t name[LF_FACESIZE] = {};
@@ -221,40 +357,53 @@ TavFontInfo fontInfo(Gdiplus::Font* font) {
 // --- metrics ---
 
 const TavFontMetrics& fontMetrics(Gdiplus::Font* font) {
-    auto& cache = fontCache();
-    auto it = cache.find(font);
-    if (it != cache.end()) return it->second;
+    FontRecord* record = recordOf(font);
+    if (!record) return zeroMetrics();
+    if (record->measured) return record->metrics;
     TavFontMetrics m;
-    if (font) {
-        Gdiplus::FontFamily family;
-        font->GetFamily(&family);
-        INT style = fontInfo(font).style;
-        double em = family.GetEmHeight(style);
-        if (em > 0) {
-            double scale = emPixels(font) / em;
-            m.cellHeight =
-                int((family.GetCellAscent(style) + family.GetCellDescent(style)) * scale) + 1;
-            m.ascent = int(family.GetCellAscent(style) * scale) + 1;
-            m.lineSpacing = int(family.GetLineSpacing(style) * scale) + 1;
-        }
+    Gdiplus::FontFamily family;
+    font->GetFamily(&family);
+    INT style = fontInfo(font).style;
+    double em = family.GetEmHeight(style);
+    if (em > 0) {
+        double scale = emPixels(font) / em;
+        m.cellHeight = int((family.GetCellAscent(style) + family.GetCellDescent(style)) * scale) + 1;
+        m.ascent = int(family.GetCellAscent(style) * scale) + 1;
+        m.lineSpacing = int(family.GetLineSpacing(style) * scale) + 1;
     }
-    return cache.emplace(font, m).first->second;
+    record->metrics = m;
+    record->measured = true;
+    return record->metrics;
 }
 
-const TavCharMetrics& charMetrics(Gdiplus::Font* font, wchar_t ch) {
+TavCharMetrics charMetrics(Gdiplus::Font* font, wchar_t ch) {
+    const FontRecord* record = recordOf(font);
+    if (!record) return TavCharMetrics{};
+    const CharKey key{record->id, ch, 0};
     auto& cache = metricsCache();
-    CharKey key{font, ch, 0};
-    auto it = cache.find(key);
-    if (it != cache.end()) return it->second;
-    TavCharMetrics m = font ? measureUncached(font, ch) : TavCharMetrics{};
-    return cache.emplace(key, m).first->second;
+    if (const TavCharMetrics* hit = cache.find(key)) return *hit;
+    TavCharMetrics m = measureUncached(font, ch);
+    cache.insert(key, m, 1);
+    return m;
 }
 
 void clearGlyphCaches() {
     metricsCache().clear();
     imageCache().clear();
-    fontCache().clear();
+    for (auto& [font, record] : fontRecords()) record.measured = false;
 }
+
+TavGlyphCacheStats glyphCacheStats() {
+    TavGlyphCacheStats stats;
+    stats.images = imageCache().size();
+    stats.imageBytes = imageCache().cost();
+    stats.imageBudget = imageCache().budget();
+    stats.measurements = metricsCache().size();
+    stats.fonts = fontRecords().size();
+    return stats;
+}
+
+void setGlyphImageBudget(size_t bytes) { imageCache().setBudget(bytes); }
 
 // --- TavGlyph ---
 
@@ -325,15 +474,21 @@ void TavGlyphComposite::append(TavGlyph* child) { children_.push_back(child); }
 // --- TavGlyphTChar ---
 
 TavGlyphTChar::TavGlyphTChar(wchar_t ch, Gdiplus::Font* font, uint32_t argb, int alpha)
-    : font_(font), colour_(argb), ch_(ch) {
+    : font_(nullptr), colour_(argb), ch_(ch) {
     alpha_ = alpha;
     measure(font);
 }
 
+TavGlyphTChar::~TavGlyphTChar() { TavFont::instance().release(font_); }
+
 void TavGlyphTChar::measure(Gdiplus::Font* font) {
+    // A pointer the font cache has already freed is never used: the character goes without one.
+    if (!recordOf(font)) font = nullptr;
+    TavFont::instance().retain(font);
+    TavFont::instance().release(font_);
     font_ = font;
     const TavFontMetrics& fm = fontMetrics(font);
-    const TavCharMetrics& m = charMetrics(font, ch_);
+    const TavCharMetrics m = charMetrics(font, ch_);
     ascent_ = fm.ascent;
     lineSpacing_ = fm.lineSpacing;
     width_ = m.width;
@@ -346,9 +501,10 @@ void TavGlyphTChar::measure(Gdiplus::Font* font) {
 
 void TavGlyphTChar::drawInto(const TavMemDC& target, const RECT& clip, float x, float y) {
     if (isLineEnd() || isTab() || !font_) return;
-    const TavMemDC* image = charImage(font_, ch_, colour_);
-    if (image) blendPremultiplied(target, clip, *image, int(std::lround(x)), int(std::lround(y)),
-                                  alpha_ & 0xFF);
+    const CharImage* image = charImage(font_, ch_, colour_);
+    if (image)
+        blendPremultiplied(target, clip, image->pixels.data(), image->width, image->height,
+                           int(std::lround(x)), int(std::lround(y)), alpha_ & 0xFF);
 }
 
 void TavGlyphTChar::draw(const TavMemDC& target, const RECT& clip) {

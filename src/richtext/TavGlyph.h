@@ -105,10 +105,12 @@ struct TavFontInfo {
     int style = 0;
     Gdiplus::Unit unit = Gdiplus::UnitPixel;
 };
-// A font from the shared font cache, remembering the request.
+// A font from the shared font cache, remembering the request. The pointer is safe until the
+// font cache frees it (see TavFont): a holder that keeps it pins it, as every character does.
 Gdiplus::Font* glyphFont(const std::wstring& family, float size, int style,
                          Gdiplus::Unit unit = Gdiplus::UnitPixel);
-// The request of a font made by glyphFont, or what the font itself reports.
+// The request of a font made by glyphFont, or what the font itself reports; empty for a null
+// font or one the font cache has freed.
 TavFontInfo fontInfo(Gdiplus::Font* font);
 
 // Font metrics in whole pixels (design units scaled, truncated, + 1).
@@ -117,18 +119,35 @@ struct TavFontMetrics {
     int ascent = 0;
     int lineSpacing = 0;
 };
-// Cached per font for the life of the process.
+// Cached per font while the font cache holds the font; zero for a null or freed font. The
+// reference stays valid until the font is freed.
 const TavFontMetrics& fontMetrics(Gdiplus::Font* font);
 
-// One character's measurement, cached per (font, character).
+// One character's measurement, cached per (font, character) in a bounded cache.
 struct TavCharMetrics {
     float width = 0;      // advance, whole pixels
     Gdiplus::RectF ink;   // relative to the glyph origin: x = -overhang, y = 0
     int overhang = 0;
 };
-const TavCharMetrics& charMetrics(Gdiplus::Font* font, wchar_t ch);
-// Forgets all cached measurements and character images (call after the font cache is cleared).
+TavCharMetrics charMetrics(Gdiplus::Font* font, wchar_t ch);
+// Forgets all cached measurements and character images.
 void clearGlyphCaches();
+
+// The character images are kept as plain premultiplied pixels, least recently drawn dropped
+// first beyond a byte budget; rendering uses one scratch bitmap, so the cache holds a fixed
+// number of GDI objects however many characters are drawn.
+constexpr size_t kGlyphImageBudget = size_t(24) << 20;
+constexpr size_t kGlyphMeasureEntries = size_t(1) << 16;
+struct TavGlyphCacheStats {
+    size_t images = 0;
+    size_t imageBytes = 0;   // pixels plus bookkeeping
+    size_t imageBudget = 0;
+    size_t measurements = 0;
+    size_t fonts = 0;        // fonts with requests or metrics remembered
+};
+TavGlyphCacheStats glyphCacheStats();
+// Sets the image budget (at least one image is always kept) and drops images beyond it.
+void setGlyphImageBudget(size_t bytes);
 
 class TavGlyphTChar : public TavGlyph {
 public:
@@ -136,7 +155,9 @@ public:
     static constexpr wchar_t kTab = 9;
     static constexpr int kTabStop = 32;
 
+    // The character pins its font in the font cache for as long as it uses it.
     TavGlyphTChar(wchar_t ch, Gdiplus::Font* font, uint32_t argb, int alpha);
+    ~TavGlyphTChar() override;
 
     void drawInto(const TavMemDC& target, const RECT& clip, float x, float y) override;
     void draw(const TavMemDC& target, const RECT& clip) override;
@@ -262,3 +283,6 @@ private:
 // constant alpha (0..255): the arithmetic of AlphaBlend with per-pixel alpha.
 void blendPremultiplied(const TavMemDC& target, const RECT& clip, const TavMemDC& image, int x,
                         int y, int constantAlpha);
+// The same for top-down pixel rows of `width` words.
+void blendPremultiplied(const TavMemDC& target, const RECT& clip, const uint32_t* pixels, int width,
+                        int height, int x, int y, int constantAlpha);

@@ -5,6 +5,7 @@
 //
 // Rows follow the line ends: every row but the last ends with a line end (13) and the last has
 // none, so the rows are a function of the text and every edit has an exact inverse.
+#include "TavFont.h"
 #include "TavGlyph.h"
 #include "TavRichEditOp.h"
 
@@ -174,7 +175,7 @@ private:
     TavTextPos caret_, anchor_;
     bool readOnly_ = false;
     int desiredX_ = 0;
-    Gdiplus::Font* font_ = nullptr;
+    TavFontPin font_; // pinned: the font cache never frees the font new text will take
     std::wstring family_;
     float size_ = kDefaultFontSize;
     int style_ = 0;
