@@ -7,6 +7,8 @@
 #include <direct.h>
 #include <vector>
 
+#include "FileSystem.h"
+
 namespace {
 
 std::wstring& appDirectoryOverride() {
@@ -49,6 +51,7 @@ std::wstring noteItemsDirectory() { return subFolder(dataDirectory(), L"NoteItem
 std::wstring noteItems2Directory() { return subFolder(dataDirectory(), L"NoteItems2"); }
 
 std::wstring noteFolder(const std::wstring& name, const std::wstring& base) {
+    if (!isPlainFileName(name)) return std::wstring();
     if (base.empty()) return subFolder(noteItemsDirectory(), name);
     ensureFolder(base); // a group folder may not exist yet
     return subFolder(base, name);
@@ -57,6 +60,7 @@ std::wstring noteFolder(const std::wstring& name, const std::wstring& base) {
 std::wstring templatesDirectory() { return subFolder(dataDirectory(), L"NoteTpls"); }
 
 std::wstring templateFolder(const std::wstring& name) {
+    if (!isPlainFileName(name)) return std::wstring();
     std::wstring folder = templatesDirectory() + name + L"\\";
     return ensureFolder(folder) ? folder : std::wstring();
 }
@@ -65,15 +69,20 @@ std::wstring templateRecycleDirectory() { return subFolder(dataDirectory(), L"Tp
 std::wstring templates2Directory() { return subFolder(dataDirectory(), L"NoteTpls2"); }
 
 std::wstring templates2Folder(const std::wstring& group, const std::wstring& name) {
-    return subFolder(subFolder(templates2Directory(), group), name);
+    if (!isPlainFileName(group) || !isPlainFileName(name)) return std::wstring();
+    std::wstring folder = templates2Directory() + group + L"\\" + name + L"\\";
+    return ensureFolder(templates2Directory() + group + L"\\") && ensureFolder(folder) ? folder : std::wstring();
 }
 
 std::wstring iconDirectory(const std::wstring& set) {
+    if (!set.empty() && !isPlainFileName(set)) return std::wstring();
     return subFolder(subFolder(appDirectory(), L"tavnote_reicon"), set.empty() ? L"default" : set);
 }
 
 std::wstring capNoteDirectory() { return subFolder(dataDirectory(), L"CapNote"); }
-std::wstring capNoteFolder(const std::wstring& key) { return subFolder(capNoteDirectory(), key); }
+std::wstring capNoteFolder(const std::wstring& key) {
+    return isPlainFileName(key) ? subFolder(capNoteDirectory(), key) : std::wstring();
+}
 std::wstring capNoteFolder(int key) { return capNoteFolder(std::to_wstring(key)); }
 std::wstring recycleDirectory() { return subFolder(dataDirectory(), L"Recycle"); }
 std::wstring sysconfigPath() { return appDirectory() + L"sysconfig.xml"; }

@@ -1,6 +1,7 @@
 #include "Settings.h"
 
 #include "AppPaths.h"
+#include "FileSystem.h"
 #include "XmlDocument.h"
 
 #include <cwchar>
@@ -11,16 +12,6 @@ int parseInt(const std::wstring& text) { return int(wcstol(text.c_str(), nullptr
 
 bool loadWellFormed(XmlDocument& doc, const std::wstring& path) {
     return doc.loadFile(path) && doc.isWellFormed();
-}
-
-bool fileExists(const std::wstring& path) { return GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
-
-bool fileReadable(const std::wstring& path) {
-    HANDLE h = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                           nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (h == INVALID_HANDLE_VALUE) return false;
-    CloseHandle(h);
-    return true;
 }
 
 } // namespace
@@ -55,12 +46,12 @@ bool readCustomColors(const std::wstring& path, TavSettings& into) {
 
 bool writeCustomColors(const std::wstring& path, const TavSettings& from) {
     // A file that exists but cannot be read now (locked, no permission) is left alone.
-    if (fileExists(path) && !fileReadable(path)) return false;
+    if (!isMissingFile(path) && !canReadFile(path)) return false;
     XmlDocument doc;
     if (loadWellFormed(doc, path) && doc.findElement(L"customcolor")) {
         doc.removeElement();
     } else {
-        if (fileExists(path)) CopyFileW(path.c_str(), (path + L".bad").c_str(), FALSE);
+        if (!isMissingFile(path)) CopyFileW(path.c_str(), (path + L".bad").c_str(), FALSE);
         doc.setDocument(nullptr);
     }
     doc.addElement(L"customcolor");

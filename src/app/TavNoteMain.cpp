@@ -6,6 +6,7 @@
 #include "AppState.h"
 #include "FolderUtils.h"
 #include "NoteFolders.h"
+#include "NoteRecycleRequests.h"
 #include "TavNoteItem.h"
 #include "TavNoteItemDesktop.h"
 #include "TavNoteItemTemplate.h"
@@ -176,7 +177,7 @@ LRESULT TavNoteMain::windowProc(UINT message, WPARAM wParam, LPARAM lParam) {
         loadNotes();
         return 0;
     case kNoteMsgRecycleByName:
-        if (lParam) recycleNotesByName(*reinterpret_cast<const std::set<std::wstring>*>(lParam));
+        for (const std::set<std::wstring>& names : takeRecycleRequests()) recycleNotesByName(names);
         return 0;
     default:
         return TavWnd::windowProc(message, wParam, lParam);
@@ -274,7 +275,9 @@ TavNoteItem* TavNoteMain::newNote(LPARAM packedPoint) {
     if (model) {
         if (saveNoteAsTemplate(*model, kTempTemplateName, L"")) templateName = kTempTemplateName;
     } else {
-        deleteFolder(templateFolderFor(kTempTemplateName, L""), true);
+        // "" when the template folder cannot be used: nothing to delete then.
+        if (const std::wstring stale = templateFolderFor(kTempTemplateName, L""); !stale.empty())
+            deleteFolder(stale, true);
         std::vector<std::wstring> templates = listSubFolders(templatesDirectory());
         if (!templates.empty()) templateName = templates.back();
     }
@@ -289,7 +292,10 @@ TavNoteItem* TavNoteMain::newNote(LPARAM packedPoint) {
     if (made && !made->store().baseDir().empty()) made->SetBaseDir(made->store().baseDir());
     if (!templateName.empty()) {
         if (made) applyTemplateToNote(*made, templateName, L"");
-        if (templateName == kTempTemplateName) deleteFolder(templateFolderFor(kTempTemplateName, L""), true);
+        if (templateName == kTempTemplateName) {
+            if (const std::wstring used = templateFolderFor(kTempTemplateName, L""); !used.empty())
+                deleteFolder(used, true);
+        }
     }
     if (!made) return nullptr;
     // The new note's file records where it is and when it was made.

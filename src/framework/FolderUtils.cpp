@@ -4,6 +4,7 @@
 
 #include <iterator>
 
+#include "FileSystem.h"
 #include "GdiOwners.h"
 
 namespace {
@@ -76,13 +77,15 @@ std::vector<std::wstring> listFiles(const std::wstring& folder) {
     return names;
 }
 
-bool deleteFolder(const std::wstring& folder, bool removeSelf) {
-    std::wstring base = asFolder(folder);
+namespace {
+
+bool deleteTree(const std::wstring& base, bool removeSelf) {
     bool ok = true;
     bool listed = forEachEntry(base, [&](const WIN32_FIND_DATAW& d) {
         std::wstring path = base + d.cFileName;
         if (isDirectory(d) && isLink(d)) ok = RemoveDirectoryW(path.c_str()) && ok;
-        else if (isDirectory(d)) ok = deleteFolder(path, true) && ok;
+        else if (isLink(d)) ok = DeleteFileW(path.c_str()) && ok; // a file link: the link goes, not its target
+        else if (isDirectory(d)) ok = deleteTree(asFolder(path), true) && ok;
         else ok = deleteFile(path) && ok;
     });
     if (!listed) return !removeSelf || GetFileAttributesW(base.c_str()) == INVALID_FILE_ATTRIBUTES;
@@ -90,14 +93,55 @@ bool deleteFolder(const std::wstring& folder, bool removeSelf) {
     return ok;
 }
 
-bool copyFolder(const std::wstring& source, const std::wstring& target) {
-    std::wstring from = asFolder(source), to = asFolder(target);
-    if (!isFolder(from) || isInside(to, from)) return false;
+bool copyTree(const std::wstring& from, const std::wstring& to) {
     if (!CreateDirectoryW(to.c_str(), nullptr) && GetLastError() != ERROR_ALREADY_EXISTS) return false;
     bool ok = true;
     forEachEntry(from, [&](const WIN32_FIND_DATAW& d) {
-        if (isDirectory(d)) ok = copyFolder(from + d.cFileName, to + d.cFileName) && ok;
+        if (isLink(d)) return; // a link leads outside what is copied: it is not followed
+        if (isDirectory(d)) ok = copyTree(from + d.cFileName + L"\\", to + d.cFileName + L"\\") && ok;
         else ok = CopyFileW((from + d.cFileName).c_str(), (to + d.cFileName).c_str(), FALSE) && ok;
     });
     return ok;
+}
+
+} // namespace
+
+bool deleteFolder(const std::wstring& folder, bool removeSelf) {
+    if (!isInsideDataFolder(folder)) return false;
+    std::wstring base = asFolder(folder);
+    if (isLinkPath(base)) {
+        // Unlinked, never entered. Where the system cannot remove the link itself it stays.
+        if (!removeSelf) return true;
+        std::wstring bare = base.substr(0, base.size() - 1);
+        return RemoveDirectoryW(bare.c_str()) != FALSE;
+    }
+    return deleteTree(base, removeSelf);
+}
+
+bool copyFolder(const std::wstring& source, const std::wstring& target) {
+    std::wstring from = asFolder(source), to = asFolder(target);
+    if (!isAbsolutePath(from) || !isInsideDataFolder(to)) return false;
+    if (!isFolder(from) || isLinkPath(from) || isInside(to, from)) return false;
+    return copyTree(from, to);
+}
+
+bool removeDataFile(const std::wstring& path) {
+    if (!isInsideDataFolder(path)) return false;
+    return deleteFile(path);
+}
+
+bool moveDataFolder(const std::wstring& source, const std::wstring& target, bool* sourceRemains, bool allowRename) {
+    if (sourceRemains) *sourceRemains = false;
+    std::wstring from = asFolder(source), to = asFolder(target);
+    if (!isInsideDataFolder(from) || !isInsideDataFolder(to) || isLinkPath(from) || !isFolder(from)) return false;
+    if (GetFileAttributesW(to.c_str()) != INVALID_FILE_ATTRIBUTES) return false; // never merged into another
+    std::wstring bareFrom = from.substr(0, from.size() - 1), bareTo = to.substr(0, to.size() - 1);
+    if (allowRename && MoveFileExW(bareFrom.c_str(), bareTo.c_str(), MOVEFILE_WRITE_THROUGH)) return true;
+    if (!copyFolder(from, to)) {
+        deleteFolder(to, true); // our own incomplete copy
+        return false;
+    }
+    if (deleteFolder(from, true)) return true;
+    if (sourceRemains) *sourceRemains = true;
+    return false;
 }

@@ -11,12 +11,26 @@ std::vector<std::wstring> listSubFolders(const std::wstring& folder);
 std::vector<std::wstring> listFiles(const std::wstring& folder);
 
 // Deletes every file of the folder, sub-folders first, then the folder itself when removeSelf.
-// A linked folder (junction or symbolic link) is unlinked, never entered: its target is not ours.
-// Returns true when everything asked for is gone.
+// Only a folder strictly inside the data folder (or the installation's temporary folder) is
+// touched: an empty, relative or outside path is refused (false) and nothing is deleted. A linked
+// folder (junction or symbolic link), at the top or inside, is unlinked, never entered: its target
+// is not ours. Returns true when everything asked for is gone.
 bool deleteFolder(const std::wstring& folder, bool removeSelf = true);
 
 // Copies every file of the folder into the target (overwriting), recursing into sub-folders and
 // creating target folders as needed. Returns false if any folder or file could not be copied,
-// so that a caller moving data deletes the source only after a complete copy. A target inside
-// the source (or the source itself) is refused: the copy would never end.
+// so that a caller moving data deletes the source only after a complete copy. Refused: a target
+// outside the data folder (see deleteFolder), a source that is relative or a link, a target inside
+// the source (the copy would never end). Links inside the source are not followed.
 bool copyFolder(const std::wstring& source, const std::wstring& target);
+
+// Deletes one file strictly inside the data folder (see deleteFolder); anything else is refused.
+bool removeDataFile(const std::wstring& path);
+
+// Moves a folder inside the data folder to a target inside it that does not exist yet: a rename
+// where the system can (same volume), else a complete copy followed by the source's deletion.
+// False when nothing moved (the source is untouched, no partial target is left) or when the copy
+// is complete but part of the source could not be deleted (*sourceRemains tells). allowRename
+// false goes straight to the copy (tests use it to reach that path).
+bool moveDataFolder(const std::wstring& source, const std::wstring& target, bool* sourceRemains = nullptr,
+                    bool allowRename = true);

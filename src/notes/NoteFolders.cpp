@@ -9,11 +9,6 @@
 
 namespace {
 
-bool fileExists(const std::wstring& path) {
-    DWORD attributes = GetFileAttributesW(path.c_str());
-    return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
-}
-
 bool holdsAnyFile(const std::wstring& folder) {
     if (!listFiles(folder).empty()) return true;
     for (const std::wstring& sub : listSubFolders(folder)) {
@@ -54,6 +49,8 @@ std::vector<TavNoteListing> listNoteFolder(const std::wstring& groupFolder, cons
     std::vector<TavNoteListing> notes;
     for (const std::wstring& name : sortedSubFolders(groupFolder)) {
         std::wstring folder = groupFolder + name + L"\\";
+        // A linked folder leads outside the data folder: it is neither opened nor deleted.
+        if (isLinkPath(folder)) continue;
         TavNoteListing entry;
         entry.unique = name;
         entry.baseDir = namedGroup ? groupFolder : std::wstring();
@@ -73,6 +70,7 @@ std::vector<TavNoteListing> listAllNotes() {
     std::vector<TavNoteListing> notes;
     const std::wstring groups = noteItems2Directory();
     for (const std::wstring& group : sortedSubFolders(groups)) {
+        if (isLinkPath(groups + group)) continue;
         auto some = listNoteFolder(groups + group + L"\\", group, true);
         notes.insert(notes.end(), some.begin(), some.end());
     }
@@ -97,15 +95,31 @@ bool hideNote(TavNoteStore& note, const TavSnapshotPixels& picture, const SYSTEM
     return true;
 }
 
+std::wstring freeRecycleName(const std::wstring& unique) {
+    const std::wstring bin = recycleDirectory();
+    if (isMissingFile(bin + unique)) return unique;
+    for (int n = 1; n < 10000; ++n) {
+        std::wstring name = unique + L"_" + std::to_wstring(n);
+        if (isMissingFile(bin + name)) return name;
+    }
+    return std::wstring();
+}
+
 TavRecycleResult recycleNote(const TavNoteStore& note) {
     std::wstring source = note.folderPath();
     if (source.empty() || !isFolder(source)) return TavRecycleResult::NoNote;
-    std::wstring target = recycleDirectory() + note.unique() + L"\\";
-    const bool targetExisted = isFolder(target);
-    if (!copyFolder(source, target)) {
-        // A copy of our own making that stayed incomplete is removed; an older one is kept.
-        if (!targetExisted) deleteFolder(target, true);
-        return TavRecycleResult::CopyFailed;
+    // Into a fresh folder: an older copy of the same name is never merged with this one.
+    const std::wstring name = freeRecycleName(note.unique());
+    if (name.empty()) return TavRecycleResult::CopyFailed;
+    bool sourceRemains = false;
+    if (!moveDataFolder(source, recycleDirectory() + name + L"\\", &sourceRemains))
+        return sourceRemains ? TavRecycleResult::SourceRemains : TavRecycleResult::CopyFailed;
+    if (name != note.unique()) {
+        // The folder's name is the note's identity: its file takes the name too.
+        const std::wstring folder = recycleDirectory() + name + L"\\";
+        MoveFileExW((folder + note.unique() + L".xml").c_str(), (folder + name + L".xml").c_str(), 0);
+        TavNoteStore moved(name, recycleDirectory(), note.objectId());
+        moved.SaveUnique();
     }
-    return deleteFolder(source, true) ? TavRecycleResult::Moved : TavRecycleResult::SourceRemains;
+    return TavRecycleResult::Moved;
 }

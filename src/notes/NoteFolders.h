@@ -44,6 +44,9 @@ enum class TavRecycleResult {
     CopyFailed,      // the copy failed: the original is untouched, no partial copy is left
     SourceRemains,   // the copy is complete, but part of the original could not be deleted
 };
-// Moves the note folder to "Recycle\\<unique>\\": copy first, delete the original only after a
-// complete copy.
+// Moves the note folder to "Recycle\\<unique>\\" (or "<unique>_<n>" when that name is taken: an
+// older copy is never merged into), by a rename where it can, else a complete copy before the
+// original is deleted. The `unique` of a renamed copy follows its folder.
+// The name the recycled note's folder has there, "" when none is free.
+std::wstring freeRecycleName(const std::wstring& unique);
 TavRecycleResult recycleNote(const TavNoteStore& note);

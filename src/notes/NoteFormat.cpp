@@ -25,15 +25,5 @@ int parseNoteInt64(const std::wstring& text) {
     return static_cast<int>(static_cast<uint32_t>(static_cast<unsigned long long>(value)));
 }
 
-bool isPlainFileName(const std::wstring& name) {
-    if (name.empty() || name == L"." || name == L"..") return false;
-    if (name.find_first_of(L"\\/:") != std::wstring::npos) return false;
-    for (wchar_t c : name) {
-        if (c < 0x20 || c == L'*' || c == L'?' || c == L'"' || c == L'<' || c == L'>' || c == L'|')
-            return false;
-    }
-    return true;
-}
-
 std::wstring childFileName(int childId) { return std::to_wstring(childId) + L".xml"; }
 std::wstring childBodyName(int childId) { return std::to_wstring(childId) + L"_rtf"; }

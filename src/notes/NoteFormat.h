@@ -4,6 +4,8 @@
 
 #include <string>
 
+#include "FileSystem.h"
+
 inline constexpr wchar_t kNoteRootName[] = L"TavNoteItem";
 inline constexpr wchar_t kChildListName[] = L"ChildItems";
 inline constexpr wchar_t kChildItemName[] = L"Item";
@@ -23,10 +25,6 @@ int parseNoteInt(const std::wstring& text);
 // 64-bit decimal truncated to 32 bits, so "-1" and "4294967295" both read as 0xFFFFFFFF.
 // Used for the rectangle and the current colour.
 int parseNoteInt64(const std::wstring& text);
-
-// True for a bare file or folder name: not empty, no separator, drive or parent step. Names read
-// from a note file pass this test before the store opens or deletes anything by them.
-bool isPlainFileName(const std::wstring& name);
 
 // "%d.xml" and "%d_rtf": a child's own file and its rich text body.
 std::wstring childFileName(int childId);

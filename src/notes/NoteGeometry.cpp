@@ -41,6 +41,21 @@ RECT makeRect(int64_t left, int64_t top, int64_t right, int64_t bottom) {
 
 } // namespace
 
+RECT capStoredRect(const RECT& stored) {
+    const int64_t left = std::clamp<int64_t>(stored.left, -kMaxNoteCoordinate, kMaxNoteCoordinate);
+    const int64_t top = std::clamp<int64_t>(stored.top, -kMaxNoteCoordinate, kMaxNoteCoordinate);
+    const int64_t width = std::min<int64_t>(int64_t(stored.right) - stored.left, kMaxNoteSide);
+    const int64_t height = std::min<int64_t>(int64_t(stored.bottom) - stored.top, kMaxNoteSide);
+    return makeRect(left, top, left + width, top + height);
+}
+
+RECT withUsableSize(const RECT& rect) {
+    auto extent = [](int64_t size) { return size < kMinNoteSide ? int64_t(kNewNoteSide) : size; };
+    const int64_t width = extent(int64_t(rect.right) - rect.left);
+    const int64_t height = extent(int64_t(rect.bottom) - rect.top);
+    return makeRect(rect.left, rect.top, rect.left + width, rect.top + height);
+}
+
 RECT shiftIntoScreen(const RECT& stored, int screenWidth, int screenHeight) {
     // 64-bit arithmetic: stored values may be anything a 32-bit integer holds.
     int64_t left = stored.left, top = stored.top, right = stored.right, bottom = stored.bottom;
@@ -72,7 +87,11 @@ RECT bringIntoMonitors(const RECT& rect, const std::vector<TavMonitorArea>& moni
 
 RECT placeStoredRect(const RECT& stored, int screenWidth, int screenHeight,
                      const std::vector<TavMonitorArea>& monitors) {
-    return bringIntoMonitors(shiftIntoScreen(stored, screenWidth, screenHeight), monitors);
+    // A note larger than the screen could never be seen whole and costs its size in memory.
+    RECT sized = withUsableSize(stored);
+    if (screenWidth > 0 && int64_t(sized.right) - sized.left > screenWidth) sized.right = sized.left + screenWidth;
+    if (screenHeight > 0 && int64_t(sized.bottom) - sized.top > screenHeight) sized.bottom = sized.top + screenHeight;
+    return bringIntoMonitors(shiftIntoScreen(sized, screenWidth, screenHeight), monitors);
 }
 
 RECT keepStoredTopLeft(const RECT& window, POINT storedTopLeft) {

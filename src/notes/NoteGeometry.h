@@ -10,6 +10,23 @@ struct TavMonitorArea {
     RECT work{};    // its work area (without task bars)
 };
 
+// The largest width or height of a note window, and the largest distance of its corner from the
+// screen's origin: a stored 30000 x 30000 rectangle would otherwise ask for a 3.6 GB bitmap.
+inline constexpr int kMaxNoteSide = 4096;
+inline constexpr int kMaxNoteCoordinate = 100000;
+// A width or height below this (empty, inverted) would leave a note nobody can see or grab: it
+// opens at the size of a new note instead.
+inline constexpr int kMinNoteSide = 24;
+inline constexpr int kNewNoteSide = 180;
+
+// The stored rectangle as a window can take it: left and top within +-kMaxNoteCoordinate, width
+// and height at most kMaxNoteSide (computed without overflow for any 32-bit values). A negative
+// extent stays as it was.
+RECT capStoredRect(const RECT& stored);
+
+// A width or height below kMinNoteSide becomes kNewNoteSide; the top-left corner stays.
+RECT withUsableSize(const RECT& rect);
+
 // The classic shifts, in this order: left >= W moves left by the width; top >= H - 30 moves up by
 // the height; right < 1 moves right by the width; bottom < 1 moves down by the height.
 RECT shiftIntoScreen(const RECT& stored, int screenWidth, int screenHeight);
@@ -19,7 +36,8 @@ RECT shiftIntoScreen(const RECT& stored, int screenWidth, int screenHeight);
 // No monitors: unchanged.
 RECT bringIntoMonitors(const RECT& rect, const std::vector<TavMonitorArea>& monitors);
 
-// The rectangle a top-level note opens at: the shifts, then the monitor rescue.
+// The rectangle a top-level note opens at: a usable size no larger than the screen, the shifts,
+// then the monitor rescue.
 RECT placeStoredRect(const RECT& stored, int screenWidth, int screenHeight,
                      const std::vector<TavMonitorArea>& monitors);
 

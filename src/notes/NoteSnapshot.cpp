@@ -5,6 +5,7 @@
 
 #include <vector>
 
+#include "AtomicFile.h"
 #include "ImageFiles.h"
 
 namespace {
@@ -20,5 +21,12 @@ bool writeSnapshotPng(const TavSnapshotPixels& picture, const std::wstring& path
     Gdiplus::Bitmap bitmap(picture.width, picture.height, picture.width * 4,
                            PixelFormat32bppARGB, reinterpret_cast<BYTE*>(straight.data()));
     if (bitmap.GetLastStatus() != Gdiplus::Ok) return false;
-    return saveBitmapPng(bitmap, path);
+    // Encoded beside the target and moved over it: a failed or interrupted save leaves no partial
+    // picture.
+    const std::wstring temp = atomicTempPath(path);
+    if (!saveBitmapPng(bitmap, temp)) {
+        DeleteFileW(temp.c_str());
+        return false;
+    }
+    return moveOverAtomically(temp, path);
 }

@@ -3,6 +3,7 @@
 #include <shlwapi.h>
 
 #include "AppPaths.h"
+#include "FolderUtils.h"
 #include "NoteDocument.h"
 #include "NoteFormat.h"
 #include "NoteGeometry.h"
@@ -12,32 +13,16 @@
 
 namespace {
 
-bool fileExists(const std::wstring& path) {
-    DWORD attributes = GetFileAttributesW(path.c_str());
-    return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
-}
-
-bool folderExists(const std::wstring& path) {
-    DWORD attributes = GetFileAttributesW(path.c_str());
-    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
-}
-
-// True when the file's bytes can be read now (it is not locked or forbidden).
-bool canReadFile(const std::wstring& path) {
-    HANDLE file = CreateFileW(path.c_str(), GENERIC_READ,
-                              FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-                              OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (file == INVALID_HANDLE_VALUE) return false;
-    CloseHandle(file);
-    return true;
-}
-
 // Copies a damaged file to "<path>.bad" (or ".bad.1", ".bad.2", ... when earlier ones exist).
 bool keepDamagedCopy(const std::wstring& path) {
     std::wstring target = path + L".bad";
     for (int n = 1; fileExists(target) && n < 1000; ++n) target = path + L".bad." + std::to_wstring(n);
     return CopyFileW(path.c_str(), target.c_str(), TRUE) != FALSE;
 }
+
+// Writes go only to files inside the data folder reached without a link: a note folder that is a
+// junction or symbolic link leads outside, where nothing is ours to change.
+bool isWritablePath(const std::wstring& path) { return isInsideDataFolder(path); }
 
 std::wstring flagText(bool on) { return on ? L"1" : L"0"; }
 
@@ -94,8 +79,10 @@ bool TavNoteStore::OpenDocument(XmlDocument& doc) const {
     // Opened to be changed (or repaired): a kept copy would be out of date.
     dropReadCopy();
     std::wstring path = GetFilePath();
-    if (path.empty() || createFolder().empty()) return false;
-    if (!fileExists(path)) {
+    if (path.empty() || !isWritablePath(path) || createFolder().empty()) return false;
+    // Only a file the system says is not there is made anew; one that cannot be looked at now
+    // (access denied, held by another program) is left alone.
+    if (isMissingFile(path)) {
         doc.setDocument(nullptr);
         doc.addElement(kNoteRootName);
         doc.intoElement();
@@ -116,7 +103,7 @@ bool TavNoteStore::OpenDocument(XmlDocument& doc) const {
 bool TavNoteStore::createNoteFile() {
     dropReadCopy();
     std::wstring path = GetFilePath();
-    if (path.empty() || fileExists(path) || createFolder().empty()) return false;
+    if (path.empty() || !isWritablePath(path) || !isMissingFile(path) || createFolder().empty()) return false;
     XmlDocument doc;
     doc.addElement(kNoteRootName);
     doc.intoElement();
@@ -126,6 +113,40 @@ bool TavNoteStore::createNoteFile() {
     return doc.saveFile(path);
 }
 
+bool TavNoteStore::createNewNoteFile(const SYSTEMTIME& now) {
+    if (!unique_.empty()) return false;
+    // A name already taken belongs to another note: the next millisecond is tried instead.
+    FILETIME stamp{};
+    SystemTimeToFileTime(&now, &stamp);
+    ULARGE_INTEGER ticks{{stamp.dwLowDateTime, stamp.dwHighDateTime}};
+    for (int attempt = 0; attempt < 1000; ++attempt, ticks.QuadPart += 10000) {
+        FILETIME next{ticks.LowPart, ticks.HighPart};
+        SYSTEMTIME when{};
+        if (!FileTimeToSystemTime(&next, &when)) break;
+        unique_ = uniqueTimeName(when, id_);
+        if (!isMissingFile(folderPath())) continue;
+        if (createNoteFile()) return true;
+        if (!isMissingFile(folderPath())) continue;
+        break;
+    }
+    unique_.clear();
+    return false;
+}
+
+bool TavNoteStore::rewriteUniqueFromFolder() {
+    std::wstring path = GetFilePath();
+    if (path.empty()) return false;
+    std::optional<std::wstring> stored = readElement(L"unique");
+    if (stored && stored->size() == unique_.size() &&
+        CompareStringOrdinal(stored->c_str(), int(stored->size()), unique_.c_str(), int(unique_.size()), TRUE) ==
+            CSTR_EQUAL)
+        return true;
+    // A file naming another folder (a copied folder, a crafted file) is kept before it is
+    // corrected: the folder's name is the note's identity.
+    if (stored && !keepDamagedCopy(path)) return false;
+    return SaveUnique();
+}
+
 bool TavNoteStore::readDocument(XmlDocument& doc) const {
     std::wstring path = GetFilePath();
     if (path.empty()) return false;
@@ -133,7 +154,7 @@ bool TavNoteStore::readDocument(XmlDocument& doc) const {
         doc.setDocument(readCopy_.text.c_str());
         return doc.findElement(kNoteRootName);
     }
-    if (!fileExists(path) || !doc.loadFile(path) || !doc.isWellFormed() || !doc.findElement(kNoteRootName))
+    if (!doc.loadFile(path) || !doc.isWellFormed() || !doc.findElement(kNoteRootName))
         return false;
     if (readCopy_.depth > 0) {
         readCopy_.path = path;
@@ -187,7 +208,7 @@ bool TavNoteStore::SaveBkImage(const std::wstring& fileName) {
     // The old picture goes only once the file no longer names it.
     const std::wstring& previous = old[0].value;
     if (previous != fileName && isPlainFileName(previous))
-        DeleteFileW(fileInFolder(previous).c_str());
+        removeDataFile(fileInFolder(previous));
     return true;
 }
 
@@ -230,16 +251,16 @@ bool TavNoteStore::SaveUpdateTime() { return SaveUpdateTime(localNow()); }
 
 bool TavNoteStore::SaveSnapshot(const TavSnapshotPixels& picture, const SYSTEMTIME& localTime) {
     std::wstring folder = createFolder();
-    if (folder.empty()) return false;
-    std::optional<std::wstring> previous = LoadSnapshotName();
     std::wstring name = uniqueTimeName(localTime, 99) + L".png";
+    if (folder.empty() || !isWritablePath(folder + name)) return false;
+    std::optional<std::wstring> previous = LoadSnapshotName();
     if (!writeSnapshotPng(picture, folder + name)) return false;
     if (!writeElement(L"pngview", name)) {
-        DeleteFileW((folder + name).c_str());
+        removeDataFile(folder + name);
         return false;
     }
     if (previous && *previous != name && isPlainFileName(*previous))
-        DeleteFileW((folder + *previous).c_str());
+        removeDataFile(folder + *previous);
     return true;
 }
 
@@ -268,10 +289,15 @@ std::optional<RECT> TavNoteStore::LoadGeometry() const {
     r.top = parseNoteInt64(sides[1].value);
     r.right = parseNoteInt64(sides[2].value);
     r.bottom = parseNoteInt64(sides[3].value);
-    return r;
+    return capStoredRect(r);
 }
 
-std::optional<std::wstring> TavNoteStore::LoadBkImage() const { return readElement(L"bkimage"); }
+std::optional<std::wstring> TavNoteStore::LoadBkImage() const {
+    // A name that leaves the note folder is not ours to show: the note shows its plain fill.
+    auto name = readElement(L"bkimage");
+    if (name && !name->empty() && !isPlainFileName(*name)) return std::wstring();
+    return name;
+}
 
 std::optional<uint32_t> TavNoteStore::LoadColor() const {
     auto text = readElement(L"curcolor");
@@ -304,7 +330,11 @@ std::optional<bool> TavNoteStore::LoadToDesk() const { return flagOf(readElement
 std::optional<bool> TavNoteStore::LoadHidden() const { return flagOf(readElement(L"ishide")); }
 std::optional<std::wstring> TavNoteStore::LoadCreateTime() const { return readElement(L"datetime"); }
 std::optional<std::wstring> TavNoteStore::LoadUpdateTime() const { return readElement(L"updatetime"); }
-std::optional<std::wstring> TavNoteStore::LoadSnapshotName() const { return readElement(L"pngview"); }
+std::optional<std::wstring> TavNoteStore::LoadSnapshotName() const {
+    auto name = readElement(L"pngview");
+    if (name && !name->empty() && !isPlainFileName(*name)) return std::nullopt;
+    return name;
+}
 std::optional<std::wstring> TavNoteStore::LoadBaseDir() const { return readElement(L"dir"); }
 
 std::vector<TavNoteChild> TavNoteStore::LoadChildren() const {
@@ -356,5 +386,5 @@ bool TavNoteStore::RemoveChildRecord(int childId, const SYSTEMTIME& localTime) {
 bool TavNoteStore::deleteSnapshotFile() const {
     auto name = LoadSnapshotName();
     if (!name || !isPlainFileName(*name)) return false;
-    return DeleteFileW(fileInFolder(*name).c_str()) != FALSE;
+    return removeDataFile(fileInFolder(*name));
 }

@@ -60,6 +60,14 @@ public:
     // Writes a new note file holding `ID`, `unique` and `group` with one save. False when the
     // file exists already (a name that is taken belongs to another note) or cannot be written.
     bool createNoteFile();
+    // For a note without a name: takes uniqueTimeName(now, object id), or that of a following
+    // millisecond when a folder of that name exists, and writes the new note file there. False
+    // (and no name) when no free name could be written.
+    bool createNewNoteFile(const SYSTEMTIME& now);
+    // The note folder's name is the note's identity. Writes it as `unique` when the file lacks it
+    // or names another folder; a file naming another folder is first kept as "<name>.xml.bad".
+    // True when the file now names its own folder.
+    bool rewriteUniqueFromFolder();
 
     // Opens the note file for a change, with the cursor on the root element. A missing file is
     // created (root and `ID`). A damaged file is kept as "<name>.xml.bad" and replaced by a
@@ -98,8 +106,10 @@ public:
     // Getters: nothing when the file or the element is missing or the file is damaged.
     std::optional<int> LoadId() const;
     std::optional<std::wstring> LoadUnique() const;
-    // The stored rectangle, only when all four values are present.
+    // The stored rectangle, only when all four values are present; capped to a size a window can
+    // have (see capStoredRect).
     std::optional<RECT> LoadGeometry() const;
+    // "" when the stored name is no plain file name of the note folder.
     std::optional<std::wstring> LoadBkImage() const;
     std::optional<uint32_t> LoadColor() const;
     std::optional<int> LoadAlpha() const;

@@ -6,6 +6,7 @@
 #include "AppPaths.h"
 #include "AppState.h"
 #include "DrawToolkit.h"
+#include "FileSystem.h"
 #include "FileDialogs.h"
 #include "FolderUtils.h"
 #include "ImageFiles.h"
@@ -50,11 +51,6 @@ SYSTEMTIME localNow() {
     SYSTEMTIME now;
     GetLocalTime(&now);
     return now;
-}
-
-bool fileExists(const std::wstring& path) {
-    DWORD attributes = GetFileAttributesW(path.c_str());
-    return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
 }
 
 } // namespace
@@ -131,14 +127,12 @@ void TavNoteItem::onCreated() {
     label_.create(0, L"'", WS_EX_TRANSPARENT, WS_CHILD | WS_VISIBLE, 0, client.bottom - kLabelHeight, client.right,
                   kLabelHeight, handle());
 
-    if (auto stored = store_.LoadUnique(); stored && !stored->empty()) {
-        store_.setUnique(*stored);
-    } else if (store_.ensureUnique(localNow()) && store_.createNoteFile()) {
-        // A new note: its file starts with `ID`, `unique` and `group` in one save.
-    } else {
-        store_.SaveUnique();
-    }
-    notesByUnique()[store_.unique()] = this;
+    // The folder's name is the note's identity: a file that names another folder is corrected,
+    // never followed (the note would write into another note's folder). A new note's file starts
+    // with `ID`, `unique` and `group` in one save.
+    if (store_.unique().empty()) store_.createNewNoteFile(localNow());
+    else store_.rewriteUniqueFromFolder();
+    if (!store_.unique().empty()) notesByUnique()[store_.unique()] = this;
 
     LoadGeometry();
     loadBackground();
@@ -191,7 +185,7 @@ void TavNoteItem::LoadGeometry() {
         if (auto written = store_.SaveGeometry(now)) lastSaved_ = *written;
         return;
     }
-    RECT place = *stored;
+    RECT place = withUsableSize(*stored);
     if (!hosted_)
         place = placeStoredRect(*stored, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN),
                                 currentMonitorAreas());
@@ -407,7 +401,7 @@ bool TavNoteItem::SetBackgroundFrom(const std::wstring& sourcePath, const SYSTEM
     if (title.empty() || GetFileAttributesW(sourcePath.c_str()) == INVALID_FILE_ATTRIBUTES) return false;
     const std::wstring name = L"bkimage_" + uniqueTimeName(stamp, objectId()) + L"_" + title;
     const std::wstring target = store_.fileInFolder(name);
-    if (target.empty()) return false;
+    if (target.empty() || !isInsideDataFolder(target)) return false;
     if (GetFileAttributesW(target.c_str()) != INVALID_FILE_ATTRIBUTES && confirmOverwrite()(*this) != 6) return false;
     // A failed copy keeps the old background: the note must never name a missing picture.
     if (!CopyFileW(sourcePath.c_str(), target.c_str(), FALSE)) return false;

@@ -19,7 +19,7 @@ enum : UINT {
     kNoteMsgColorChanged = 50006,   // wParam = ARGB
     kNoteMsgReload = 50008,         // to the main window
     kNoteMsgManagerRefresh = 50010, // to the manager
-    kNoteMsgRecycleByName = 50021,  // to the main window: lParam = const std::set<std::wstring>*
+    kNoteMsgRecycleByName = 50021,  // to the main window: take the sets of postRecycleByName
     kNoteMsgAddRichText = 50023,    // lParam = client point, signed 16-bit x and y
 };
 

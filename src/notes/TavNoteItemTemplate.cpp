@@ -3,6 +3,7 @@
 #include <cwchar>
 
 #include "AppPaths.h"
+#include "FileSystem.h"
 #include "NoteDocument.h"
 #include "NoteFormat.h"
 #include "TavNoteItem.h"
@@ -12,8 +13,9 @@ namespace {
 
 constexpr const wchar_t* kTemplateRoot = L"TplItem";
 
+// Copies without replacing, and only into the data folder.
 bool copyKeeping(const std::wstring& from, const std::wstring& to) {
-    return CopyFileW(from.c_str(), to.c_str(), TRUE) != FALSE;
+    return isInsideDataFolder(to) && CopyFileW(from.c_str(), to.c_str(), TRUE) != FALSE;
 }
 
 std::wstring timeText(const SYSTEMTIME& t) {
@@ -21,11 +23,6 @@ std::wstring timeText(const SYSTEMTIME& t) {
     swprintf(text, 64, L"%04d年%02d月%02d日 %02d时%02d分%02d秒", t.wYear, t.wMonth, t.wDay, t.wHour, t.wMinute,
              t.wSecond);
     return text;
-}
-
-bool isPlainName(const std::wstring& name) {
-    return !name.empty() && name.find_first_of(L"\\/:*?\"<>|") == std::wstring::npos && name != L"." &&
-           name != L"..";
 }
 
 } // namespace
@@ -36,9 +33,11 @@ std::wstring templateFolderFor(const std::wstring& name, const std::wstring& gro
 }
 
 bool saveNoteAsTemplate(TavNoteItem& note, const std::wstring& name, const std::wstring& group) {
-    if (!isPlainName(name)) return false;
+    if (!isPlainFileName(name)) return false;
     const std::wstring folder = templateFolderFor(name, group);
     const std::wstring path = folder + name + L".xml";
+    // A folder that could not be made, or a linked one leading outside: nothing is written.
+    if (folder.empty() || !isInsideDataFolder(path)) return false;
     XmlDocument doc;
     if (!doc.loadFile(path)) doc.setDocument(L"");
     if (!doc.findElement(kTemplateRoot)) {
@@ -61,16 +60,17 @@ bool saveNoteAsTemplate(TavNoteItem& note, const std::wstring& name, const std::
                                {L"bkimage", *background},
                                {L"group", group},
                                {L"datetime", timeText(now)}});
-        if (isPlainName(*background)) copyKeeping(note.store().folderPath() + *background, folder + *background);
+        if (isPlainFileName(*background)) copyKeeping(note.store().folderPath() + *background, folder + *background);
     }
     doc.outOfElement();
     return doc.saveFile(path);
 }
 
 bool applyTemplateToNote(TavNoteItem& note, const std::wstring& name, const std::wstring& group) {
-    if (!isPlainName(name)) return false;
+    if (!isPlainFileName(name)) return false;
     // Applying, only the empty group means the plain template folder.
     const std::wstring folder = group.empty() ? templateFolder(name) : templates2Folder(group, name);
+    if (folder.empty()) return false;
     XmlDocument doc;
     if (!doc.loadFile(folder + name + L".xml") || !doc.findElement(kTemplateRoot) || !doc.intoElement())
         return false;
@@ -85,9 +85,12 @@ bool applyTemplateToNote(TavNoteItem& note, const std::wstring& name, const std:
     SetWindowPos(note.handle(), nullptr, 0, 0, width, height, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
     note.SaveGeometry();
     const std::wstring& background = wanted[4].value;
-    if (wanted[4].found && isPlainName(background)) {
-        copyKeeping(folder + background, note.store().folderPath() + background);
-        note.SetBackgroundFile(background);
+    if (wanted[4].found && isPlainFileName(background)) {
+        // The background is set only when its file is there: naming a missing picture would
+        // delete the note's previous one.
+        const std::wstring target = note.store().folderPath() + background;
+        copyKeeping(folder + background, target);
+        if (fileExists(target)) note.SetBackgroundFile(background);
     }
     return true;
 }

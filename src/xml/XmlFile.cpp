@@ -3,6 +3,7 @@
 #include "XmlCharset.h"
 #include "XmlDocument.h"
 #include "XmlEscape.h"
+#include "AtomicFile.h"
 #include "XmlInternal.h"
 
 #include <windows.h>
@@ -409,48 +410,10 @@ std::string encode(const std::wstring& text, unsigned& cp, const char*& mark, Re
     return out;
 }
 
-bool writeAllAndFlush(HANDLE h, const std::string& bytes) {
-    size_t done = 0;
-    while (done < bytes.size()) {
-        DWORD put = 0;
-        DWORD want = DWORD(std::min<size_t>(bytes.size() - done, 1u << 30));
-        if (!WriteFile(h, bytes.data() + done, want, &put, nullptr) || put == 0) return false;
-        done += put;
-    }
-    return FlushFileBuffers(h) != 0;
-}
-
 // A temporary file beside the target, written, flushed and moved over the target.
 bool replaceAtomically(const std::wstring& path, const std::string& bytes, ResultLog& log) {
-    static volatile LONG counter = 0;
-    std::wstring temp;
-    HANDLE h = INVALID_HANDLE_VALUE;
     DWORD error = 0;
-    for (int attempt = 0; attempt < 16 && h == INVALID_HANDLE_VALUE; ++attempt) {
-        wchar_t suffix[40];
-        std::swprintf(suffix, 40, L".%lx.%lx.tmp", GetCurrentProcessId(), unsigned(InterlockedIncrement(&counter)));
-        temp = path + suffix;
-        h = CreateFileW(temp.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
-        error = GetLastError();
-        if (h == INVALID_HANDLE_VALUE && error != ERROR_FILE_EXISTS && error != ERROR_ALREADY_EXISTS) break;
-    }
-    if (h == INVALID_HANDLE_VALUE) return fileError(log, error);
-    bool ok = writeAllAndFlush(h, bytes);
-    error = ok ? 0 : GetLastError();
-    CloseHandle(h);
-    // A reader that has the target open for a moment (the reminder check, another program) makes
-    // the replace fail; the write is tried again for a short while instead of being lost.
-    for (int attempt = 0; ok && attempt < 25; ++attempt) {
-        if (MoveFileExW(temp.c_str(), path.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) break;
-        error = GetLastError();
-        if ((error != ERROR_ACCESS_DENIED && error != ERROR_SHARING_VIOLATION) || attempt == 24) ok = false;
-        else Sleep(10);
-    }
-    if (!ok) {
-        DeleteFileW(temp.c_str());
-        return fileError(log, error);
-    }
-    return true;
+    return replaceFileAtomically(path, bytes, &error) || fileError(log, error);
 }
 
 } // namespace

@@ -5,6 +5,7 @@
 
 #include "AppPaths.h"
 #include "FolderUtils.h"
+#include "TestTree.h"
 #include "TavFont.h"
 #include "draw_support.h"
 
@@ -14,7 +15,7 @@ std::wstring drawTestFolder(const std::wstring& name) {
     std::wstring folder = std::wstring(temp) + L"tavnote_draw_" + std::to_wstring(GetCurrentProcessId()) + L"\\";
     CreateDirectoryW(folder.c_str(), nullptr);
     folder += name + L"\\";
-    deleteFolder(folder, true);
+    testtree::remove(folder);
     CreateDirectoryW(folder.c_str(), nullptr);
     return folder;
 }
@@ -37,7 +38,7 @@ public:
         Gdiplus::GdiplusShutdown(token_);
         wchar_t temp[MAX_PATH];
         GetTempPathW(MAX_PATH, temp);
-        deleteFolder(std::wstring(temp) + L"tavnote_draw_" + std::to_wstring(GetCurrentProcessId()) + L"\\", true);
+        testtree::remove(std::wstring(temp) + L"tavnote_draw_" + std::to_wstring(GetCurrentProcessId()) + L"\\");
     }
 
 private:

@@ -5,6 +5,7 @@
 #include "AppPaths.h"
 #include "AppState.h"
 #include "FolderUtils.h"
+#include "TestTree.h"
 #include "GdiOwners.h"
 #include "gif_support.h"
 
@@ -28,7 +29,7 @@ public:
         Gdiplus::GdiplusStartupInput input;
         ASSERT_EQ(Gdiplus::GdiplusStartup(&token_, &input, nullptr), Gdiplus::Ok);
         std::wstring root = giftest::testRoot();
-        deleteFolder(root, true);
+        testtree::remove(root);
         CreateDirectoryW(root.c_str(), nullptr);
         CreateDirectoryW((root + L"app\\").c_str(), nullptr);
         CreateDirectoryW((root + L"pictures\\").c_str(), nullptr);
@@ -37,7 +38,7 @@ public:
     void TearDown() override {
         setAppDirectoryOverride(L"");
         Gdiplus::GdiplusShutdown(token_);
-        deleteFolder(giftest::testRoot(), true);
+        testtree::remove(giftest::testRoot());
     }
 
 private:

@@ -127,3 +127,98 @@ TEST_F(DamagedNoteTest, NamesFromTheFileCannotDeleteOutsideTheNoteFolder) {
     EXPECT_EQ(note.LoadBkImage(), std::wstring(L"new.png"));
     EXPECT_EQ(readFileBytes(victim), "keep me");
 }
+
+// Names read from a note file that leave the note folder are not used at all: the note shows its
+// plain fill instead of a picture from elsewhere.
+TEST_F(DamagedNoteTest, NamesLeavingTheNoteFolderAreIgnoredOnLoad) {
+    TavNoteStore note = plainNote();
+    const std::wstring outside = appFolder() + L"outside.png";
+    ASSERT_TRUE(writeFileBytes(outside, "not ours"));
+    const std::string outsideUtf8(outside.begin(), outside.end());
+    const struct {
+        const char* name;
+        std::string stored;
+    } cases[] = {
+        {"parent steps", "..\\..\\..\\outside.png"},
+        {"absolute path", outsideUtf8},
+        {"forward slashes", "../../../outside.png"},
+        {"device name", "CON"},
+        {"trailing dot", "picture.png."},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        ASSERT_TRUE(writeFileBytes(note.GetFilePath(), "<TavNoteItem><bkimage>" + c.stored + "</bkimage><pngview>" +
+                                                           c.stored + "</pngview></TavNoteItem>"));
+        EXPECT_EQ(note.LoadBkImage(), std::wstring());
+        EXPECT_FALSE(note.LoadSnapshotName());
+        EXPECT_FALSE(note.deleteSnapshotFile());
+        EXPECT_TRUE(note.SaveBkImage(L""));
+    }
+    EXPECT_EQ(readFileBytes(outside), "not ours");
+}
+
+// The folder's name is the note's identity: a file naming another note's folder (a copied folder,
+// a crafted file) is kept as ".bad" and corrected; the other note's folder is never touched.
+TEST_F(DamagedNoteTest, AFileNamingAnotherFolderIsCorrectedAndTheOtherNoteIsLeftAlone) {
+    TavNoteStore mine = plainNote(L"20260101000000000_01", 7);
+    TavNoteStore other = plainNote(L"20260101000000000_02", 8);
+    ASSERT_TRUE(other.SaveAlpha(50));
+    const std::string otherBefore = readFileBytes(other.GetFilePath());
+    const std::string crafted = "<TavNoteItem><ID>7</ID><unique>20260101000000000_02</unique><alpha>90</alpha></TavNoteItem>";
+    ASSERT_TRUE(writeFileBytes(mine.GetFilePath(), crafted));
+
+    EXPECT_TRUE(mine.rewriteUniqueFromFolder());
+    EXPECT_EQ(mine.unique(), L"20260101000000000_01");
+    EXPECT_EQ(mine.LoadUnique(), std::wstring(L"20260101000000000_01"));
+    EXPECT_EQ(mine.LoadAlpha(), 90) << "the rest of the file stays";
+    EXPECT_EQ(readFileBytes(mine.GetFilePath() + L".bad"), crafted);
+    EXPECT_EQ(readFileBytes(other.GetFilePath()), otherBefore);
+
+    // A name differing only in letter case names the same folder: nothing to correct.
+    ASSERT_TRUE(writeFileBytes(other.GetFilePath(), "<TavNoteItem><unique>20260101000000000_02</unique></TavNoteItem>"));
+    TavNoteStore sameFolder(L"20260101000000000_02", L"", 8);
+    EXPECT_TRUE(sameFolder.rewriteUniqueFromFolder());
+    EXPECT_FALSE(pathExists(other.GetFilePath() + L".bad"));
+}
+
+// A new note takes the next free name when its own is taken, and never writes into the folder of
+// the note that has it.
+TEST_F(DamagedNoteTest, ANewNoteNeverWritesIntoAFolderOfTheSameName) {
+    SYSTEMTIME now{2026, 12, 4, 10, 9, 30, 15, 123};
+    TavNoteStore first(L"", L"", 100001);
+    ASSERT_TRUE(first.createNewNoteFile(now));
+    ASSERT_TRUE(first.SaveAlpha(33));
+    const std::string firstBytes = readFileBytes(first.GetFilePath());
+    TavNoteStore second(L"", L"", 100001);
+    ASSERT_TRUE(second.createNewNoteFile(now));
+    EXPECT_NE(second.unique(), first.unique());
+    EXPECT_EQ(second.unique(), L"20261210093015124_100001");
+    EXPECT_EQ(readFileBytes(first.GetFilePath()), firstBytes);
+}
+
+TEST(FileChecks, OnlyANotFoundErrorMeansMissing) {
+    wchar_t temp[MAX_PATH];
+    GetTempPathW(MAX_PATH, temp);
+    const std::wstring here = std::wstring(temp) + L"tavnote_missing_" + std::to_wstring(GetCurrentProcessId());
+    EXPECT_TRUE(isMissingFile(here + L".xml"));
+    EXPECT_TRUE(isMissingFile(here + L"\\no\\such.xml")) << "path not found";
+    ASSERT_TRUE(writeFileBytes(here + L".xml", "x"));
+    EXPECT_FALSE(isMissingFile(here + L".xml"));
+    DeleteFileW((here + L".xml").c_str());
+}
+
+TEST(FileChecks, PlainFileNames) {
+    const struct {
+        const wchar_t* name;
+        bool plain;
+    } cases[] = {
+        {L"a.png", true},          {L"中文 名.gif", true},  {L"20261207043355123_01", true},
+        {L"", false},              {L".", false},            {L"..", false},
+        {L"a\\b", false},          {L"a/b", false},          {L"C:a", false},
+        {L"a?", false},            {L"a\x01", false},        {L"name.", false},
+        {L"name ", false},         {L"CON", false},          {L"con.txt", false},
+        {L"COM1", false},          {L"lpt9.png", false},     {L"COM0", true},
+        {L"CONSOLE", true},        {L"nul ", false},
+    };
+    for (const auto& c : cases) EXPECT_EQ(isPlainFileName(c.name), c.plain) << std::string(c.name, c.name + wcslen(c.name));
+}

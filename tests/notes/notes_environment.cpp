@@ -6,6 +6,7 @@
 
 #include "AppPaths.h"
 #include "FolderUtils.h"
+#include "TestTree.h"
 #include "notes_support.h"
 
 namespace {
@@ -26,7 +27,7 @@ public:
     }
     void TearDown() override {
         setAppDirectoryOverride(L"");
-        deleteFolder(testRoot(), true);
+        testtree::remove(testRoot());
         Gdiplus::GdiplusShutdown(token_);
     }
 
@@ -41,14 +42,14 @@ const auto* const environment = ::testing::AddGlobalTestEnvironment(new NotesEnv
 void NoteFolderTest::SetUp() {
     static int counter = 0;
     app_ = testRoot() + L"app" + std::to_wstring(++counter) + L"\\";
-    deleteFolder(app_, true);
+    testtree::remove(app_);
     ASSERT_TRUE(CreateDirectoryW(app_.c_str(), nullptr));
     setAppDirectoryOverride(app_);
 }
 
 void NoteFolderTest::TearDown() {
     setAppDirectoryOverride(L"");
-    deleteFolder(app_, true);
+    testtree::remove(app_);
 }
 
 TavNoteStore NoteFolderTest::plainNote(const std::wstring& unique, int id) {

@@ -8,6 +8,7 @@
 #include "NoteFormat.h"
 #include "UniqueName.h"
 #include "XmlDocument.h"
+#include "NoteGeometry.h"
 #include "notes_support.h"
 
 namespace {
@@ -166,20 +167,21 @@ TEST_F(NoteFileTest, AnElementIsAppendedTheFirstTimeAndFoundByNameInAnyOrder) {
 TEST_F(NoteFileTest, ValuesFollowTheirReadRules) {
     struct Case {
         const char* text;
-        int asRectangle;    // left/top/right/bottom and curcolor
+        int asRectangle;    // curcolor, and left/top/right/bottom before the rectangle is capped
+        int asCorner;       // left and top of the capped rectangle
         int asAlpha;        // plain int, clamped to an opacity
         bool asFlag;
     };
     const Case cases[] = {
-        {"-1", -1, 0, true},
-        {"4294967295", -1, 255, true},
-        {"2147483648", INT32_MIN, 255, true},
-        {"4294967396", 100, 255, true},
-        {"-4294967196", 100, 0, true},
-        {"77", 77, 77, true},
-        {"12abc", 12, 12, true},
-        {"abc", 0, 0, false},
-        {"", 0, 0, false},
+        {"-1", -1, -1, 0, true},
+        {"4294967295", -1, -1, 255, true},
+        {"2147483648", INT32_MIN, -kMaxNoteCoordinate, 255, true},
+        {"4294967396", 100, 100, 255, true},
+        {"-4294967196", 100, 100, 0, true},
+        {"77", 77, 77, 77, true},
+        {"12abc", 12, 12, 12, true},
+        {"abc", 0, 0, 0, false},
+        {"", 0, 0, 0, false},
     };
     TavNoteStore note = plainNote();
     for (const Case& c : cases) {
@@ -192,8 +194,8 @@ TEST_F(NoteFileTest, ValuesFollowTheirReadRules) {
                 "</bTopMost><ishide>" + v + "</ishide></TavNoteItem>"));
         auto rect = note.LoadGeometry();
         ASSERT_TRUE(rect);
-        EXPECT_EQ(rect->left, c.asRectangle);
-        EXPECT_EQ(rect->bottom, c.asRectangle);
+        EXPECT_EQ(rect->left, c.asCorner);
+        EXPECT_EQ(rect->top, c.asCorner);
         EXPECT_EQ(note.LoadColor(), static_cast<uint32_t>(c.asRectangle));
         EXPECT_EQ(note.LoadAlpha(), c.asAlpha);
         EXPECT_EQ(note.LoadTopMost(), c.asFlag);

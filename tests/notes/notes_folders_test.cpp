@@ -116,7 +116,9 @@ TEST_F(NoteFoldersTest, RecyclingCopiesTheWholeFolderThenDeletesTheOriginal) {
     EXPECT_EQ(recycleNote(*note), TavRecycleResult::NoNote);
 }
 
-TEST_F(NoteFoldersTest, AFailedCopyLeavesTheOriginalAndNoPartialCopy) {
+// A file held open by another program: the folder either moves whole (a rename, where the system
+// allows it) or stays whole with no partial copy in the recycle folder.
+TEST_F(NoteFoldersTest, RecyclingAFolderWithAHeldFileMovesAllOrNothing) {
     auto note = createNote(L"", 100001, sampleTime());
     ASSERT_TRUE(note);
     const std::wstring folder = note->folderPath();
@@ -125,11 +127,35 @@ TEST_F(NoteFoldersTest, AFailedCopyLeavesTheOriginalAndNoPartialCopy) {
     HANDLE locked = CreateFileW((folder + L"z_locked.txt").c_str(), GENERIC_READ, 0, nullptr,
                                 OPEN_EXISTING, 0, nullptr);
     ASSERT_NE(locked, INVALID_HANDLE_VALUE);
-    EXPECT_EQ(recycleNote(*note), TavRecycleResult::CopyFailed);
+    const TavRecycleResult result = recycleNote(*note);
     CloseHandle(locked);
 
-    EXPECT_EQ(readFileBytes(folder + L"a_first.txt"), "first");
-    EXPECT_EQ(readFileBytes(folder + L"z_locked.txt"), "locked");
-    EXPECT_TRUE(pathExists(note->GetFilePath()));
-    EXPECT_FALSE(pathExists(appFolder() + L"NoteData\\Recycle\\" + note->unique()));
+    const std::wstring copy = appFolder() + L"NoteData\\Recycle\\" + note->unique() + L"\\";
+    ASSERT_TRUE(result == TavRecycleResult::Moved || result == TavRecycleResult::CopyFailed);
+    const std::wstring whole = result == TavRecycleResult::Moved ? copy : folder;
+    const std::wstring gone = result == TavRecycleResult::Moved ? folder : copy;
+    EXPECT_EQ(readFileBytes(whole + L"a_first.txt"), "first");
+    EXPECT_EQ(readFileBytes(whole + L"z_locked.txt"), "locked");
+    EXPECT_TRUE(pathExists(whole + note->unique() + L".xml"));
+    EXPECT_FALSE(pathExists(gone));
+}
+
+// A name already in the recycle folder (an older copy) is never merged into: the note goes to a
+// fresh folder whose name its file takes.
+TEST_F(NoteFoldersTest, RecyclingNeverMergesIntoAnOlderCopy) {
+    auto note = createNote(L"", 100001, sampleTime());
+    ASSERT_TRUE(note);
+    const std::wstring bin = recycleDirectory();
+    const std::wstring older = bin + note->unique() + L"\\";
+    ASSERT_TRUE(CreateDirectoryW(older.c_str(), nullptr));
+    ASSERT_TRUE(writeFileBytes(older + L"old.txt", "old"));
+    ASSERT_TRUE(writeFileBytes(note->folderPath() + L"new.txt", "new"));
+
+    EXPECT_EQ(recycleNote(*note), TavRecycleResult::Moved);
+    EXPECT_EQ(readFileBytes(older + L"old.txt"), "old");
+    EXPECT_FALSE(pathExists(older + L"new.txt"));
+    const std::wstring fresh = bin + note->unique() + L"_1\\";
+    EXPECT_EQ(readFileBytes(fresh + L"new.txt"), "new");
+    TavNoteStore moved(note->unique() + L"_1", bin, 0);
+    EXPECT_EQ(moved.LoadUnique(), note->unique() + L"_1");
 }

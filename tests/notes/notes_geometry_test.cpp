@@ -23,6 +23,44 @@ const std::vector<TavMonitorArea> kTwoMonitors = {
 
 } // namespace
 
+// A stored rectangle is capped before anything is computed from it: no overflow for any 32-bit
+// values, and never a window (and a back buffer) larger than kMaxNoteSide on a side.
+TEST(NoteGeometry, StoredRectanglesAreCappedToAWindowSize) {
+    constexpr int side = kMaxNoteSide, edge = kMaxNoteCoordinate;
+    struct Case {
+        const char* name;
+        RECT stored;
+        RECT expected;
+    };
+    const Case cases[] = {
+        {"ordinary", {100, 100, 280, 280}, {100, 100, 280, 280}},
+        {"30000 square", {0, 0, 30000, 30000}, {0, 0, side, side}},
+        {"whole 32-bit range", {INT_MIN, INT_MIN, INT_MAX, INT_MAX}, {-edge, -edge, -edge + side, -edge + side}},
+        {"far right and down", {INT_MAX - 30, INT_MAX - 30, INT_MAX, INT_MAX}, {edge, edge, edge + 30, edge + 30}},
+        {"exactly the largest side", {5, 6, 5 + side, 6 + side}, {5, 6, 5 + side, 6 + side}},
+        {"inverted stays inverted", {300, 300, 100, 100}, {300, 300, 100, 100}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        RECT got = capStoredRect(c.stored);
+        EXPECT_TRUE(sameRect(got, c.expected)) << text(got);
+    }
+}
+
+TEST(NoteGeometry, AnEmptyOrInvertedRectangleOpensAtANewNotesSize) {
+    EXPECT_TRUE(sameRect(withUsableSize({300, 300, 100, 100}), {300, 300, 480, 480}));
+    EXPECT_TRUE(sameRect(withUsableSize({INT_MAX, 7, INT_MAX, 7}), {INT_MAX, 7, INT_MAX, 187}));
+    EXPECT_TRUE(sameRect(withUsableSize({0, 0, 23, 24}), {0, 0, 180, 24}));
+    EXPECT_TRUE(sameRect(placeStoredRect({600, 500, 400, 300}, 1280, 800, {kTwoMonitors[0]}), {600, 500, 780, 680}));
+}
+
+TEST(NoteGeometry, ANoteOpensNoLargerThanTheScreen) {
+    const std::vector<TavMonitorArea> primary = {kTwoMonitors[0]};
+    EXPECT_TRUE(sameRect(placeStoredRect({0, 0, 4096, 4096}, 1280, 800, primary), {0, 0, 1280, 800}));
+    EXPECT_TRUE(sameRect(placeStoredRect({10, 20, 1290, 300}, 1280, 800, primary), {10, 20, 1290, 300}));
+    EXPECT_TRUE(sameRect(placeStoredRect({10, 20, 1291, 821}, 1280, 800, primary), {10, 20, 1290, 820}));
+}
+
 TEST(NoteGeometry, ShiftsIntoTheScreenInOrder) {
     struct Case {
         const char* name;

@@ -7,6 +7,7 @@
 #include "AppPaths.h"
 #include "AppState.h"
 #include "FolderUtils.h"
+#include "TestTree.h"
 #include "TavFont.h"
 #include "XmlDocument.h"
 #include "notewin_support.h"
@@ -60,16 +61,16 @@ std::wstring noteElement(const TavNoteStore& note, const wchar_t* name) {
 void NoteWindowTest::SetUp() {
     static int counter = 0;
     app_ = testRoot() + L"app" + std::to_wstring(++counter) + L"\\";
-    deleteFolder(app_, true);
+    testtree::remove(app_);
     ASSERT_TRUE(CreateDirectoryW(app_.c_str(), nullptr));
-    copyFolder(installationFolder() + L"sysres\\", app_ + L"sysres\\");
+    testtree::copy(installationFolder() + L"sysres\\", app_ + L"sysres\\");
     setAppDirectoryOverride(app_);
 }
 
 void NoteWindowTest::TearDown() {
     pump();
     setAppDirectoryOverride(L"");
-    deleteFolder(app_, true);
+    testtree::remove(app_);
 }
 
 } // namespace notewin

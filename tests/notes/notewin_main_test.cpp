@@ -1,5 +1,6 @@
 // The main window's note commands with real windows: loading, new notes and their place and
 // look, groups, closing, recycling and reloading.
+#include "NoteRecycleRequests.h"
 #include "notewin_support.h"
 
 #include "AppPaths.h"
@@ -141,8 +142,8 @@ TEST_F(MainWindowTest, CloseHidesAndRecycleMovesTheFolder) {
     EXPECT_FALSE(exists(recycled.folderPath()));
     EXPECT_TRUE(exists(recycleDirectory() + L"recycled\\recycled.xml"));
 
-    std::set<std::wstring> names{L"byname", L"not-open"};
-    SendMessageW(main.handle(), kNoteMsgRecycleByName, 0, LPARAM(&names));
+    ASSERT_TRUE(postRecycleByName(main.handle(), {L"byname", L"not-open"}));
+    pumpUntil([&] { return main.notes().empty(); });
     EXPECT_TRUE(main.notes().empty());
     EXPECT_TRUE(exists(recycleDirectory() + L"byname\\byname.xml"));
 

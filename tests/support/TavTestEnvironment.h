@@ -10,6 +10,7 @@
 #include "AppPaths.h"
 #include "AppState.h"
 #include "FolderUtils.h"
+#include "TestTree.h"
 #include "TavFont.h"
 
 #include <string>
@@ -36,7 +37,7 @@ public:
         ASSERT_EQ(Gdiplus::GdiplusStartup(&token_, &input, nullptr), Gdiplus::Ok);
         CreateDirectoryW(folder_.c_str(), nullptr);
         if (kind_ == Folder::AppFolderWithImages) {
-            copyFolder(installationFolder() + L"sysres\\", folder_ + L"sysres\\");
+            testtree::copy(installationFolder() + L"sysres\\", folder_ + L"sysres\\");
             setAppDirectoryOverride(folder_);
         }
     }
@@ -47,7 +48,7 @@ public:
         TavFont::instance().clear();
         TavBrush::instance().clear();
         Gdiplus::GdiplusShutdown(token_);
-        deleteFolder(folder_, true);
+        testtree::remove(folder_);
     }
 
 private:
