@@ -87,6 +87,18 @@ inline bool choose(const TavNoteProcess& app, const std::wstring& text) {
     return item && click(centreOf(rectOf(item)));
 }
 
+// Right-clicks the tray icon until the tray menu shows its first item. After a program was
+// killed its icon stays in Wine's tray until a click reaches it (the click removes it and the
+// icons shift left), so a click that opens nothing is repeated.
+inline bool openTrayMenu(const TavNoteProcess& app, int attempts = 5) {
+    for (int i = 0; i < attempts && app.running(); ++i) {
+        if (!click(kTrayIcon, 3)) continue;
+        if (waitFor([&] { return visibleItem(app, L"添加便签") != nullptr || !app.running(); }, 2500))
+            return visibleItem(app, L"添加便签") != nullptr;
+    }
+    return false;
+}
+
 // The process's visible top-level window at exactly that rectangle.
 inline HWND windowAt(const TavNoteProcess& app, const RECT& place) {
     for (HWND w : app.visibleWindows())
