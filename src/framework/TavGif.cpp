@@ -8,6 +8,8 @@
 #include <mutex>
 
 #include "AppPaths.h"
+#include "FileSystem.h"
+#include "FolderUtils.h"
 #include "GifSchedule.h"
 #include "ImageFiles.h"
 #include "TavWnd.h"
@@ -25,7 +27,7 @@ constexpr int64_t kMaxLagMs = 1000;
 struct GifCopy {
     std::wstring path;
     explicit GifCopy(std::wstring p) : path(std::move(p)) {}
-    ~GifCopy() { DeleteFileW(path.c_str()); }
+    ~GifCopy() { removeDataFile(path); }
     GifCopy(const GifCopy&) = delete;
     GifCopy& operator=(const GifCopy&) = delete;
 };
@@ -57,7 +59,6 @@ bool isGifName(const std::wstring& name) {
     return name.size() >= 4 && lstrcmpiW(name.c_str() + name.size() - 4, L".gif") == 0;
 }
 
-bool fileExists(const std::wstring& path) { return GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
 
 // The frame delays in hundredths of a second; empty when the GIF has none.
 std::vector<int> frameDelays(Image& image, UINT frames) {
@@ -270,6 +271,21 @@ DWORD WINAPI gifWorker(void* argument) {
     return 0;
 }
 
+// The picture drawn into a bitmap of its own: the file is released at once (a picture loaded
+// from a file keeps it open, and the note must be able to replace or delete it).
+TavGpImage decodedCopy(TavGpImage image) {
+    if (!image) return nullptr;
+    const UINT w = image->GetWidth(), h = image->GetHeight();
+    auto copy = std::make_unique<Gdiplus::Bitmap>(INT(w), INT(h), PixelFormat32bppPARGB);
+    if (copy->GetLastStatus() != Gdiplus::Ok) return nullptr;
+    {
+        Gdiplus::Graphics g(copy.get());
+        g.SetCompositingMode(Gdiplus::CompositingModeSourceCopy);
+        if (g.DrawImage(image.get(), 0, 0, INT(w), INT(h)) != Gdiplus::Ok) return nullptr;
+    }
+    return copy;
+}
+
 } // namespace
 
 TavGif::TavGif() : shared_(std::make_shared<TavGifShared>()), tempFolder_(appDirectory() + L"tempgif\\") {}
@@ -279,7 +295,7 @@ TavGif::~TavGif() { stopAll(); }
 bool TavGif::addPicture(const std::wstring& folder, const std::wstring& fileName, HWND owner) {
     if (fileName.empty()) return false;
     if (!isGifName(fileName)) {
-        plain_.emplace_back(folder, fileName);
+        plain_.push_back(Plain{folder, fileName, nullptr, false});
         return true;
     }
     return addAnimation(folder, fileName, owner);
@@ -318,8 +334,8 @@ bool TavGif::addAnimation(const std::wstring& folder, const std::wstring& fileNa
         // Unreadable (or too large): not added at all. One frame, or no delays to time the
         // frames by: a still picture, drawn from its own folder; the copy is not needed.
         entry.reset();
-        if (made && !copy) DeleteFileW(copyPath.c_str());
-        if (readable) plain_.emplace_back(folder, fileName);
+        if (made && !copy) removeDataFile(copyPath);
+        if (readable) plain_.push_back(Plain{folder, fileName, nullptr, false});
         return readable;
     }
     entry->copy = copy ? copy : std::make_shared<GifCopy>(copyPath);
@@ -383,7 +399,7 @@ void TavGif::joinWorker(DWORD milliseconds) {
 }
 
 void TavGif::removePicture(const std::wstring& fileName) {
-    auto plain = std::find_if(plain_.begin(), plain_.end(), [&](const auto& p) { return sameName(p.second, fileName); });
+    auto plain = std::find_if(plain_.begin(), plain_.end(), [&](const Plain& p) { return sameName(p.fileName, fileName); });
     if (plain != plain_.end()) {
         plain_.erase(plain);
         return;
@@ -417,10 +433,13 @@ bool TavGif::drawPicture(const std::wstring& fileName, HDC target, const RECT& r
         }
     }
     if (animated) return frame && drawImageInto(*frame, target, rect);
-    for (const auto& [folder, name] : plain_) {
-        if (!sameName(name, fileName)) continue;
-        TavGpImage image = loadImageFile(folder + name);
-        return image && drawImageInto(*image, target, rect);
+    for (Plain& p : plain_) {
+        if (!sameName(p.fileName, fileName)) continue;
+        if (!p.decoded) {
+            p.image = decodedCopy(loadImageFile(p.folder + p.fileName));
+            p.decoded = true;
+        }
+        return p.image && drawImageInto(*p.image, target, rect);
     }
     return false;
 }

@@ -76,7 +76,15 @@ private:
     void joinWorker(DWORD milliseconds);
 
     std::shared_ptr<TavGifShared> shared_;
-    std::vector<std::pair<std::wstring, std::wstring>> plain_;   // folder, file name
+    // A still picture: its folder and file name, and its image, decoded at its first drawing and
+    // kept (a repaint never decodes the file again).
+    struct Plain {
+        std::wstring folder;
+        std::wstring fileName;
+        TavGpImage image;
+        bool decoded = false;
+    };
+    std::vector<Plain> plain_;
     TavKernelHandle thread_;
     int workerStarts_ = 0;
     std::wstring tempFolder_;

@@ -1,6 +1,7 @@
 #include "TavObject.h"
 
 #include "AppState.h"
+#include "FileSystem.h"
 #include "TavAssert.h"
 #include "TavWndState.h"
 #include "XmlDocument.h"
@@ -23,9 +24,6 @@ std::map<HWND, TavObjectSub*>& handleMap() {
     return map;
 }
 
-bool fileExists(const std::wstring& path) {
-    return GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES;
-}
 
 int parseDecimal(const std::wstring& text) {
     return static_cast<int>(std::wcstol(text.c_str(), nullptr, 10));
@@ -106,7 +104,7 @@ int TavObject::OpenDocument(XmlDocument& doc) {
     std::wstring path = GetFilePath();
     if (path.empty()) return 0;
     if (!doc.loadFile(path) || !doc.isWellFormed()) {
-        if (fileExists(path)) {
+        if (!isMissingFile(path)) {
             // An existing file that does not load is kept beside its successor; when it cannot
             // even be copied (unreadable, locked) it is left alone and nothing is opened.
             if (!CopyFileW(path.c_str(), (path + L".bad").c_str(), FALSE)) return 0;

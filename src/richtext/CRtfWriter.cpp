@@ -1,5 +1,6 @@
 #include "CRtfWriter.h"
 
+#include "AtomicFile.h"
 #include "RtfFontSizes.h"
 
 #include <windows.h>
@@ -322,22 +323,8 @@ std::string rtfToString(const RtfDocument& doc) {
 bool writeRtf(const std::wstring& path, const RtfDocument& doc) {
     if (doc.runs.empty())
         return false;
-    // Write beside the target and replace it only when everything was written, so that a
-    // failed save never leaves a half-written body behind.
-    const std::wstring temp = path + L".tmp";
-    FILE* file = _wfopen(temp.c_str(), L"wb+");
-    if (!file)
-        return false;
-    bool ok;
-    {
-        CRtfWriter writer(file, doc.codePage);
-        writeRtfDocument(writer, doc);
-        ok = writer.close();
-    }
-    if (ok)
-        ok = MoveFileExW(temp.c_str(), path.c_str(),
-                         MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != 0;
-    if (!ok)
-        DeleteFileW(temp.c_str());
-    return ok;
+    // The same atomic replace as every other file: a unique temporary file beside the target,
+    // flushed, then moved over it, so that a failed or interrupted save never leaves a
+    // half-written body behind.
+    return replaceFileAtomically(path, rtfToString(doc));
 }

@@ -33,24 +33,6 @@ const ImeApi& ime() {
     return api;
 }
 
-bool readFileBytes(const std::wstring& path, std::string& out) {
-    FILE* f = _wfopen(path.c_str(), L"rb");
-    if (!f) return false;
-    char buf[65536];
-    size_t n;
-    out.clear();
-    while ((n = std::fread(buf, 1, sizeof buf, f)) > 0) out.append(buf, n);
-    std::fclose(f);
-    return true;
-}
-
-bool writeFileBytes(const std::wstring& path, const std::string& bytes) {
-    FILE* f = _wfopen(path.c_str(), L"wb+");
-    if (!f) return false;
-    bool ok = std::fwrite(bytes.data(), 1, bytes.size(), f) == bytes.size();
-    return std::fclose(f) == 0 && ok;
-}
-
 bool setClipboardBytes(UINT format, const void* data, size_t size) {
     HGLOBAL mem = GlobalAlloc(GMEM_MOVEABLE, size);
     if (!mem) return false;
@@ -74,13 +56,6 @@ UINT rtfFormat() {
 }
 
 } // namespace
-
-std::wstring clipboardTempPath() {
-    wchar_t dir[MAX_PATH] = {};
-    GetTempPathW(MAX_PATH, dir);
-    return std::wstring(dir) + L"tavnote_" + std::to_wstring(GetCurrentProcessId()) +
-           L"_tempfile.rtf";
-}
 
 TavRichEdit::TavRichEdit() : doc_(std::make_unique<TavRichEditDoc>()) {
     setObjectName(L"TavRichEdit");
@@ -385,11 +360,8 @@ void TavRichEdit::changeLineSpacing(int first, int last, int difference) {
 bool TavRichEdit::copy() {
     if (!doc_->hasSelection()) return false;
     std::vector<TavGlyph*> glyphs = doc_->glyphsBetween(doc_->selectionStart(), doc_->selectionEnd());
-    // RTF goes through a private temporary file, written and read back.
-    std::wstring temp = clipboardTempPath();
-    std::string rtf;
-    bool haveRtf = writeRtf(temp, glyphs) && readFileBytes(temp, rtf);
-    DeleteFileW(temp.c_str());
+    const std::string rtf = rtfBytes(glyphs);
+    const bool haveRtf = !rtf.empty();
     std::wstring text = doc_->textBetween(doc_->selectionStart(), doc_->selectionEnd(), true);
     if (!OpenClipboard(handle())) return false;
     EmptyClipboard();
@@ -435,10 +407,8 @@ bool TavRichEdit::paste() {
     CloseClipboard();
     bool pasted = false;
     if (!rtf.empty()) {
-        std::wstring temp = clipboardTempPath();
         // RTF that decodes lossily gives way to the plain text, when there is one.
-        if (writeFileBytes(temp, rtf)) pasted = readRtf(*doc_, temp, true, /*refuseLossy=*/!text.empty()) == 0;
-        DeleteFileW(temp.c_str());
+        pasted = readRtfBytes(*doc_, rtf, true, /*refuseLossy=*/!text.empty()) == 0;
     }
     // RTF that cannot be read falls back to the plain text.
     if (!pasted && !text.empty()) {

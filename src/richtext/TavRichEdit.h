@@ -77,6 +77,3 @@ private:
     std::unique_ptr<TavRichEditDoc> doc_;
     std::unique_ptr<TavCaret> caret_;
 };
-
-// The temporary file used for RTF on the clipboard: private to this process.
-std::wstring clipboardTempPath();

@@ -1,6 +1,7 @@
 // Glyphs to RTF and RTF to glyphs.
 #include "TavRichEditRtf.h"
 
+#include "AtomicFile.h"
 #include "CRtfReader.h"
 #include "TavFont.h"
 #include "TavGlyph.h"
@@ -100,15 +101,9 @@ std::string rtfBytes(const std::vector<TavGlyph*>& glyphs) {
 bool saveRtf(const TavRichEditDoc& doc, const std::wstring& path) {
     std::vector<TavGlyph*> glyphs = doc.allGlyphs();
     if (!glyphs.empty()) return writeRtf(path, glyphs);
-    // Empty text: the body file is emptied (through a temporary file, like every save).
-    std::wstring temp = path + L".tmp";
-    FILE* f = _wfopen(temp.c_str(), L"wb");
-    if (!f) return false;
-    bool ok = std::fclose(f) == 0 &&
-              MoveFileExW(temp.c_str(), path.c_str(),
-                          MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != 0;
-    if (!ok) DeleteFileW(temp.c_str());
-    return ok;
+    // Empty text: the body file is emptied (atomically, like every save), so that old text never
+    // comes back.
+    return replaceFileAtomically(path, std::string());
 }
 
 namespace {

@@ -5,6 +5,7 @@
 #include "AppPaths.h"
 #include "DrawToolkit.h"
 #include "FileDialogs.h"
+#include "FileSystem.h"
 #include "ImageFiles.h"
 #include "Settings.h"
 #include "TavNoteMessageBox.h"
@@ -28,10 +29,6 @@ std::wstring fullPath(const std::wstring& path) {
     return n > 0 && n < MAX_PATH * 2 ? std::wstring(buffer, n) : path;
 }
 
-bool fileExists(const std::wstring& path) {
-    DWORD attributes = GetFileAttributesW(path.c_str());
-    return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
-}
 
 void line(const TavMemDC& dc, int x0, int x1, int y, uint32_t argb) {
     if (y < 0 || y >= dc.height()) return;
