@@ -24,7 +24,6 @@ constexpr DWORD kNoteExStyle = WS_EX_LAYERED | WS_EX_TOOLWINDOW;   // 0x80080
 constexpr DWORD kLoadedNoteStyle = WS_POPUP | WS_MINIMIZEBOX;        // 0x80020000
 constexpr DWORD kNewNoteStyle = WS_POPUP | WS_VISIBLE | WS_MINIMIZEBOX; // 0x90020000
 constexpr int kNoteSize = 180;
-constexpr int kAboutLinkId = 20010;
 
 // The About box: product, a line about it and the version; its link opens the help file.
 class TavNoteAbout : public TavNoteMessageBox {
@@ -71,7 +70,7 @@ TavNoteMain::~TavNoteMain() {
 }
 
 bool TavNoteMain::createAt(int x, int y) {
-    return create(kObjectId, L"", kExStyle, kStyle, x, y, 0, 0, nullptr);
+    return create(kMainWindowId, L"", kExStyle, kStyle, x, y, 0, 0, nullptr);
 }
 
 void TavNoteMain::onCreated() {
@@ -187,17 +186,17 @@ LRESULT TavNoteMain::windowProc(UINT message, WPARAM wParam, LPARAM lParam) {
 // --- commands ---
 
 void TavNoteMain::chooseGroupEntry(int command) {
-    if (command == kCmdMainGroupNone) {
+    if (command == kCmdGroupSystem) {
         chosenGroup_.clear();
         return;
     }
-    pickGroup(trayGroups_, command - kCmdMainGroupNone, chosenGroup_);
+    pickGroup(trayGroups_, command - kCmdGroupSystem, chosenGroup_);
 }
 
 LRESULT TavNoteMain::onCommand(UINT message, WPARAM wParam, LPARAM lParam) {
     if (message != kTavMsgCommand) return TavWnd::onCommand(message, wParam, lParam);
     const int command = static_cast<int>(wParam);
-    if (command >= kCmdMainGroupNone && command <= kCmdMainGroupLast) {
+    if (command >= kCmdGroupSystem && command <= kCmdGroupLast) {
         // From a note's group menu the argument is the note's corner, and its entries are the
         // group folders as they are now; the tray's entries come without a point.
         if (lParam != 0) trayGroups_ = listSubFolders(noteItems2Directory());
@@ -211,7 +210,7 @@ LRESULT TavNoteMain::onCommand(UINT message, WPARAM wParam, LPARAM lParam) {
     case kCmdMainManager: break; // the manager window does not exist yet
     case kCmdMainAbout: showAbout(); break;
     case kCmdMainHelp: openHelp(); break;
-    case kCmdMainCloseNote: closeNote(static_cast<int>(lParam)); break;
+    case kCmdNoteHide: closeNote(static_cast<int>(lParam)); break;
     default: break;
     }
     return 0;

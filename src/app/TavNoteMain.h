@@ -14,24 +14,8 @@
 
 class TavNoteItem;
 
-// Commands and messages of the main window.
-enum : int {
-    kCmdMainNewNote = 30102,
-    kCmdMainExit = 30103,
-    kCmdMainManager = 30104,
-    kCmdMainHelpMenu = 30105,
-    kCmdMainAbout = 30107,
-    kCmdMainHelp = 30108,
-    kCmdMainCloseNote = 30218,
-    kCmdMainGroupNone = 31000,
-    kCmdMainGroupFirst = 31001,
-    kCmdMainGroupLast = 31198,
-};
-
 class TavNoteMain : public TavWnd {
 public:
-    static constexpr int kObjectId = 20000;
-    static constexpr int kMessageBoxId = 20018;
     static constexpr DWORD kExStyle = WS_EX_NOACTIVATE | WS_EX_TOOLWINDOW; // 0x08000080
     static constexpr DWORD kStyle = WS_POPUP | WS_VISIBLE;                 // 0x90000000
 

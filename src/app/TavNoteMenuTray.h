@@ -10,8 +10,6 @@ public:
 
 class TavNoteMenuTray : public TavNoteMenu {
 public:
-    static constexpr int kMenuId = 30100;
-
     // groups: the folders of the group directory, in listing order (entries 31001, 31002, ...).
     explicit TavNoteMenuTray(std::vector<std::wstring> groups);
     const std::vector<std::wstring>& groups() const { return groups_; }

@@ -6,6 +6,7 @@
 // Everything here runs on the GUI thread. Other threads ask for a redraw with
 // postRedrawRequest(), which only posts a message.
 #include "GdiOwners.h"
+#include "Messages.h"
 #include "TavObject.h"
 
 #include <map>
@@ -14,21 +15,6 @@
 
 class TavWnd;
 using TavWndSet = std::set<const TavWnd*>;
-
-// Message codes of the framework (sent or posted between framework windows).
-enum : UINT {
-    kTavMsgItemLostFocus = 10001,
-    kTavMsgCommand = 10002,
-    kTavMsgItemHovered = 10003,
-    kTavMsgTrayCallback = 10006,
-    kTavMsgButtonClicked = 10009,
-    kTavMsgScrollChanged = 10010,
-    kTavMsgScrollLostFocus = 10011,
-    kTavMsgLastNotification = 10012,
-    // Posted by any thread: wParam = MAKEWPARAM(left, top), lParam = MAKELPARAM(right, bottom) in
-    // client coordinates, or both 0 for the whole window. The window redraws and presents.
-    kTavMsgRedrawRequest = 10013,
-};
 
 // Cursor kinds of setCursorKind; 1 means moving, 2-5 resizing.
 enum TavCursorKind : int {

@@ -31,7 +31,7 @@ TavNoteItem::ConfirmDelete& confirmDelete() {
     static TavNoteItem::ConfirmDelete ask = [](TavNoteItem& note) {
         TavNoteMessageBox box(3, L"确定要删除这个便签吗？", L"TavNote", 300, 120);
         box.setIcon(L"TavNote.png");
-        return static_cast<int>(box.runModal(note.handle(), 30701));
+        return static_cast<int>(box.runModal(note.handle(), kConfirmDeleteBoxId));
     };
     return ask;
 }
@@ -467,7 +467,7 @@ void TavNoteItem::deleteAfterConfirmation() {
     HWND main = appState().mainWindow;
     if (main) SendMessageW(main, kNoteMsgDelete, static_cast<WPARAM>(objectId()), 0);
     // The note may be gone now: touch no member.
-    if (TavWnd* manager = TavWnd::findById(20001)) PostMessageW(manager->handle(), kNoteMsgManagerRefresh, 0, 0);
+    if (TavWnd* manager = TavWnd::findById(kManagerWindowId)) PostMessageW(manager->handle(), kNoteMsgManagerRefresh, 0, 0);
 }
 
 LRESULT TavNoteItem::onCommand(UINT message, WPARAM wParam, LPARAM lParam) {
@@ -477,7 +477,7 @@ LRESULT TavNoteItem::onCommand(UINT message, WPARAM wParam, LPARAM lParam) {
     GetWindowRect(handle(), &window);
     switch (command) {
     case kCmdNoteAdd:
-        postToMain(kTavMsgCommand, 30102, MAKELPARAM(window.left, window.top));
+        postToMain(kTavMsgCommand, kCmdMainNewNote, MAKELPARAM(window.left, window.top));
         break;
     case kCmdNoteHide:
         postToMain(kTavMsgCommand, kCmdNoteHide, objectId());
@@ -498,13 +498,13 @@ LRESULT TavNoteItem::onCommand(UINT message, WPARAM wParam, LPARAM lParam) {
         SetBackground();
         break;
     case kCmdNoteManager:
-        postToMain(kTavMsgCommand, 30104, 0);
+        postToMain(kTavMsgCommand, kCmdMainManager, 0);
         break;
     case kCmdNoteQuit:
-        postToMain(kTavMsgCommand, 30103, 0);
+        postToMain(kTavMsgCommand, kCmdMainExit, 0);
         break;
     default:
-        if (command >= kCmdGroupFirst && command <= kCmdGroupLast) {
+        if (command >= kCmdGroupSystem && command <= kCmdGroupLast) {
             // A group entry: the main window chooses the group and makes the note beside this one.
             postToMain(kTavMsgCommand, WPARAM(command), MAKELPARAM(window.left, window.top));
         }

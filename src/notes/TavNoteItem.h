@@ -3,6 +3,7 @@
 // and resizes from its bottom-right corner. It draws its near-white (or picture) background at
 // its opacity, keeps its place on the screen (normal, top-most or embedded in the desktop) and
 // writes every change to its note file at once through its TavNoteStore.
+#include "Messages.h"
 #include "NoteStore.h"
 #include "TavGif.h"
 #include "TavNoteItemMath.h"
@@ -11,37 +12,6 @@
 #include <functional>
 #include <string>
 #include <vector>
-
-// Messages a note receives.
-enum : UINT {
-    kNoteMsgDelete = 50001,         // to the main window: wParam = note object id
-    kNoteMsgAlphaChanged = 50005,   // lParam = opacity 0..255
-    kNoteMsgColorChanged = 50006,   // wParam = ARGB
-    kNoteMsgReload = 50008,         // to the main window
-    kNoteMsgManagerRefresh = 50010, // to the manager
-    kNoteMsgRecycleByName = 50021,  // to the main window: take the sets of postRecycleByName
-    kNoteMsgAddRichText = 50023,    // lParam = client point, signed 16-bit x and y
-};
-
-// Commands of the note menu.
-enum : int {
-    kCmdNoteBackground = 30201,
-    kCmdNoteDelete = 30202,
-    kCmdNoteTopMost = 30203,
-    kCmdNoteQuit = 30204,
-    kCmdNoteToDesk = 30205,
-    kCmdNoteAddImage = 30206,
-    kCmdNoteSaveTemplate = 30207,
-    kCmdNoteChooseTemplate = 30208,
-    kCmdNoteAdd = 30210,
-    kCmdNoteManager = 30211,
-    kCmdNoteAddText = 30212,
-    kCmdNoteOpacity = 30213,
-    kCmdNoteReminder = 30214,
-    kCmdNoteHide = 30218,
-    kCmdGroupFirst = 31000,    // 31000 = system group, 31000 + k = k-th group
-    kCmdGroupLast = 31198,
-};
 
 // The strip at the bottom of a note, 24 pixels high. It shows a reminder's text while one rings;
 // otherwise it is empty and lets the mouse through to the note (its corner is the resize grip).

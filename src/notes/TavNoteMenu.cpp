@@ -117,6 +117,6 @@ void TavNoteMenuNote::buildExtras() {
 
 void TavNoteMenuNote::buildSubmenus(HWND commandTarget) {
     slider_.setNote(commandTarget);
-    groupMenu_.setGroups(groups_, kCmdGroupFirst, L"系统分组");
+    groupMenu_.setGroups(groups_, kCmdGroupSystem, L"系统分组");
     if (groupMenu_.build(L"添加便签选择分组子菜单", commandTarget)) registerSubmenu(kCmdNoteAdd, &groupMenu_);
 }

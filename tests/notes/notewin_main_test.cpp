@@ -80,7 +80,7 @@ TEST_F(MainWindowTest, TrayGroupEntryPastTheEndPicksTheLastGroup) {
     EXPECT_EQ(noteElement(note->store(), L"group"), L"生活");
     EXPECT_EQ(noteElement(note->store(), L"dir"), noteItems2Directory() + L"生活\\");
     EXPECT_TRUE(exists(noteItems2Directory() + L"生活\\" + note->unique() + L"\\" + note->unique() + L".xml"));
-    SendMessageW(main.handle(), kTavMsgCommand, kCmdMainGroupNone, 0);
+    SendMessageW(main.handle(), kTavMsgCommand, kCmdGroupSystem, 0);
     EXPECT_EQ(main.chosenGroup(), L"");
     EXPECT_TRUE(exists(noteItemsDirectory() + main.notes().back()->unique()));
 }
@@ -91,7 +91,7 @@ TEST_F(MainWindowTest, ANotesGroupEntryMakesOneNoteBesideItInThatGroup) {
     prepareNote(L"source", 0, RECT{300, 200, 480, 380});
     TavNoteMain& main = start();
     ASSERT_EQ(main.notes().size(), 1u);
-    SendMessageW(main.notes()[0]->handle(), kTavMsgCommand, kCmdGroupFirst + 2, 0);
+    SendMessageW(main.notes()[0]->handle(), kTavMsgCommand, kCmdGroupSystem + 2, 0);
     pump();
     ASSERT_EQ(main.notes().size(), 2u);
     TavNoteItem* made = main.notes().back().get();
@@ -129,7 +129,7 @@ TEST_F(MainWindowTest, CloseHidesAndRecycleMovesTheFolder) {
     TavNoteMain& main = start();
     ASSERT_EQ(main.notes().size(), 3u);
 
-    SendMessageW(main.handle(), kTavMsgCommand, kCmdMainCloseNote,
+    SendMessageW(main.handle(), kTavMsgCommand, kCmdNoteHide,
                  LPARAM(TavNoteItem::findByUnique(L"closing")->objectId()));
     EXPECT_EQ(openNames(), (std::set<std::wstring>{L"recycled", L"byname"}));
     EXPECT_EQ(noteElement(closing, L"ishide"), L"1");
@@ -160,7 +160,7 @@ struct BoxWatcher {
     static inline int ticks = 0;
     static void CALLBACK tick(HWND, UINT, UINT_PTR, DWORD) {
         ++ticks;
-        auto* box = dynamic_cast<TavNoteMessageBox*>(TavWnd::findById(TavNoteMain::kMessageBoxId));
+        auto* box = dynamic_cast<TavNoteMessageBox*>(TavWnd::findById(kMessageBoxId));
         if (box && box->handle() && IsWindowVisible(box->handle()) && seen.empty()) {
             seen = box->message();
             title = box->title();
@@ -178,7 +178,7 @@ TEST_F(MainWindowTest, AboutBoxShowsTheVersionInTheProgramsOwnBox) {
     EXPECT_NE(BoxWatcher::seen.find(L"版本：1.2.2"), std::wstring::npos);
     EXPECT_EQ(BoxWatcher::seen.find(L"http"), std::wstring::npos);
     EXPECT_EQ(BoxWatcher::title, L"TavNote");
-    EXPECT_EQ(TavWnd::findById(TavNoteMain::kMessageBoxId), nullptr);
+    EXPECT_EQ(TavWnd::findById(kMessageBoxId), nullptr);
 }
 
 TEST_F(MainWindowTest, TrayRightClickOpensTheTrayMenuWithTheGroupsOfTheDataFolder) {

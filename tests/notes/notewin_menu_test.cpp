@@ -58,7 +58,7 @@ TEST_F(NoteMenuTest, NoteMenuShowsTheStateOfItsNoteAndTheSliderSetsTheOpacity) {
 TEST_F(NoteMenuTest, TrayMenuItemsHelpSubmenuAndGroupEntries) {
     TavNoteMenuTray menu({L"工作", L"生活"});
     ASSERT_TRUE(menu.build(L"系统托盘菜单", nullptr));
-    EXPECT_EQ(menu.objectId(), TavNoteMenuTray::kMenuId);
+    EXPECT_EQ(menu.objectId(), kTrayMenuId);
     EXPECT_EQ(itemIds(menu), (std::vector<int>{30102, 30104, 30105, 30103}));
     EXPECT_EQ(itemIds(menu.helpMenu()), (std::vector<int>{30108, 30107}));
     EXPECT_EQ(menu.helpMenu().itemDefs()[1].text, L"关于 TavNote");
