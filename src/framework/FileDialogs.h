@@ -11,6 +11,9 @@ struct TavFileChoice {
     std::wstring title;  // file name without the folder
 };
 
+// The pictures a note or a dialog takes as its background.
+inline constexpr wchar_t kImageFileFilter[] = L"png gif jpg bmp 格式文件\0*.PNG;*.gif;*.jpg;*.bmp\0";
+
 // filter is the platform's list of pairs, each string NUL-terminated, the list ending in two NULs.
 TavFileChoice openFileDialog(HWND owner, const wchar_t* filter);
 TavFileChoice saveFileDialog(HWND owner, const wchar_t* filter);

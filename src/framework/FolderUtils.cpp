@@ -125,6 +125,15 @@ bool copyFolder(const std::wstring& source, const std::wstring& target) {
     return copyTree(from, to);
 }
 
+bool copyPictureInto(const std::wstring& sourcePath, const std::wstring& target,
+                     const std::function<bool()>& mayOverwrite) {
+    if (!fileExists(sourcePath) || !isInsideDataFolder(target)) return false;
+    std::wstring from = fullPath(sourcePath), to = fullPath(target);
+    if (CompareStringOrdinal(from.c_str(), int(from.size()), to.c_str(), int(to.size()), TRUE) == CSTR_EQUAL) return true;
+    if (!isMissingFile(target) && !mayOverwrite()) return false;
+    return CopyFileW(sourcePath.c_str(), target.c_str(), FALSE) != FALSE;
+}
+
 bool removeDataFile(const std::wstring& path) {
     if (!isInsideDataFolder(path)) return false;
     return deleteFile(path);

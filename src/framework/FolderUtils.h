@@ -1,5 +1,6 @@
 #pragma once
 // Folder utilities. Folder paths end in a backslash; one is added when it is missing.
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -23,6 +24,12 @@ bool deleteFolder(const std::wstring& folder, bool removeSelf = true);
 // outside the data folder (see deleteFolder), a source that is relative or a link, a target inside
 // the source (the copy would never end). Links inside the source are not followed.
 bool copyFolder(const std::wstring& source, const std::wstring& target);
+
+// Copies a picture file to a target inside the data folder (see deleteFolder). A target that is
+// the source itself needs no copy; an existing one is replaced only when mayOverwrite() says yes.
+// True when the target holds the picture; on false the target is as it was.
+bool copyPictureInto(const std::wstring& sourcePath, const std::wstring& target,
+                     const std::function<bool()>& mayOverwrite);
 
 // Deletes one file strictly inside the data folder (see deleteFolder); anything else is refused.
 bool removeDataFile(const std::wstring& path);

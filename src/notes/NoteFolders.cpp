@@ -83,7 +83,7 @@ std::optional<TavNoteStore> createNote(const std::wstring& group, int objectId, 
     std::wstring base = groupBaseDir(group);
     if (!group.empty() && base.empty()) return std::nullopt;
     TavNoteStore note(std::wstring(), base, objectId);
-    note.setGroupName(group);
+    note.setGroupInMemory(group);
     note.ensureUnique(now);
     if (!note.createNoteFile()) return std::nullopt;
     return note;

@@ -32,11 +32,10 @@ public:
     TavNoteStore(std::wstring unique, std::wstring baseDir, int objectId);
 
     const std::wstring& unique() const { return unique_; }
-    void setUnique(const std::wstring& unique) { unique_ = unique; }
     const std::wstring& baseDir() const { return dir_; }
     const std::wstring& group() const { return group_; }
-    // Sets the group in memory only (SetGroup also writes it).
-    void setGroupName(const std::wstring& group) { group_ = group; }
+    // The group in memory only, for a store whose file is written later (SetGroup writes it).
+    void setGroupInMemory(const std::wstring& group) { group_ = group; }
     int objectId() const { return id_; }
     void setObjectId(int id) { id_ = id; }
     bool hosted() const { return hosted_; }

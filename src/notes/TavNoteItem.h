@@ -64,8 +64,7 @@ public:
     virtual void SaveGeometry();
     // Redraws the whole client area and presents it.
     virtual void Redraw();
-    // Where a rich text block will be added; the rich text child does not exist yet, so this
-    // only records the point.
+    // Records the point where a rich text block is added.
     virtual void AddRichText(int x, int y);
     // The swing of a ringing note (started and stopped by the reminder display).
     void startSwing();

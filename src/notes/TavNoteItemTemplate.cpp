@@ -18,13 +18,6 @@ bool copyKeeping(const std::wstring& from, const std::wstring& to) {
     return isInsideDataFolder(to) && CopyFileW(from.c_str(), to.c_str(), TRUE) != FALSE;
 }
 
-std::wstring timeText(const SYSTEMTIME& t) {
-    wchar_t text[64];
-    swprintf(text, 64, L"%04d年%02d月%02d日 %02d时%02d分%02d秒", t.wYear, t.wMonth, t.wDay, t.wHour, t.wMinute,
-             t.wSecond);
-    return text;
-}
-
 } // namespace
 
 std::wstring templateFolderFor(const std::wstring& name, const std::wstring& group) {
@@ -59,7 +52,7 @@ bool saveNoteAsTemplate(TavNoteItem& note, const std::wstring& name, const std::
                                {L"bottom", std::to_wstring(rect->bottom)},
                                {L"bkimage", *background},
                                {L"group", group},
-                               {L"datetime", timeText(now)}});
+                               {L"datetime", formatNoteTime(now)}});
         if (isPlainFileName(*background)) copyKeeping(note.store().folderPath() + *background, folder + *background);
     }
     doc.outOfElement();

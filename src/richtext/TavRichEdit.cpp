@@ -3,6 +3,8 @@
 
 #include "TavRichEditRtf.h"
 
+#include "Clipboard.h"
+
 #include <imm.h>
 
 #include <algorithm>
@@ -255,6 +257,7 @@ void TavRichEdit::onLeftButtonUp(WPARAM keys, int x, int y) {
 
 void TavRichEdit::moveCaretTo(int row, int column, bool adoptFormat) {
     TavTextPos pos = doc_->clampPos(TavTextPos{row, column});
+    doc_->setSelection(pos, pos);
     if (adoptFormat) doc_->adoptFormatAt(pos);
     placeCaret();
 }
@@ -390,20 +393,8 @@ bool TavRichEdit::cut() {
 bool TavRichEdit::paste() {
     if (doc_->readOnly()) return false;
     if (!OpenClipboard(handle())) return false;
-    std::string rtf;
-    std::wstring text;
-    if (HANDLE h = IsClipboardFormatAvailable(rtfFormat()) ? GetClipboardData(rtfFormat()) : nullptr) {
-        if (const char* p = static_cast<const char*>(GlobalLock(h))) {
-            rtf.assign(p, strnlen(p, GlobalSize(h)));
-            GlobalUnlock(h);
-        }
-    }
-    if (HANDLE h = IsClipboardFormatAvailable(CF_UNICODETEXT) ? GetClipboardData(CF_UNICODETEXT) : nullptr) {
-        if (const wchar_t* p = static_cast<const wchar_t*>(GlobalLock(h))) {
-            text.assign(p, wcsnlen(p, GlobalSize(h) / sizeof(wchar_t)));
-            GlobalUnlock(h);
-        }
-    }
+    const std::string rtf = openClipboardBytes(rtfFormat());
+    const std::wstring text = openClipboardText();
     CloseClipboard();
     bool pasted = false;
     if (!rtf.empty()) {

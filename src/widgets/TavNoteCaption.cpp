@@ -5,6 +5,7 @@
 #include "AppPaths.h"
 #include "DrawToolkit.h"
 #include "FileDialogs.h"
+#include "FolderUtils.h"
 #include "FileSystem.h"
 #include "ImageFiles.h"
 #include "Settings.h"
@@ -16,19 +17,11 @@ constexpr uint32_t kWhite = 0xFFFFFFFF;
 constexpr int kIconSide = 16;
 constexpr int kIconLeft = 5;
 constexpr int kTitleGap = 5;
-constexpr wchar_t kImageFilter[] = L"png gif jpg bmp 格式文件\0*.PNG;*.gif;*.jpg;*.bmp\0";
 
 std::wstring fileNameOf(const std::wstring& path) {
     size_t slash = path.find_last_of(L"\\/");
     return slash == std::wstring::npos ? path : path.substr(slash + 1);
 }
-
-std::wstring fullPath(const std::wstring& path) {
-    wchar_t buffer[MAX_PATH * 2];
-    DWORD n = GetFullPathNameW(path.c_str(), MAX_PATH * 2, buffer, nullptr);
-    return n > 0 && n < MAX_PATH * 2 ? std::wstring(buffer, n) : path;
-}
-
 
 void line(const TavMemDC& dc, int x0, int x1, int y, uint32_t argb) {
     if (y < 0 || y >= dc.height()) return;
@@ -274,13 +267,8 @@ bool TavNoteCaption::setBackgroundImage(const std::wstring& sourcePath) {
     if (name.empty() || !fileExists(sourcePath)) return false;
     std::wstring folder = capNoteFolder(objectId());
     if (folder.empty()) return false;
-    std::wstring target = folder + name;
-    bool same = lstrcmpiW(fullPath(sourcePath).c_str(), fullPath(target).c_str()) == 0;
-    if (!same) {
-        if (fileExists(target) && askOverwrite() != kNoteResultYes) return false;
-        // A failed copy keeps the old background: the window must not point at a missing file.
-        if (!CopyFileW(sourcePath.c_str(), target.c_str(), FALSE)) return false;
-    }
+    // A failed copy keeps the old background: the window must not point at a missing file.
+    if (!copyPictureInto(sourcePath, folder + name, [&] { return askOverwrite() == kNoteResultYes; })) return false;
     backgroundImage_ = name;
     if (handle()) {
         renderBackground();
@@ -290,6 +278,6 @@ bool TavNoteCaption::setBackgroundImage(const std::wstring& sourcePath) {
 }
 
 void TavNoteCaption::chooseBackgroundImage() {
-    TavFileChoice choice = openFileDialog(handle(), kImageFilter);
+    TavFileChoice choice = openFileDialog(handle(), kImageFileFilter);
     if (!choice.path.empty()) setBackgroundImage(choice.path);
 }

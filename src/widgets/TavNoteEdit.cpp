@@ -1,5 +1,7 @@
 #include "TavNoteEdit.h"
 
+#include "Clipboard.h"
+
 #include <algorithm>
 
 #include "DrawToolkit.h"
@@ -99,14 +101,8 @@ void TavNoteEdit::typeCharacter(wchar_t ch) {
 }
 
 void TavNoteEdit::pasteClipboard() {
-    std::wstring text;
     if (!OpenClipboard(handle())) return;
-    if (HANDLE h = IsClipboardFormatAvailable(CF_UNICODETEXT) ? GetClipboardData(CF_UNICODETEXT) : nullptr) {
-        if (const wchar_t* p = static_cast<const wchar_t*>(GlobalLock(h))) {
-            text.assign(p, wcsnlen(p, GlobalSize(h) / sizeof(wchar_t)));
-            GlobalUnlock(h);
-        }
-    }
+    const std::wstring text = openClipboardText();
     CloseClipboard();
     // A name is plain text on one line, whatever formats the clipboard also holds.
     insertName(text);

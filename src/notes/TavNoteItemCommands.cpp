@@ -1,0 +1,106 @@
+// The note's messages and its menu's commands.
+#include "TavNoteItem.h"
+
+#include "AppPaths.h"
+#include "AppState.h"
+#include "FolderUtils.h"
+#include "TavNoteMenu.h"
+#include "TavNoteMessageBox.h"
+
+namespace {
+
+TavNoteItem::ConfirmDelete& confirmDelete() {
+    static TavNoteItem::ConfirmDelete ask = [](TavNoteItem& note) {
+        TavNoteMessageBox box(3, L"确定要删除这个便签吗？", L"TavNote", 300, 120);
+        box.setIcon(L"TavNote.png");
+        return static_cast<int>(box.runModal(note.handle(), kConfirmDeleteBoxId));
+    };
+    return ask;
+}
+
+} // namespace
+
+void TavNoteItem::setConfirmDelete(ConfirmDelete ask) { confirmDelete() = std::move(ask); }
+
+LRESULT TavNoteItem::windowProc(UINT message, WPARAM wParam, LPARAM lParam) {
+    switch (message) {
+    case kNoteMsgAlphaChanged:
+        SetAlpha(static_cast<int>(lParam));
+        return 0;
+    case kNoteMsgColorChanged:
+        color_ = static_cast<uint32_t>(wParam);
+        store_.SaveColor(color_);
+        return 0;
+    case kNoteMsgAddRichText:
+        AddRichText(static_cast<short>(LOWORD(lParam)), static_cast<short>(HIWORD(lParam)));
+        return 0;
+    case WM_CONTEXTMENU: {
+        // The empty bottom label lets the mouse through, so a right click there is the note's
+        // own; the framework would leave it to the label, which shows no menu.
+        POINT pt{static_cast<short>(LOWORD(lParam)), static_cast<short>(HIWORD(lParam))};
+        RECT strip{};
+        if (label_.handle() && label_.text().empty() && GetWindowRect(label_.handle(), &strip) &&
+            PtInRect(&strip, pt)) {
+            onContextMenu(wParam, pt.x, pt.y);
+            return 0;
+        }
+        return TavWndMoveResize::windowProc(message, wParam, lParam);
+    }
+    default:
+        return TavWndMoveResize::windowProc(message, wParam, lParam);
+    }
+}
+
+void TavNoteItem::postToMain(UINT message, WPARAM wParam, LPARAM lParam) {
+    if (appState().mainWindow) PostMessageW(appState().mainWindow, message, wParam, lParam);
+}
+
+void TavNoteItem::deleteAfterConfirmation() {
+    if (confirmDelete()(*this) != 1) return;
+    HWND main = appState().mainWindow;
+    if (main) SendMessageW(main, kNoteMsgDelete, static_cast<WPARAM>(objectId()), 0);
+    // The note may be gone now: touch no member.
+    if (TavWnd* manager = TavWnd::findById(kManagerWindowId)) PostMessageW(manager->handle(), kNoteMsgManagerRefresh, 0, 0);
+}
+
+LRESULT TavNoteItem::onCommand(UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message != kTavMsgCommand) return TavWndMoveResize::onCommand(message, wParam, lParam);
+    const int command = static_cast<int>(wParam);
+    RECT window{};
+    GetWindowRect(handle(), &window);
+    const LPARAM corner = MAKELPARAM(window.left, window.top);
+    // The note menu's commands, each with what the note does for it.
+    struct Entry {
+        int command;
+        void (*run)(TavNoteItem& note, LPARAM corner);
+    };
+    static const Entry table[] = {
+        {kCmdNoteAdd, [](TavNoteItem& n, LPARAM at) { n.postToMain(kTavMsgCommand, kCmdMainNewNote, at); }},
+        {kCmdNoteHide, [](TavNoteItem& n, LPARAM) { n.postToMain(kTavMsgCommand, kCmdNoteHide, n.objectId()); }},
+        {kCmdNoteDelete, [](TavNoteItem& n, LPARAM) { n.deleteAfterConfirmation(); }},
+        {kCmdNoteTopMost, [](TavNoteItem& n, LPARAM) { n.SetTopMost(!n.topMost_); }},
+        {kCmdNoteToDesk, [](TavNoteItem& n, LPARAM) { n.EmbedInDesktop(!n.toDesk_); }},
+        {kCmdNoteAddText, [](TavNoteItem& n, LPARAM) { n.AddRichText(n.lastRightPress().x, n.lastRightPress().y); }},
+        {kCmdNoteBackground, [](TavNoteItem& n, LPARAM) { n.SetBackground(); }},
+        {kCmdNoteManager, [](TavNoteItem& n, LPARAM) { n.postToMain(kTavMsgCommand, kCmdMainManager, 0); }},
+        {kCmdNoteQuit, [](TavNoteItem& n, LPARAM) { n.postToMain(kTavMsgCommand, kCmdMainExit, 0); }},
+    };
+    for (const Entry& entry : table) {
+        if (entry.command != command) continue;
+        entry.run(*this, corner);
+        return 0;
+    }
+    // A group entry: the main window chooses the group and makes the note beside this one.
+    if (command >= kCmdGroupSystem && command <= kCmdGroupLast) postToMain(kTavMsgCommand, WPARAM(command), corner);
+    return 0;
+}
+
+void TavNoteItem::onContextMenu(WPARAM, int screenX, int screenY) {
+    auto* menu = new TavNoteMenuNote();
+    menu->setOpacity(opacity());
+    menu->setChecked(kCmdNoteToDesk, toDesk_);
+    menu->setChecked(kCmdNoteTopMost, topMost_);
+    menu->setGroups(listSubFolders(noteItems2Directory()));
+    // The menu deletes itself when it has closed (or at once when it cannot be made).
+    menu->showAt(handle(), screenX, screenY);
+}

@@ -1,0 +1,119 @@
+// The note's drawing: its background at its opacity, the resize grip, the swing of a ringing
+// note and the bottom label.
+#include "TavNoteItem.h"
+
+#include <algorithm>
+
+#include "DrawToolkit.h"
+#include "FileSystem.h"
+#include "ImageFiles.h"
+#include "Settings.h"
+
+// --- the bottom label ---
+
+TavNoteLabel::TavNoteLabel() { setObjectName(L"TavNoteLabelAnimate"); }
+
+LRESULT TavNoteLabel::windowProc(UINT message, WPARAM wParam, LPARAM lParam) {
+    // An empty label is not there for the mouse: the note below gets the clicks (and its grip).
+    if (message == WM_NCHITTEST && text_.empty()) return HTTRANSPARENT;
+    return TavWnd::windowProc(message, wParam, lParam);
+}
+
+TavMemDC TavNoteLabel::renderSelf() {
+    RECT rc{};
+    GetClientRect(handle(), &rc);
+    if (text_.empty()) return createMemoryDC(handle(), rc.right, rc.bottom);
+    return drawDefaultText(handle(), text_, Gdiplus::StringAlignmentNear, Gdiplus::StringAlignmentCenter, rc);
+}
+
+void TavNoteItem::Redraw() {
+    if (!handle()) return;
+    if (redrawAll()) present();
+}
+
+TavMemDC TavNoteItem::renderSelf() {
+    RECT rc{};
+    GetClientRect(handle(), &rc);
+    const int w = rc.right, h = rc.bottom;
+    TavMemDC background = createMemoryDC(handle(), w, h);
+    bool drawn = false;
+    if (background && !bkImage_.empty() && fileExists(store_.folderPath() + bkImage_))
+        drawn = gif_.drawPicture(bkImage_, background.dc(), rc);
+    if (background && !drawn) {
+        background.clear();
+        const uint32_t fill = premultiply(kPlainBackground);
+        for (int y = 0; y < h; ++y)
+            for (int x = 0; x < w; ++x) background.at(x, y) = fill;
+    }
+    TavMemDC surface = createMemoryDC(handle(), w, h);
+    if (!surface || !background) return surface;
+    BLENDFUNCTION blend{AC_SRC_OVER, 0, static_cast<BYTE>(std::clamp(opacity(), 0, 255)), AC_SRC_ALPHA};
+    GdiAlphaBlend(surface.dc(), 0, 0, w, h, background.dc(), 0, 0, w, h, blend);
+    drawGrip(surface);
+    if (ringing_ && !frames_.empty()) return swingPicture(surface);
+    return surface;
+}
+
+TavMemDC TavNoteItem::swingPicture(const TavMemDC& surface) {
+    const int w = surface.width(), h = surface.height();
+    TavMemDC tilted = createMemoryDC(handle(), w, h);
+    TavGpBitmap picture = dcToBitmap(handle(), surface.dc(), w, h);
+    if (!tilted || !picture) return tilted;
+    const TavSwingFrame& f = frames_[size_t(std::clamp(frameCounter_, 0, int(frames_.size()) - 1))];
+    Gdiplus::Graphics g(tilted.dc());
+    g.SetSmoothingMode(Gdiplus::SmoothingModeAntiAlias);
+    Gdiplus::Point corners[3] = {{int(f[0].x), int(f[0].y)}, {int(f[1].x), int(f[1].y)}, {int(f[2].x), int(f[2].y)}};
+    g.DrawImage(picture.get(), corners, 3);
+    return tilted;
+}
+
+void TavNoteItem::startSwing() {
+    ringing_ = 1;
+    frameCounter_ = 0;
+    SetTimer(handle(), kSwingTimer, 100, nullptr);
+}
+
+void TavNoteItem::stopSwing() {
+    KillTimer(handle(), kSwingTimer);
+    ringing_ = 0;
+    frameCounter_ = 0;
+    Redraw();
+}
+
+void TavNoteItem::onTimer(UINT_PTR timerId) {
+    TavWndMoveResize::onTimer(timerId);
+    if (timerId != kSwingTimer || !ringing_) return;
+    TavSwingTick tick = swingTick(frameCounter_, int(frames_.size()));
+    frameCounter_ = tick.frame;
+    Redraw();
+    frameCounter_ = tick.nextCounter;
+    if (tick.interval) SetTimer(handle(), kSwingTimer, tick.interval, nullptr);
+}
+
+void TavNoteItem::drawGrip(TavMemDC& surface) {
+    const int w = surface.width(), h = surface.height();
+    // The nearly transparent corner still receives the mouse (alpha 0 would let it through).
+    for (int y = std::max(0, h - kResizeCorner); y < h; ++y)
+        for (int x = std::max(0, w - kResizeCorner); x < w; ++x)
+            if ((surface.at(x, y) >> 24) == 0) surface.at(x, y) = 0x01000000u;
+    const uint32_t accent = (settings().borderMenuColor & 0x00FFFFFFu) | (uint32_t(gripAlpha(opacity())) << 24);
+    const uint32_t dot = premultiply(accent);
+    for (POINT offset : kGripDotOffsets) {
+        for (int dy = 0; dy < 2; ++dy)
+            for (int dx = 0; dx < 2; ++dx) {
+                int x = w + offset.x - 2 + dx, y = h + offset.y - 2 + dy;
+                if (x >= 0 && y >= 0 && x < w && y < h) surface.at(x, y) = dot;
+            }
+    }
+}
+
+std::vector<uint32_t> TavNoteItem::pictureCopy(int& width, int& height) const {
+    const TavMemDC& buffer = backBuffer();
+    width = buffer ? buffer.width() : 0;
+    height = buffer ? buffer.height() : 0;
+    std::vector<uint32_t> pixels;
+    pixels.reserve(size_t(width) * size_t(height));
+    for (int y = 0; y < height; ++y)
+        for (int x = 0; x < width; ++x) pixels.push_back(buffer.at(x, y));
+    return pixels;
+}
