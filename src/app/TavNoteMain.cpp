@@ -331,6 +331,8 @@ void TavNoteMain::recycleNotesByName(const std::set<std::wstring>& names) {
 int TavNoteMain::loadNotes() {
     const int width = GetSystemMetrics(SM_CXSCREEN), height = GetSystemMetrics(SM_CYSCREEN);
     int opened = 0;
+    // A new note never takes an id that a note file holds (a hidden or recycled note's too).
+    TavObject::reserveIds(storedNoteIds());
     for (const TavNoteListing& listing : listAllNotes()) {
         bool open = std::any_of(notes_.begin(), notes_.end(),
                                 [&](const auto& note) { return note->unique() == listing.unique; });

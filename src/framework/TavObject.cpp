@@ -72,6 +72,20 @@ int TavObject::objectId() {
 
 bool TavObject::isIdInUse(int id) { return idSet().count(id) != 0; }
 
+namespace {
+std::set<int>& reservedIds() {
+    static std::set<int> ids;
+    return ids;
+}
+} // namespace
+
+void TavObject::reserveIds(const std::vector<int>& ids) {
+    for (int id : ids)
+        if (id != 0) reservedIds().insert(id);
+}
+
+bool TavObject::isIdReserved(int id) { return reservedIds().count(id) != 0; }
+
 void TavObject::assignId(int id) {
     // An object that already has an id keeps it unless another one is given explicitly.
     if (id_ != 0 && (id == 0 || id_ == id)) return;
@@ -79,11 +93,8 @@ void TavObject::assignId(int id) {
     if (id == 0) {
         // The smallest free id at or above the counter; the counter moves past taken ones.
         auto& ids = idSet();
-        auto it = ids.lower_bound(idCounter_);
-        while (it != ids.end() && *it == idCounter_) {
-            ++idCounter_;
-            it = ids.lower_bound(idCounter_);
-        }
+        const auto& reserved = reservedIds();
+        while (ids.count(idCounter_) || reserved.count(idCounter_)) ++idCounter_;
         id = idCounter_;
     }
     id_ = id;

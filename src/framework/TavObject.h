@@ -4,6 +4,7 @@
 #include <windows.h>
 
 #include <string>
+#include <vector>
 
 class XmlDocument;
 
@@ -37,6 +38,10 @@ public:
 
     // True while some live object holds `id`.
     static bool isIdInUse(int id);
+    // Ids that a free id is never taken from (ids stored in files, such as every note's `ID`):
+    // an object gets one of them only by asking for it.
+    static void reserveIds(const std::vector<int>& ids);
+    static bool isIdReserved(int id);
 
 protected:
     // Gives the object `id` (0: take a free one) and records it as in use.

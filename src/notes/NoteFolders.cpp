@@ -79,6 +79,15 @@ std::vector<TavNoteListing> listAllNotes() {
     return notes;
 }
 
+std::vector<int> storedNoteIds() {
+    std::vector<int> ids;
+    for (const TavNoteListing& note : listAllNotes())
+        if (note.id != 0) ids.push_back(note.id);
+    for (const TavNoteListing& note : listNoteFolder(recycleDirectory(), std::wstring(), false))
+        if (note.id != 0) ids.push_back(note.id);
+    return ids;
+}
+
 std::optional<TavNoteStore> createNote(const std::wstring& group, int objectId, const SYSTEMTIME& now) {
     std::wstring base = groupBaseDir(group);
     if (!group.empty() && base.empty()) return std::nullopt;

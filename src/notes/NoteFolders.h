@@ -31,6 +31,10 @@ std::vector<TavNoteListing> listNoteFolder(const std::wstring& groupFolder, cons
 // Every note: first each group of "NoteItems2\\" (groups sorted by name), then "NoteItems\\".
 std::vector<TavNoteListing> listAllNotes();
 
+// Every `ID` stored in a note file: shown, hidden, in any group and in the recycle folder. A new
+// note's id is never one of them.
+std::vector<int> storedNoteIds();
+
 // A new note of the group: its unique name from the time and its object id, its folder, and its
 // file with `ID`, `unique` and `group`. Nothing when the name is taken or the file cannot be made.
 std::optional<TavNoteStore> createNote(const std::wstring& group, int objectId, const SYSTEMTIME& now);

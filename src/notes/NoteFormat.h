@@ -11,6 +11,10 @@ inline constexpr wchar_t kChildListName[] = L"ChildItems";
 inline constexpr wchar_t kChildItemName[] = L"Item";
 inline constexpr wchar_t kChildClassAttribute[] = L"identify";
 
+// The lowest opacity of a note: about 20 %, at which a note is still clearly visible and takes
+// the mouse (lower, it would vanish and let clicks through). Files and the slider are held to it.
+inline constexpr int kMinNoteOpacity = 51;
+
 // Child classes a note recreates from its child list.
 inline constexpr wchar_t kRichTextChildClass[] = L"TavRichEditNI";
 inline constexpr wchar_t kPlainTextChildClass[] = L"TavNoteItemEdit";

@@ -180,6 +180,7 @@ std::optional<std::wstring> TavNoteStore::readElement(const wchar_t* name) const
 // Setters
 
 bool TavNoteStore::SaveUnique() { return writeElement(L"unique", unique_); }
+bool TavNoteStore::SaveId() { return writeElement(L"ID", std::to_wstring(id_)); }
 bool TavNoteStore::SaveGroup() { return writeElement(L"group", group_); }
 
 bool TavNoteStore::SetGroup(const std::wstring& group) {

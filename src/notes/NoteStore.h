@@ -80,6 +80,8 @@ public:
     // Setters: each writes its element (appended at the end of the root the first time) and
     // saves; false when the note has no file name or the file cannot be written.
     bool SaveUnique();
+    // Writes `ID`: the object id the note has now (a note whose stored id was taken by another).
+    bool SaveId();
     bool SaveGroup();
     bool SetGroup(const std::wstring& group);
     // Stores the base folder (a trailing backslash is added) and writes `dir`.

@@ -103,11 +103,15 @@ void TavNoteItem::onCreated() {
     if (store_.unique().empty()) store_.createNewNoteFile(localNow());
     else store_.rewriteUniqueFromFolder();
     if (!store_.unique().empty()) notesByUnique()[store_.unique()] = this;
+    // A note's id is never handed to another note in this run, even after it is hidden or
+    // recycled; a stored id that another note had taken was replaced: the file learns the new one.
+    TavObject::reserveIds({objectId()});
+    if (auto stored = store_.LoadId(); stored && *stored != objectId()) store_.SaveId();
 
     LoadGeometry();
     loadBackground();
     color_ = store_.LoadColor().value_or(color_);
-    if (auto alpha = store_.LoadAlpha()) setOpacity(std::clamp(*alpha, 0, 255));
+    if (auto alpha = store_.LoadAlpha()) setOpacity(std::clamp(*alpha, kMinNoteOpacity, 255));
     // The group is written back only when the file lacks it: rewriting the same text would cost
     // a flushed save per note at every start.
     if (!store_.LoadGroup()) store_.SaveGroup();

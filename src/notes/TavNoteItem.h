@@ -4,6 +4,7 @@
 // its opacity, keeps its place on the screen (normal, top-most or embedded in the desktop) and
 // writes every change to its note file at once through its TavNoteStore.
 #include "Messages.h"
+#include "NoteFormat.h"
 #include "NoteStore.h"
 #include "TavGif.h"
 #include "TavNoteItemMath.h"

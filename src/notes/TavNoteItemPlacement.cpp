@@ -78,7 +78,7 @@ void TavNoteItem::EmbedInDesktop(bool on) {
 }
 
 void TavNoteItem::SetAlpha(int alpha) {
-    setOpacity(std::clamp(alpha, 0, 255));
+    setOpacity(std::clamp(alpha, kMinNoteOpacity, 255));
     store_.SaveAlpha(opacity());
     Redraw();
 }

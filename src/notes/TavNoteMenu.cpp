@@ -109,8 +109,9 @@ void TavNoteMenuNote::buildExtras() {
     RECT rc{};
     GetWindowRect(row->handle(), &rc);
     MapWindowPoints(nullptr, handle(), reinterpret_cast<POINT*>(&rc), 2);
-    slider_.setRange(0, 255);
-    slider_.setValue(255 - std::clamp(opacity_, 0, 255));
+    // The slider's position is the transparency: it stops where the note would fade too far.
+    slider_.setRange(0, 255 - kMinNoteOpacity);
+    slider_.setValue(255 - std::clamp(opacity_, kMinNoteOpacity, 255));
     slider_.create(0, L"", 0, WS_CHILD | WS_VISIBLE, rc.left, rc.top, rc.right - rc.left, rc.bottom - rc.top,
                    handle());
 }
