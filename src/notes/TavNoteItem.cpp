@@ -28,11 +28,7 @@ std::map<std::wstring, TavNoteItem*>& notesByUnique() {
 }
 
 TavNoteItem::ConfirmOverwrite& confirmOverwrite() {
-    static TavNoteItem::ConfirmOverwrite ask = [](TavNoteItem& note) {
-        TavNoteMessageBox box(12, L"存在同名文件，是否覆盖？", L"TavNote", 300, 120);
-        box.setIcon(L"TavNote.png");
-        return static_cast<int>(box.runModal(note.handle()));
-    };
+    static TavNoteItem::ConfirmOverwrite ask = [](TavNoteItem& note) { return askOverwriteFile(note.handle()); };
     return ask;
 }
 

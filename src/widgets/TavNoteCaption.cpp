@@ -256,11 +256,7 @@ void TavNoteCaption::placeOverParent() {
     SetWindowPos(handle(), nullptr, pt.x, pt.y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
-int TavNoteCaption::askOverwrite() {
-    TavNoteMessageBox box(kBoxYes | kBoxNo, L"存在同名文件，是否覆盖？", L"TavNote", 300, 120);
-    box.setIcon(L"TavNote.png");
-    return static_cast<int>(box.runModal(handle()));
-}
+int TavNoteCaption::askOverwrite() { return askOverwriteFile(handle()); }
 
 bool TavNoteCaption::setBackgroundImage(const std::wstring& sourcePath) {
     std::wstring name = fileNameOf(sourcePath);

@@ -87,3 +87,9 @@ void TavNoteMessageBox::accept() {
     const TavDialogButton* first = placed.empty() ? nullptr : dialogButtonById(placed.front().controlId);
     closeWith(first ? first->result : kNoteResultOk);
 }
+
+int askOverwriteFile(HWND owner) {
+    TavNoteMessageBox box(kBoxYes | kBoxNo, L"存在同名文件，是否覆盖？", L"TavNote", 300, 120);
+    box.setIcon(L"TavNote.png");
+    return static_cast<int>(box.runModal(owner));
+}

@@ -36,3 +36,7 @@ private:
     int type_;
     std::wstring message_;
 };
+
+// The program's question before a file replaces another of the same name: "存在同名文件，是否覆盖？"
+// with Yes and No over the owner; kNoteResultYes (6) or kNoteResultNo (7).
+int askOverwriteFile(HWND owner);
