@@ -8,7 +8,7 @@
 #include "AppPaths.h"
 #include "Bench.h"
 #include "FolderUtils.h"
-#include "../../tests/support/TestTree.h"
+#include "TempFolder.h"
 #include "NoteFolders.h"
 #include "NoteFormat.h"
 #include "XmlDocument.h"
@@ -23,7 +23,7 @@ std::wstring benchRoot() {
 
 // A fresh, empty application folder.
 void freshAppFolder() {
-    testtree::remove(benchRoot());
+    removeTree(benchRoot());
     CreateDirectoryW(benchRoot().c_str(), nullptr);
     setAppDirectoryOverride(benchRoot());
 }
@@ -107,5 +107,5 @@ TAV_BENCH(note_create_and_list_200) {
     bench::report("create 200 notes (ID, unique, group, geometry, times)", median(create), "ms");
     bench::report("list 200 notes (listAllNotes)", median(list), "ms");
     setAppDirectoryOverride(L"");
-    testtree::remove(benchRoot());
+    removeTree(benchRoot());
 }

@@ -12,9 +12,9 @@
 #include "AppPaths.h"
 #include "Bench.h"
 #include "FolderUtils.h"
-#include "../../tests/support/TestTree.h"
+#include "TempFolder.h"
 #include "NoteStore.h"
-#include "../../tests/e2e/TavNoteProcess.h"
+#include "TavNoteProcess.h"
 
 namespace {
 
@@ -36,13 +36,13 @@ std::wstring buildInstallation() {
 // A fresh installation folder with `count` notes of 180 x 180 in a grid over the screen.
 std::wstring prepare(int count) {
     const std::wstring app = benchRoot() + L"n" + std::to_wstring(count) + L"\\";
-    testtree::remove(app);
+    removeTree(app);
     CreateDirectoryW(benchRoot().c_str(), nullptr);
     CreateDirectoryW(app.c_str(), nullptr);
     const std::wstring from = buildInstallation();
     CopyFileW((from + L"TavNote.exe").c_str(), (app + L"TavNote.exe").c_str(), FALSE);
-    testtree::copy(from + L"sysres", app + L"sysres");
-    testtree::copy(from + L"tavnote_reicon", app + L"tavnote_reicon");
+    copyTree(from + L"sysres", app + L"sysres");
+    copyTree(from + L"tavnote_reicon", app + L"tavnote_reicon");
     setAppDirectoryOverride(app);
     for (int i = 0; i < count; ++i) {
         wchar_t unique[32];
@@ -112,7 +112,7 @@ void startup(int count) {
     std::snprintf(name, sizeof(name), "start-up until %d notes are presented (median of 5)", count);
     bench::report(name, times[times.size() / 2], "ms", count == 200 ? "goal < 2000 ms" : "");
     std::printf("    fastest %.0f ms, slowest %.0f ms\n", times.front(), times.back());
-    testtree::remove(app);
+    removeTree(app);
 }
 
 } // namespace

@@ -1,30 +1,19 @@
 // The main window and the message hook, with real windows in the test process.
 #include "AppPaths.h"
 #include "AppState.h"
+#include "FolderUtils.h"
 #include "MessageHook.h"
 #include "TavNoteMain.h"
-#include "TempFolder.h"
+#include "TavTestEnvironment.h"
+#include "TestWait.h"
 
-#include <gdiplus.h>
 #include <gtest/gtest.h>
 
 #include <map>
 
 namespace {
 
-class GdiplusEnvironment : public ::testing::Environment {
-public:
-    void SetUp() override {
-        SetErrorMode(SEM_NOGPFAULTERRORBOX);
-        Gdiplus::GdiplusStartupInput input;
-        Gdiplus::GdiplusStartup(&token_, &input, nullptr);
-    }
-    void TearDown() override { Gdiplus::GdiplusShutdown(token_); }
-
-private:
-    ULONG_PTR token_ = 0;
-};
-const auto* const gdiplusEnvironment = ::testing::AddGlobalTestEnvironment(new GdiplusEnvironment);
+const auto* const environment = ::testing::AddGlobalTestEnvironment(new TavTestEnvironment);
 
 constexpr UINT kSwallowed = WM_APP + 1;
 constexpr UINT kKept = WM_APP + 2;
@@ -42,14 +31,6 @@ public:
     }
     std::map<UINT, int> offered, delivered;
 };
-
-void pump() {
-    MSG msg;
-    while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
-        TranslateMessage(&msg);
-        DispatchMessageW(&msg);
-    }
-}
 
 } // namespace
 

@@ -1,4 +1,5 @@
 #include "AppPaths.h"
+#include "FileSystem.h"
 #include "TempFolder.h"
 
 #include <gtest/gtest.h>
@@ -33,24 +34,24 @@ TEST_F(PathsInFreshFolder, EachFunctionReturnsAndCreatesItsFolder) {
     };
     for (const Case& c : cases) {
         EXPECT_EQ(c.fn(), root.path() + c.relative) << c.what;
-        EXPECT_TRUE(isFolder(root.path() + c.relative)) << c.what;
+        EXPECT_TRUE(folderExists(root.path() + c.relative)) << c.what;
     }
 }
 
 TEST_F(PathsInFreshFolder, NamedFoldersAreCreatedLevelByLevel) {
     EXPECT_EQ(noteFolder(L"20261207043355123_01"), root.path() + L"NoteData\\NoteItems\\20261207043355123_01\\");
-    EXPECT_TRUE(isFolder(root.path() + L"NoteData\\NoteItems\\20261207043355123_01"));
+    EXPECT_TRUE(folderExists(root.path() + L"NoteData\\NoteItems\\20261207043355123_01"));
 
     const std::wstring group = noteItems2Directory() + L"工作\\";
     EXPECT_EQ(noteFolder(L"n1", group), group + L"n1\\");
-    EXPECT_TRUE(isFolder(group + L"n1"));
+    EXPECT_TRUE(folderExists(group + L"n1"));
 
     EXPECT_EQ(templates2Folder(L"组", L"t"), root.path() + L"NoteData\\NoteTpls2\\组\\t\\");
-    EXPECT_TRUE(isFolder(root.path() + L"NoteData\\NoteTpls2\\组\\t"));
+    EXPECT_TRUE(folderExists(root.path() + L"NoteData\\NoteTpls2\\组\\t"));
 
     EXPECT_EQ(iconDirectory(), root.path() + L"tavnote_reicon\\default\\");
     EXPECT_EQ(iconDirectory(L"blue"), root.path() + L"tavnote_reicon\\blue\\");
-    EXPECT_TRUE(isFolder(root.path() + L"tavnote_reicon\\blue"));
+    EXPECT_TRUE(folderExists(root.path() + L"tavnote_reicon\\blue"));
 
     EXPECT_EQ(capNoteFolder(100123), root.path() + L"NoteData\\CapNote\\100123\\");
     EXPECT_EQ(capNoteFolder(L"manager"), root.path() + L"NoteData\\CapNote\\manager\\");
@@ -67,7 +68,7 @@ TEST_F(PathsInFreshFolder, DeletedDataTreeComesBackOnFirstUse) {
     noteItemsDirectory();
     ASSERT_TRUE(RemoveDirectoryW((root.path() + L"NoteData\\NoteItems").c_str()));
     ASSERT_TRUE(RemoveDirectoryW((root.path() + L"NoteData").c_str()));
-    EXPECT_TRUE(isFolder(noteItemsDirectory()));
+    EXPECT_TRUE(folderExists(noteItemsDirectory()));
 }
 
 TEST_F(PathsInFreshFolder, TemplateFolderThatCannotBeCreatedIsEmpty) {
@@ -76,10 +77,11 @@ TEST_F(PathsInFreshFolder, TemplateFolderThatCannotBeCreatedIsEmpty) {
     EXPECT_EQ(templateFolder(L"blocked\\inner"), L"");
 }
 
-TEST(AppDirectory, IsTheExecutablesFolderWithTrailingBackslash) {
-    wchar_t exe[MAX_PATH];
-    GetModuleFileNameW(nullptr, exe, MAX_PATH);
-    std::wstring expected(exe);
-    expected.resize(expected.rfind(L'\\') + 1);
-    EXPECT_EQ(appDirectory(), expected);
+TEST(AppDirectory, IsTheAbsoluteFolderHoldingTheRunningProgram) {
+    const std::wstring folder = appDirectory();
+    ASSERT_FALSE(folder.empty());
+    EXPECT_EQ(folder.back(), L'\\');
+    EXPECT_TRUE(isAbsolutePath(folder)) << folder;
+    EXPECT_TRUE(folderExists(folder)) << folder;
+    EXPECT_TRUE(fileExists(folder + L"core_tests.exe")) << folder;
 }

@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "TempFolder.h"
 #include "UnixTools.h"
 #include "XmlDocument.h"
 
@@ -27,18 +28,6 @@ using Listing = std::map<std::wstring, Entry>;
 
 constexpr ULONGLONG kKeptBytes = 4u << 20;
 
-inline std::string fileBytes(const std::wstring& path) {
-    HANDLE f = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-                           OPEN_EXISTING, 0, nullptr);
-    if (f == INVALID_HANDLE_VALUE) return std::string();
-    std::string bytes;
-    char chunk[65536];
-    DWORD got = 0;
-    while (ReadFile(f, chunk, sizeof(chunk), &got, nullptr) && got > 0) bytes.append(chunk, got);
-    CloseHandle(f);
-    return bytes;
-}
-
 inline void listInto(const std::wstring& root, const std::wstring& relative, Listing& out) {
     WIN32_FIND_DATAW fd;
     HANDLE find = FindFirstFileW((root + relative + L"*").c_str(), &fd);
@@ -51,7 +40,7 @@ inline void listInto(const std::wstring& root, const std::wstring& relative, Lis
         e.link = (fd.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0;
         e.size = (ULONGLONG(fd.nFileSizeHigh) << 32) | fd.nFileSizeLow;
         const std::wstring path = relative + name;
-        if (!e.folder && e.size <= kKeptBytes) e.bytes = fileBytes(root + path);
+        if (!e.folder && e.size <= kKeptBytes) e.bytes = readBytes(root + path);
         out[path] = e;
         if (e.folder && !e.link) listInto(root, path + L"\\", out);
     } while (FindNextFileW(find, &fd));
@@ -205,7 +194,7 @@ inline int unixPidOf(const std::wstring& exe) {
     do {
         const wchar_t* name = fd.cFileName;
         if (!(*name >= L'0' && *name <= L'9')) continue;
-        std::string cmd = fileBytes(std::wstring(L"Z:\\proc\\") + name + L"\\cmdline");
+        std::string cmd = readBytes(std::wstring(L"Z:\\proc\\") + name + L"\\cmdline");
         std::string first = cmd.substr(0, cmd.find('\0'));
         if (!first.empty() && first.front() == '"') first = first.substr(1, first.find('"', 1) - 1);
         if (CompareStringA(LOCALE_INVARIANT, NORM_IGNORECASE, first.c_str(), -1, wanted.c_str(), -1) == CSTR_EQUAL) {
@@ -221,12 +210,6 @@ inline int unixPidOf(const std::wstring& exe) {
 inline bool killHard(const std::wstring& exe) {
     const int pid = unixPidOf(exe);
     return pid > 0 && unixtools::runUnix(L"/bin/kill -9 " + std::to_wstring(pid));
-}
-
-// Under CI a missing tool is a failure, elsewhere a reason to skip.
-inline bool onCi() {
-    const char* ci = std::getenv("CI");
-    return ci && std::string(ci) == "true";
 }
 
 } // namespace datacheck

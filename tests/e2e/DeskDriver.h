@@ -10,10 +10,15 @@
 #include <string>
 #include <vector>
 
+#include "FolderUtils.h"   // the tests look at the data folder with isFolder
 #include "TavNoteProcess.h"
+#include "TavTestEnvironment.h"
 #include "UnixTools.h"
 
 namespace desk {
+
+// GDI+ (screenshots read back, note snapshots written) and no crash dialogs, for every test.
+inline const auto* const deskEnvironment = ::testing::AddGlobalTestEnvironment(new TavTestEnvironment);
 
 // The tray's first icon in Wine's own tray window at the top-left of the screen.
 constexpr POINT kTrayIcon{12, 32};
@@ -145,7 +150,6 @@ inline std::wstring besideTest(const std::wstring& name) {
 class Screen {
 public:
     bool capture(const std::wstring& path) {
-        startGdiplus();
         bitmap_.reset();
         if (!unixtools::saveXScreen(path)) return false;
         bitmap_ = std::make_unique<Gdiplus::Bitmap>(path.c_str());
@@ -164,19 +168,20 @@ public:
         return int(((v >> 16) & 0xFF) + ((v >> 8) & 0xFF) + (v & 0xFF)) / 3;
     }
 
-    // GDI+ for this test process, started once and kept.
-    static void startGdiplus() {
-        static ULONG_PTR token = [] {
-            Gdiplus::GdiplusStartupInput input;
-            ULONG_PTR t = 0;
-            Gdiplus::GdiplusStartup(&t, &input, nullptr);
-            return t;
-        }();
-        (void)token;
-    }
-
 private:
     std::unique_ptr<Gdiplus::Bitmap> bitmap_;
 };
+
+// A picture of one colour, saved as PNG with GDI+.
+inline bool writeSolidPng(const std::wstring& path, int w, int h, Gdiplus::ARGB colour) {
+    Gdiplus::Bitmap bitmap(w, h, PixelFormat32bppARGB);
+    {
+        Gdiplus::Graphics g(&bitmap);
+        Gdiplus::SolidBrush brush{Gdiplus::Color(colour)};
+        g.FillRectangle(&brush, 0, 0, w, h);
+    }
+    const CLSID png{0x557cf406, 0x1a04, 0x11d3, {0x9a, 0x73, 0x00, 0x00, 0xf8, 0x1e, 0xf3, 0x2e}};
+    return bitmap.Save(path.c_str(), &png, nullptr) == Gdiplus::Ok;
+}
 
 } // namespace desk

@@ -5,6 +5,9 @@
 #include <string>
 #include <vector>
 
+#include "TempFolder.h"
+#include "TestWait.h"
+
 // The installation folder's TavNote.exe (build/TavNote/ beside build/tests/e2e/).
 inline std::wstring installedExe() {
     wchar_t self[MAX_PATH];
@@ -12,25 +15,6 @@ inline std::wstring installedExe() {
     std::wstring path(self);
     for (int up = 0; up < 3; ++up) path.resize(path.rfind(L'\\'));
     return path + L"\\TavNote\\TavNote.exe";
-}
-
-// Copies a folder tree (files and sub-folders); true when everything was copied.
-inline bool copyTree(const std::wstring& from, const std::wstring& to) {
-    CreateDirectoryW(to.c_str(), nullptr);
-    WIN32_FIND_DATAW fd;
-    HANDLE find = FindFirstFileW((from + L"\\*").c_str(), &fd);
-    if (find == INVALID_HANDLE_VALUE) return false;
-    bool ok = true;
-    do {
-        const std::wstring name = fd.cFileName;
-        if (name == L"." || name == L"..") continue;
-        if (fd.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
-            ok = copyTree(from + L"\\" + name, to + L"\\" + name) && ok;
-        else
-            ok = CopyFileW((from + L"\\" + name).c_str(), (to + L"\\" + name).c_str(), FALSE) && ok;
-    } while (FindNextFileW(find, &fd));
-    FindClose(find);
-    return ok;
 }
 
 // A fresh installation in `folder` (ending in a backslash): everything the build put beside
@@ -43,15 +27,6 @@ inline std::wstring installInto(const std::wstring& folder) {
     copyTree(source + L"\\sysres", folder + L"sysres");
     copyTree(source + L"\\tavnote_reicon", folder + L"tavnote_reicon");
     return folder + L"TavNote.exe";
-}
-
-// Polls pred every 50 ms for up to ms milliseconds.
-template <class Pred> bool waitFor(Pred pred, DWORD ms) {
-    for (DWORD waited = 0; waited < ms; waited += 50) {
-        if (pred()) return true;
-        Sleep(50);
-    }
-    return pred();
 }
 
 // TavNote.exe of the folder started as a child process, ended by id when still running at the end.

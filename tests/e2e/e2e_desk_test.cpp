@@ -18,6 +18,7 @@
 
 using desk::centreOf;
 using desk::rectOf;
+using desk::writeSolidPng;
 
 namespace {
 
@@ -34,7 +35,6 @@ std::vector<std::wstring> subFolders(const std::wstring& folder) {
     return names;
 }
 
-bool exists(const std::wstring& path) { return GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
 
 // One element of a note file, read the way any reader would: nothing when it is missing.
 std::optional<std::wstring> element(const std::wstring& noteFile, const wchar_t* name) {
@@ -96,18 +96,6 @@ RECT offset(RECT r, int dx, int dy) {
 }
 
 // A picture of one colour, saved as PNG with GDI+.
-bool writeSolidPng(const std::wstring& path, int w, int h, Gdiplus::ARGB colour) {
-    desk::Screen::startGdiplus();
-    Gdiplus::Bitmap bitmap(w, h, PixelFormat32bppARGB);
-    {
-        Gdiplus::Graphics g(&bitmap);
-        Gdiplus::SolidBrush brush{Gdiplus::Color(colour)};
-        g.FillRectangle(&brush, 0, 0, w, h);
-    }
-    const CLSID png{0x557cf406, 0x1a04, 0x11d3, {0x9a, 0x73, 0x00, 0x00, 0xf8, 0x1e, 0xf3, 0x2e}};
-    return bitmap.Save(path.c_str(), &png, nullptr) == Gdiplus::Ok;
-}
-
 // A note folder prepared through the program's own store, in the fresh installation.
 struct PreparedNote {
     const wchar_t* unique;
@@ -126,7 +114,7 @@ void prepare(const std::wstring& app, const std::vector<PreparedNote>& notes) {
     for (const PreparedNote& n : notes) {
         std::wstring group = n.group;
         TavNoteStore note(n.unique, group.empty() ? L"" : noteItems2Directory() + group + L"\\", ++id);
-        note.setGroupName(group);
+        note.setGroupInMemory(group);
         ASSERT_TRUE(note.createNoteFile());
         ASSERT_TRUE(note.SaveGeometry(n.place).has_value());
         if (n.alpha >= 0) {
@@ -153,7 +141,7 @@ void prepare(const std::wstring& app, const std::vector<PreparedNote>& notes) {
 class DeskTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        if (!unixtools::haveXdotool()) GTEST_SKIP() << "xdotool is not installed";
+        REQUIRE_TOOL(L"/usr/bin/xdotool");
         // Nothing of an earlier test may be left under the pointer.
         unixtools::xdotool(L"mousemove 640 780");
     }
@@ -184,7 +172,7 @@ TEST_F(DeskTest, FirstStartTrayMenuAddsANearWhiteNoteAtTheDefaultPlaceWithItsFil
         10000))
         << "no tray icon";
     for (const wchar_t* sub : {L"NoteData\\NoteItems", L"NoteData\\NoteItems2", L"NoteData\\Recycle"})
-        EXPECT_TRUE(exists(folder_.path() + sub)) << sub;
+        EXPECT_TRUE(pathExists(folder_.path() + sub)) << sub;
 
     ASSERT_TRUE(desk::click(desk::kTrayIcon, 3));
     HWND add = desk::waitForItem(app, L"添加便签");
@@ -199,9 +187,11 @@ TEST_F(DeskTest, FirstStartTrayMenuAddsANearWhiteNoteAtTheDefaultPlaceWithItsFil
     const RECT place{width - 296, 180, width - 296 + 180, 360};
     HWND note = desk::waitForWindowAt(app, place);
     ASSERT_NE(note, nullptr) << "no 180 x 180 note at (screen width - 296, 180)";
-    Sleep(1500);
-    EXPECT_EQ(desk::visibleItem(app, L"系统分组"), nullptr) << "the group submenu stayed open";
-    EXPECT_EQ(desk::visibleItem(app, L"添加便签"), nullptr) << "the tray menu stayed open";
+    // The hover delay that would open the group submenu is watched out in full.
+    EXPECT_FALSE(waitFor([&] { return desk::visibleItem(app, L"系统分组") != nullptr; }, 1500))
+        << "the group submenu opened after the click";
+    EXPECT_TRUE(waitFor([&] { return desk::visibleItem(app, L"添加便签") == nullptr; }, 2000))
+        << "the tray menu stayed open";
 
     const std::vector<std::wstring> folders = subFolders(folder_.path() + L"NoteData\\NoteItems\\");
     ASSERT_EQ(folders.size(), 1u);
@@ -340,11 +330,17 @@ TEST_F(DeskTest, NoteMenuAddsOpacityPlacementHideAndDelete) {
         EXPECT_EQ(desk::isTopMost(noteA), p.topMost) << p.item;
         EXPECT_EQ(isAbove(noteA, noteB), p.aCoversB) << p.item;
         ASSERT_TRUE(waitFor([&] { return desk::visibleItem(app, L"隐藏") == nullptr; }, 10000));
-        Sleep(300);
-        ASSERT_TRUE(screen.capture(desk::besideTest(L"desk_placement.png")));
-        const int seen = screen.brightness(overlap);
         if (p.aCoversB) {
-            EXPECT_LE(seen, opaque - 60) << p.item << ": A does not cover B";
+            // The screen is read again until the repaint after the menu's close shows A over B.
+            EXPECT_TRUE(waitFor(
+                [&] {
+                    return screen.capture(desk::besideTest(L"desk_placement.png")) &&
+                           screen.brightness(overlap) <= opaque - 60;
+                },
+                5000))
+                << p.item << ": A does not cover B (brightness " << screen.brightness(overlap) << ")";
+        } else {
+            ASSERT_TRUE(screen.capture(desk::besideTest(L"desk_placement.png")));
         }
     }
 
@@ -357,7 +353,7 @@ TEST_F(DeskTest, NoteMenuAddsOpacityPlacementHideAndDelete) {
     EXPECT_TRUE(waitFor([&] { return text(fileB, L"ishide") == L"1"; }, 10000));
     const std::wstring picture = text(fileB, L"pngview");
     EXPECT_TRUE(picture.size() > 4 && picture.substr(picture.size() - 4) == L".png") << picture;
-    EXPECT_TRUE(exists(noteFolder(b) + picture)) << picture;
+    EXPECT_TRUE(pathExists(noteFolder(b) + picture)) << picture;
 
     // "删除" asks first; OK moves the folder to the recycle folder.
     ASSERT_TRUE(menuOfA());
@@ -367,9 +363,9 @@ TEST_F(DeskTest, NoteMenuAddsOpacityPlacementHideAndDelete) {
     EXPECT_TRUE(IsWindowVisible(noteA)) << "deleted before the answer";
     ASSERT_TRUE(desk::choose(app, L"确定"));
     EXPECT_TRUE(waitFor([&] { return !IsWindow(noteA); }, 15000)) << "the note stays on the screen";
-    EXPECT_TRUE(waitFor([&] { return !exists(noteFolder(a)); }, 10000));
-    EXPECT_TRUE(exists(folder_.path() + L"NoteData\\Recycle\\" + a + L"\\" + a + L".xml"));
-    EXPECT_TRUE(exists(fileB)) << "the hidden note's folder went too";
+    EXPECT_TRUE(waitFor([&] { return !pathExists(noteFolder(a)); }, 10000));
+    EXPECT_TRUE(pathExists(folder_.path() + L"NoteData\\Recycle\\" + a + L"\\" + a + L".xml"));
+    EXPECT_TRUE(pathExists(fileB)) << "the hidden note's folder went too";
     quit(app);
 }
 
@@ -405,11 +401,11 @@ TEST_F(DeskTest, RestartReopensEveryShownNoteAsItWasAndAppliesTheStartRules) {
     EXPECT_NE(plain, nullptr);
     ASSERT_NE(embedded, nullptr);
     EXPECT_NE(desk::waitForWindowAt(app, RECT{100, 400, 280, 580}), nullptr) << "the grouped note";
-    Sleep(500);
-    EXPECT_EQ(desk::windowAt(app, RECT{700, 100, 880, 280}), nullptr) << "the hidden note opened";
+    EXPECT_FALSE(waitFor([&] { return desk::windowAt(app, RECT{700, 100, 880, 280}) != nullptr; }, 500))
+        << "the hidden note opened";
     EXPECT_EQ(desk::noteWindows(app).size(), 4u);
-    EXPECT_FALSE(exists(empty)) << "an empty folder without its note file stays";
-    EXPECT_TRUE(exists(kept + L"100001_rtf")) << "a file of a folder without its note file was deleted";
+    EXPECT_FALSE(pathExists(empty)) << "an empty folder without its note file stays";
+    EXPECT_TRUE(pathExists(kept + L"100001_rtf")) << "a file of a folder without its note file was deleted";
 
     desk::Screen screen;
     ASSERT_TRUE(screen.capture(desk::besideTest(L"desk_restart.png")));
@@ -463,13 +459,14 @@ TEST_F(DeskTest, QuitFromTheTrayEndsAtOnceAndTheNextStartShowsTheNoteWhereItWasL
             else Sleep(5);
         }
         EXPECT_NE(clicked, 0u) << "the pointer never reached the item";
-        // Under Wine without a window manager, hiding an activated window can wait ~2 s for a
-        // manager that never answers; the bound allows for that, the figure is reported.
-        EXPECT_EQ(app.waitForExit(60000), 0u);
+        EXPECT_EQ(app.waitForExit(20000), 0u);
         const double seconds = (double(GetTickCount64()) - double(clicked)) / 1000.0;
         unixtools::finishUnix(clicker);
         std::printf("quit from the click on the menu item to the end of the process: %.2f s\n", seconds);
         RecordProperty("quit_seconds", std::to_string(seconds));
+        // The test prefix runs windows unmanaged, so no hide waits for a window manager: a quit takes
+        // a fraction of a second, and the bound leaves room for a loaded machine only.
+        EXPECT_LT(seconds, 3.0) << "quitting from the tray menu is not immediate";
     }
     const std::wstring file = noteFile(unique);
     EXPECT_TRUE(fileHoldsRect(file, moved));

@@ -1,5 +1,5 @@
 // TavNote.exe started on data folders that a damaged disk, another program or a curious user could
-// leave behind. Whatever the folder holds, the program must not change anything outside NoteData\
+// leave behind. Whatever the folder holds, the program must not change anything outside NoteData
 // (the installation folder with a canary, help.chm and sysres\, and a canary beside it), must not
 // lose any file inside it, and must keep showing the ordinary notes.
 #include "DataFolderCheck.h"
@@ -18,6 +18,7 @@
 using datacheck::joined;
 using desk::centreOf;
 using desk::rectOf;
+using desk::writeSolidPng;
 
 namespace {
 
@@ -37,19 +38,6 @@ std::string noteXml(int id, const std::wstring& unique, const RECT& r, const std
            el("bottom", std::to_string(r.bottom)) + "<ChildItems></ChildItems>\r\n" + extra + "</TavNoteItem>\r\n";
 }
 
-// A picture of one colour, saved as PNG with GDI+.
-bool writeSolidPng(const std::wstring& path, int w, int h, Gdiplus::ARGB colour) {
-    desk::Screen::startGdiplus();
-    Gdiplus::Bitmap bitmap(w, h, PixelFormat32bppARGB);
-    {
-        Gdiplus::Graphics g(&bitmap);
-        Gdiplus::SolidBrush brush{Gdiplus::Color(colour)};
-        g.FillRectangle(&brush, 0, 0, w, h);
-    }
-    const CLSID png{0x557cf406, 0x1a04, 0x11d3, {0x9a, 0x73, 0x00, 0x00, 0xf8, 0x1e, 0xf3, 0x2e}};
-    return bitmap.Save(path.c_str(), &png, nullptr) == Gdiplus::Ok;
-}
-
 bool isBlue(uint32_t rgb) { return (rgb & 0xFF) > 180 && ((rgb >> 16) & 0xFF) < 80 && ((rgb >> 8) & 0xFF) < 80; }
 
 bool exists(const std::wstring& path) { return GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
@@ -59,7 +47,7 @@ bool exists(const std::wstring& path) { return GetFileAttributesW(path.c_str()) 
 unsigned long long residentBytesOf(const std::wstring& exe) {
     const int pid = datacheck::unixPidOf(exe);
     if (pid <= 0) return 0;
-    const std::string status = datacheck::fileBytes(L"Z:\\proc\\" + std::to_wstring(pid) + L"\\status");
+    const std::string status = readBytes(L"Z:\\proc\\" + std::to_wstring(pid) + L"\\status");
     const size_t at = status.find("VmRSS:");
     return at == std::string::npos ? 0 : std::strtoull(status.c_str() + at + 6, nullptr, 10) * 1024;
 }
@@ -67,10 +55,7 @@ unsigned long long residentBytesOf(const std::wstring& exe) {
 class HostileDataTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        if (!unixtools::haveXdotool()) {
-            if (datacheck::onCi()) FAIL() << "xdotool is not installed";
-            GTEST_SKIP() << "xdotool is not installed";
-        }
+        REQUIRE_TOOL(L"/usr/bin/xdotool");
         unixtools::xdotool(L"mousemove 640 780");
         exe_ = installInto(folder_.path());
         ASSERT_TRUE(exists(exe_));
@@ -397,7 +382,9 @@ TEST_F(HostileDataTest, BackgroundNamesOutsideTheNoteFolderAreNeitherShownNorDel
         EXPECT_FALSE(isBlue(screen.rgb(centreOf(c.place)))) << c.what << ": the picture outside is shown";
     // Deleting a note erases its background file: the one it names must stay.
     for (HWND w : windows)
-        if (w) EXPECT_TRUE(deleteNote(app, w)) << "the note could not be deleted";
+        if (w) {
+            EXPECT_TRUE(deleteNote(app, w)) << "the note could not be deleted";
+        }
     EXPECT_TRUE(app.running());
     if (app.running()) quit(app);
     EXPECT_EQ(readBytes(folder_.file(L"canary.png")), installed);

@@ -1,5 +1,6 @@
 // Starts TavNote.exe in a fresh folder holding a prepared note: the note opens as a window at its
 // place; a second start says so in the program's message box and leaves the first untouched.
+#include "FileSystem.h"
 #include "TavNoteProcess.h"
 #include "TempFolder.h"
 #include "UnixTools.h"
@@ -79,7 +80,7 @@ TEST(NotesOnTheDesktop, APreparedNoteOpensAtItsPlaceAndASecondStartLeavesTheFirs
     // Exit from the tray menu's command.
     PostMessageW(main, 10002, 30103, 0);
     EXPECT_EQ(first.waitForExit(15000), 0u);
-    EXPECT_TRUE(isFolder(folder.path() + L"NoteData\\NoteItems\\20261207043355123_01"));
+    EXPECT_TRUE(folderExists(folder.path() + L"NoteData\\NoteItems\\20261207043355123_01"));
 }
 
 // Two notes and the menu of one, opened with a real right click: the picture the README shows is

@@ -1,4 +1,5 @@
 // Starts TavNote.exe in a fresh installation folder and checks what a user sees at start and exit.
+#include "FileSystem.h"
 #include "TavNoteProcess.h"
 #include "TempFolder.h"
 
@@ -19,10 +20,10 @@ TEST(Startup, CreatesTheDataTreeStaysUpAndExitsCleanlyWhenClosed) {
 
     for (const wchar_t* name : kDataFolders) {
         const std::wstring path = folder.path() + L"NoteData\\" + name;
-        EXPECT_TRUE(waitFor([&] { return isFolder(path); }, 20000)) << "missing NoteData folder";
+        EXPECT_TRUE(waitFor([&] { return folderExists(path); }, 20000)) << "missing NoteData folder";
     }
-    EXPECT_TRUE(isFolder(folder.path() + L"sysres"));
-    EXPECT_TRUE(isFolder(folder.path() + L"tavnote_reicon\\default"));
+    EXPECT_TRUE(folderExists(folder.path() + L"sysres"));
+    EXPECT_TRUE(folderExists(folder.path() + L"tavnote_reicon\\default"));
 
     HWND main = nullptr;
     ASSERT_TRUE(waitFor([&] { return (main = app.mainWindow()) != nullptr; }, 10000));
@@ -35,8 +36,7 @@ TEST(Startup, CreatesTheDataTreeStaysUpAndExitsCleanlyWhenClosed) {
     EXPECT_EQ(r.right - r.left, 0);
     EXPECT_EQ(r.bottom - r.top, 0);
 
-    Sleep(500);
-    EXPECT_TRUE(app.running()) << "TavNote must stay up until it is closed";
+    EXPECT_FALSE(waitFor([&] { return !app.running(); }, 500)) << "TavNote must stay up until it is closed";
 
     PostMessageW(main, WM_CLOSE, 0, 0);
     EXPECT_EQ(app.waitForExit(10000), 0u);

@@ -7,7 +7,7 @@
 #include "AppPaths.h"
 #include "FileSystem.h"
 #include "FolderUtils.h"
-#include "TestTree.h"
+#include "TempFolder.h"
 #include "UnixTools.h"
 #include "draw_support.h"
 
@@ -38,7 +38,7 @@ std::vector<std::wstring> sorted(std::vector<std::wstring> v) {
 // A folder of the data folder (the environment's application folder is an override of its own).
 std::wstring dataTestFolder(const std::wstring& name) {
     std::wstring folder = dataDirectory() + L"t_" + name + L"\\";
-    testtree::remove(folder);
+    removeTree(folder);
     CreateDirectoryW(folder.c_str(), nullptr);
     return folder;
 }
@@ -78,9 +78,11 @@ bool makeHostLink(const std::wstring& target, const std::wstring& link) {
     if (to.back() == '/') to.pop_back();
     unixtools::runUnix(L"/bin/ln -s " + std::wstring(from.begin(), from.end()) + L" " +
                        std::wstring(to.begin(), to.end()));
-    for (int i = 0; i < 200 && GetFileAttributesW(link.c_str()) == INVALID_FILE_ATTRIBUTES; ++i) Sleep(10);
-    return (GetFileAttributesW(link.c_str()) & FILE_ATTRIBUTE_REPARSE_POINT) != 0 &&
-           GetFileAttributesW(link.c_str()) != INVALID_FILE_ATTRIBUTES;
+    // "start /unix" may return before ln has made the link.
+    return waitFor([&] {
+        const DWORD attributes = GetFileAttributesW(link.c_str());
+        return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0;
+    }, 2000);
 }
 }  // namespace
 
@@ -203,7 +205,7 @@ TEST(Folders, MovingAFolderNeverMergesIntoAnExistingOne) {
     EXPECT_EQ(readFile(from + L"sub\\b.txt"), "b");
     EXPECT_EQ(GetFileAttributesW((taken + L"sub\\b.txt").c_str()) != INVALID_FILE_ATTRIBUTES, true);
     const std::wstring to = dataDirectory() + L"t_move_dst\\";
-    testtree::remove(to);
+    removeTree(to);
     EXPECT_TRUE(moveDataFolder(from, to));
     EXPECT_EQ(readFile(to + L"中文\\d.txt"), "d");
     EXPECT_EQ(GetFileAttributesW(from.c_str()), INVALID_FILE_ATTRIBUTES);
@@ -217,7 +219,7 @@ TEST(Folders, AMoveWhoseCopyFailsLeavesTheSourceAndNoPartialTarget) {
     HANDLE locked = CreateFileW((from + L"z_locked.txt").c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
     ASSERT_NE(locked, INVALID_HANDLE_VALUE);
     const std::wstring to = dataDirectory() + L"t_move_locked_dst\\";
-    testtree::remove(to);
+    removeTree(to);
     bool sourceRemains = true;
     EXPECT_FALSE(moveDataFolder(from, to, &sourceRemains, false));
     CloseHandle(locked);

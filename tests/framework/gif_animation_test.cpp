@@ -104,7 +104,7 @@ TEST_F(GifTest, AnimationRedrawsItsOwnerOnTheGuiThread) {
     EXPECT_TRUE(exists(temp + name));
     // Frame changes arrive as redraws of the owner, made on this (the GUI) thread.
     bool seenOtherFrames = false;
-    EXPECT_TRUE(pumpUntil([&] {
+    EXPECT_TRUE(waitFor([&] {
         seenOtherFrames |= gif.currentFrame(name) != 0;
         return owner->renders >= 4 && seenOtherFrames;
     }));
@@ -142,7 +142,7 @@ TEST_F(GifTest, OneCopyServesTheSameNameTwice) {
     EXPECT_EQ(gif.animationCount(), 2u);
     gif.removePicture(name);
     // The other entry still plays from the copy, which therefore stays.
-    ASSERT_TRUE(pumpUntil([&] { return gif.animationCount() == 1u; }));
+    ASSERT_TRUE(waitFor([&] { return gif.animationCount() == 1u; }));
     EXPECT_TRUE(exists(temp + name));
     EXPECT_TRUE(gif.workerRunning());
     gif.removePicture(name);

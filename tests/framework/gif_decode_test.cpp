@@ -75,7 +75,7 @@ protected:
         return name;
     }
     bool waitEntered() {
-        return pumpUntil([&] { return WaitForSingleObject(gate.entered.get(), 0) == WAIT_OBJECT_0; }, 5000);
+        return waitFor([&] { return WaitForSingleObject(gate.entered.get(), 0) == WAIT_OBJECT_0; }, 5000);
     }
 
     DecodeGate gate;
@@ -102,7 +102,7 @@ TEST_F(GifDecodeTest, OwnerPaintsWhileTheWorkerDecodesAFrame) {
     SetEvent(gate.painted.get());
     SetEvent(gate.release.get());
     // Once handed over, the next frame is what the owner paints.
-    EXPECT_TRUE(pumpUntil([&] { return gif.currentFrame(name) == 1; }));
+    EXPECT_TRUE(waitFor([&] { return gif.currentFrame(name) == 1; }));
     SendMessageW(owner.handle(), kTavMsgRedrawRequest, 0, 0);
     EXPECT_TRUE(owner.lastDrawn);
     EXPECT_NE(owner.centre, 0xFFFF0000u);

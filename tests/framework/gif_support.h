@@ -1,6 +1,6 @@
 #pragma once
 // Small GIF files made by the tests themselves: a GIF89a writer for solid-colour frames (GDI+
-// cannot write animations), PNG files through GDI+, and a message pump that waits for a condition.
+// cannot write animations), and PNG files through GDI+.
 #include <gtest/gtest.h>
 #include <windows.h>
 
@@ -9,6 +9,8 @@
 #include <functional>
 #include <string>
 #include <vector>
+
+#include "TestWait.h"
 
 namespace giftest {
 
@@ -90,20 +92,5 @@ inline bool writeFile(const std::wstring& path, const std::string& bytes) {
 }
 
 inline bool exists(const std::wstring& path) { return GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
-
-// Pumps messages until the condition holds or about `limitMs` has passed; the condition's answer.
-inline bool pumpUntil(const std::function<bool()>& condition, DWORD limitMs = 5000) {
-    DWORD start = GetTickCount();
-    for (;;) {
-        MSG msg;
-        while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
-            TranslateMessage(&msg);
-            DispatchMessageW(&msg);
-        }
-        if (condition()) return true;
-        if (GetTickCount() - start > limitMs) return false;
-        MsgWaitForMultipleObjects(0, nullptr, FALSE, 10, QS_ALLINPUT);
-    }
-}
 
 } // namespace giftest

@@ -1,7 +1,7 @@
 #pragma once
 // Fixtures shared by the button and menu tests: the process set-up (GDI+, module instance, an
 // application folder holding a copy of the installation's "sysres" images), a window that
-// records the notifications it receives, and a message pump.
+// records the notifications it receives, and the message pump.
 #include <gtest/gtest.h>
 
 #include "TavTestEnvironment.h"
@@ -10,6 +10,7 @@
 #include "FolderUtils.h"
 #include "TavFont.h"
 #include "TavWnd.h"
+#include "TestWait.h"
 
 #include <functional>
 #include <memory>
@@ -18,25 +19,11 @@
 
 namespace menutest {
 
-inline void pump() {
-    MSG msg;
-    while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
-        TranslateMessage(&msg);
-        DispatchMessageW(&msg);
-    }
-}
-
-inline std::wstring testFolder() {
-    wchar_t temp[MAX_PATH];
-    GetTempPathW(MAX_PATH, temp);
-    return std::wstring(temp) + L"tavnote_menus_" + std::to_wstring(GetCurrentProcessId()) + L"\\";
-}
-
 inline std::wstring installationFolder() { return TavTestEnvironment::installationFolder(); }
 
 class Environment : public TavTestEnvironment {
 public:
-    Environment() : TavTestEnvironment(testFolder(), Folder::AppFolderWithImages) {}
+    Environment() : TavTestEnvironment(L"menus", Folder::AppFolderWithImages) {}
 };
 
 struct Note {

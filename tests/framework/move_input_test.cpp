@@ -15,17 +15,6 @@ using unixtools::xdotool;
 
 namespace {
 
-// Pumps messages until the condition holds (a bounded wait for the X events to arrive).
-template <typename F>
-bool pumpUntil(F condition) {
-    for (int i = 0; i < 200; ++i) {
-        pump();
-        if (condition()) return true;
-        MsgWaitForMultipleObjects(0, nullptr, FALSE, 10, QS_ALLINPUT);
-    }
-    return condition();
-}
-
 bool sameRect(const RECT& a, int l, int t, int r, int b) {
     return a.left == l && a.top == t && a.right == r && a.bottom == b;
 }
@@ -40,7 +29,7 @@ COLORREF screenPixel(int x, int y) {
 } // namespace
 
 TEST(MoveInput, DragMovesResizesAndAClickLeavesTheWindow) {
-    if (!unixtools::haveXdotool()) GTEST_SKIP() << "no xdotool";
+    REQUIRE_TOOL(L"/usr/bin/xdotool");
     auto wnd = makeMovable(300, 200, 200, 140, 0xFF3060A0);
     pump();
     ASSERT_TRUE(xdotool(L"mousemove 700 600"));
@@ -48,36 +37,35 @@ TEST(MoveInput, DragMovesResizesAndAClickLeavesTheWindow) {
     // Press in the drag area and move: the outline follows, the window stays.
     ASSERT_TRUE(xdotool(L"mousemove 400 260 sleep 0.1 mousedown 1 sleep 0.1 mousemove 430 280 sleep 0.1 "
                         L"mousemove 460 300 sleep 0.1"));
-    EXPECT_TRUE(pumpUntil([&] {
+    EXPECT_TRUE(waitFor([&] {
         return TavWndMoveResize::outlineVisible() && sameRect(TavWndMoveResize::outlineRect(), 360, 240, 560, 380);
     }));
     EXPECT_TRUE(sameRect(rectOf(wnd->handle()), 300, 200, 500, 340));
     EXPECT_EQ(wnd->cursorKind(), kCursorSizeAll);
-    Sleep(100);
-    pump();
-    EXPECT_TRUE(saveScreenPng(L"move_drag_outline.png"));
     // The outline's bottom edge is drawn in the accent colour below the window.
-    EXPECT_NE(screenPixel(450, 379), screenPixel(450, 385));
+    EXPECT_TRUE(waitFor([] { return screenPixel(450, 379) != screenPixel(450, 385); }));
+    EXPECT_TRUE(saveScreenPng(L"move_drag_outline.png"));
 
     // Release: the window jumps to the outline, which goes.
     ASSERT_TRUE(xdotool(L"mouseup 1 sleep 0.1"));
-    EXPECT_TRUE(pumpUntil([&] { return sameRect(rectOf(wnd->handle()), 360, 240, 560, 380); }));
+    EXPECT_TRUE(waitFor([&] { return sameRect(rectOf(wnd->handle()), 360, 240, 560, 380); }));
     EXPECT_FALSE(TavWndMoveResize::outlineVisible());
     EXPECT_EQ(wnd->geometryChanges, 1);
 
     // Resize from the bottom-right corner.
     ASSERT_TRUE(xdotool(L"mousemove 557 377 sleep 0.2 mousedown 1 sleep 0.1 mousemove 577 397 sleep 0.1 "
                         L"mousemove 597 407 sleep 0.1 mouseup 1 sleep 0.1"));
-    EXPECT_TRUE(pumpUntil([&] { return sameRect(rectOf(wnd->handle()), 360, 240, 600, 410); }));
+    EXPECT_TRUE(waitFor([&] { return sameRect(rectOf(wnd->handle()), 360, 240, 600, 410); }));
     EXPECT_EQ(wnd->geometryChanges, 2);
-    Sleep(100);
-    pump();
-    EXPECT_TRUE(saveScreenPng(L"move_drag_done.png"));
     // The grown window is drawn in its colour right up to its new corner.
-    EXPECT_EQ(screenPixel(595, 405), RGB(0x30, 0x60, 0xA0));
+    EXPECT_TRUE(waitFor([] { return screenPixel(595, 405) == RGB(0x30, 0x60, 0xA0); }))
+        << std::hex << screenPixel(595, 405);
+    EXPECT_TRUE(saveScreenPng(L"move_drag_done.png"));
 
-    // A click without moving leaves the window where it is.
+    // A click without moving leaves the window where it is: looked at once the release is handled.
+    const int releases = wnd->releases;
     ASSERT_TRUE(xdotool(L"mousemove 450 300 sleep 0.1 mousedown 1 sleep 0.1 mouseup 1 sleep 0.1"));
+    ASSERT_TRUE(waitFor([&] { return wnd->releases > releases; })) << "the click did not arrive";
     pump();
     EXPECT_TRUE(sameRect(rectOf(wnd->handle()), 360, 240, 600, 410));
     EXPECT_EQ(wnd->geometryChanges, 2);

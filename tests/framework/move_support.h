@@ -5,18 +5,11 @@
 
 #include "DrawToolkit.h"
 #include "TavWndMoveResize.h"
+#include "TestWait.h"
 
 #include <memory>
 
 namespace movetest {
-
-inline void pump() {
-    MSG msg;
-    while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
-        TranslateMessage(&msg);
-        DispatchMessageW(&msg);
-    }
-}
 
 class MovableWnd : public TavWndMoveResize {
 public:
@@ -25,6 +18,7 @@ public:
     uint32_t colour;
     bool moveWhereNoZone = true;
     int geometryChanges = 0;
+    int releases = 0;   // button releases handled (the move or resize decision is made by then)
 
     TavMemDC renderSelf() override {
         RECT rc{};
@@ -39,6 +33,10 @@ public:
             setCursorKind(kCursorSizeAll);
     }
     void onGeometryChanged() override { ++geometryChanges; }
+    void onLeftButtonUp(WPARAM keys, int x, int y) override {
+        TavWndMoveResize::onLeftButtonUp(keys, x, y);
+        ++releases;
+    }
 };
 
 inline RECT rectOf(HWND window) {

@@ -233,12 +233,13 @@ TEST_F(MoveWindowTest, HalfTransparentAccentShowsHalfTransparentOnScreen) {
     press(*wnd, 100, 80);
     moveTo(*wnd, 100, 300);   // the outline's top edge lies at screen y 370, below the window
     ASSERT_TRUE(TavWndMoveResize::outlineVisible());
-    pump();
-    Sleep(50);
-    pump();
-    HDC screen = GetDC(nullptr);
-    COLORREF c = GetPixel(screen, 300, 370);
-    ReleaseDC(nullptr, screen);
+    COLORREF c = 0;
+    waitFor([&] {
+        HDC screen = GetDC(nullptr);
+        c = GetPixel(screen, 300, 370);
+        ReleaseDC(nullptr, screen);
+        return GetRValue(c) >= 0x30;
+    }, 2000);
     release(*wnd, 100, 80);
     MoveWindow(wnd->handle(), 200, 150, 240, 160, FALSE);
     settings().borderMenuColor = saved;

@@ -9,15 +9,6 @@ using namespace wndtest;
 
 namespace {
 
-// Pumps messages until `done` holds or about two seconds of waiting have passed.
-bool pumpUntil(const std::function<bool()>& done) {
-    for (int i = 0; i < 200 && !done(); ++i) {
-        MsgWaitForMultipleObjects(0, nullptr, FALSE, 10, QS_ALLINPUT);
-        pump();
-    }
-    return done();
-}
-
 void mouseButton(DWORD flags) {
     INPUT input{};
     input.type = INPUT_MOUSE;
@@ -41,7 +32,7 @@ TEST(WndInput, PointerMovedInIsTrackedOnceAndAPressReleaseClicks) {
     POINT in = screenPoint(child->handle(), 10, 10);
     SetCursorPos(in.x, in.y);
     SetCursorPos(in.x + 3, in.y + 2);
-    ASSERT_TRUE(pumpUntil([&] {
+    ASSERT_TRUE(waitFor([&] {
         return std::find(child->events.begin(), child->events.end(), "hover") !=
                child->events.end();
     })) << "no hover arrived";
@@ -50,10 +41,10 @@ TEST(WndInput, PointerMovedInIsTrackedOnceAndAPressReleaseClicks) {
 
     child->events.clear();
     mouseButton(MOUSEEVENTF_LEFTDOWN);
-    ASSERT_TRUE(pumpUntil([&] { return child->pressFlag(); })) << "no press arrived";
+    ASSERT_TRUE(waitFor([&] { return child->pressFlag(); })) << "no press arrived";
     EXPECT_EQ(TavWnd::focusedWindow(), child.get());
     mouseButton(MOUSEEVENTF_LEFTUP);
-    ASSERT_TRUE(pumpUntil([&] { return !child->pressFlag(); })) << "no release arrived";
+    ASSERT_TRUE(waitFor([&] { return !child->pressFlag(); })) << "no release arrived";
     EXPECT_EQ(child->events, (std::vector<std::string>{"down", "up", "click"}));
 
     // Pressed in the child, released over the other window: the child gets the release and
@@ -62,11 +53,11 @@ TEST(WndInput, PointerMovedInIsTrackedOnceAndAPressReleaseClicks) {
     child->events.clear();
     SetCursorPos(in.x + 25, in.y + 25);
     mouseButton(MOUSEEVENTF_LEFTDOWN);
-    ASSERT_TRUE(pumpUntil([&] { return child->pressFlag(); }));
+    ASSERT_TRUE(waitFor([&] { return child->pressFlag(); }));
     POINT over = screenPoint(other->handle(), 10, 10);
     SetCursorPos(over.x, over.y);
     mouseButton(MOUSEEVENTF_LEFTUP);
-    ASSERT_TRUE(pumpUntil([&] { return !child->pressFlag(); }));
+    ASSERT_TRUE(waitFor([&] { return !child->pressFlag(); }));
     EXPECT_EQ(child->events, (std::vector<std::string>{"down", "up"}));
     EXPECT_EQ(std::count(other->events.begin(), other->events.end(), "click"), 0);
     SetCursorPos(0, 0);

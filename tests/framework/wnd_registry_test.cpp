@@ -1,6 +1,7 @@
 // Ids, registries, the window class, the children list and destruction rules.
 #include "wnd_support.h"
 
+#include "TempFolder.h"
 #include "XmlDocument.h"
 
 #include <filesystem>
@@ -140,13 +141,6 @@ TEST(WndState, CursorKindsAndTheirMeaning) {
     }
 }
 
-TEST(WndState, KeyValueRegistrationReplacesEarlierValue) {
-    TavWnd w;
-    w.setKeyValue(50022, 1);
-    w.setKeyValue(50022, 2);
-    EXPECT_EQ(w.keyValues().at(50022), 2);
-}
-
 // ---------------------------------------------------------------------------------------------
 // The object's own XML file.
 
@@ -159,20 +153,9 @@ public:
     std::wstring path;
 };
 
-bool xmlAvailable() {
-    XmlDocument probe;
-    return probe.setDocument(L"<a/>");
-}
-
 std::filesystem::path tempFile(const wchar_t* name) {
-    wchar_t dir[MAX_PATH];
-    GetTempPathW(MAX_PATH, dir);
-    auto folder = std::filesystem::path(dir) / L"tav_wnd_tests";
-    std::filesystem::create_directories(folder);
-    auto file = folder / name;
-    std::filesystem::remove(file);
-    std::filesystem::remove(file.wstring() + L".bad");
-    return file;
+    static const TempFolder folder(L"tavnote_wnd");
+    return folder.file(name);
 }
 
 std::string readAll(const std::filesystem::path& p) {
@@ -189,7 +172,6 @@ TEST(WndDocument, NoPathMeansNothingIsOpened) {
 }
 
 TEST(WndDocument, MissingFileIsCreatedWithRootAndId) {
-    if (!xmlAvailable()) GTEST_SKIP() << "XML document not built yet";
     auto file = tempFile(L"missing.xml");
     StoredWnd w(file.wstring());
     XmlDocument doc;
@@ -205,7 +187,6 @@ TEST(WndDocument, MissingFileIsCreatedWithRootAndId) {
 }
 
 TEST(WndDocument, IllFormedFileIsKeptBesideItsSuccessor) {
-    if (!xmlAvailable()) GTEST_SKIP() << "XML document not built yet";
     auto file = tempFile(L"broken.xml");
     { std::ofstream(file, std::ios::binary) << "<TavStoredThing><open>"; }
     StoredWnd w(file.wstring());
@@ -216,7 +197,6 @@ TEST(WndDocument, IllFormedFileIsKeptBesideItsSuccessor) {
 }
 
 TEST(WndDocument, FindOperationsWalkToTheMatchingElement) {
-    if (!xmlAvailable()) GTEST_SKIP() << "XML document not built yet";
     TavObject o;
     struct Case {
         const char* what;

@@ -64,14 +64,14 @@ TEST(WndScreenshot, LayeredWindowWithChildrenAndAlphaText) {
     auto dot = makeChild<ColorWnd>(*glass, 150, 50, 30, 30, 0xFF20A040);
     ASSERT_TRUE(root->redrawAll());
     root->present();
-    pump();
-    Sleep(200);
-    pump();
+    // The opaque red child shows on screen where it was placed.
+    COLORREF c = 0;
+    EXPECT_TRUE(waitFor([&] {
+        HDC screen = GetDC(nullptr);
+        c = GetPixel(screen, 40 + 25, 40 + 55);
+        ReleaseDC(nullptr, screen);
+        return c == RGB(0xD0, 0x30, 0x30);
+    })) << std::hex << c;
     RECT area{20, 20, 380, 260};
     EXPECT_TRUE(saveScreenArea(area, L"wnd_screenshot.png"));
-    // The opaque red child shows on screen where it was placed.
-    HDC screen = GetDC(nullptr);
-    COLORREF c = GetPixel(screen, 40 + 25, 40 + 55);
-    ReleaseDC(nullptr, screen);
-    EXPECT_EQ(c, RGB(0xD0, 0x30, 0x30));
 }

@@ -4,21 +4,13 @@
 #include <gtest/gtest.h>
 
 #include "TavWnd.h"
+#include "TestWait.h"
 
 #include <memory>
 #include <string>
 #include <vector>
 
 namespace wndtest {
-
-// Processes every message waiting in this thread's queue.
-inline void pump() {
-    MSG msg;
-    while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
-        TranslateMessage(&msg);
-        DispatchMessageW(&msg);
-    }
-}
 
 // A window whose look is one ARGB colour; it logs the operations that tests look at.
 class ColorWnd : public TavWnd {

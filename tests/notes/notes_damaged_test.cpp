@@ -37,7 +37,7 @@ TEST_F(DamagedNoteTest, ReadingGivesDefaultsAndLeavesTheFileAsItIs) {
         TavNoteStore note(std::string(c.name) == "missing" ? L"m" : L"d", L"", 100001);
         std::wstring path = note.createFolder() + note.unique() + L".xml";
         if (c.present) {
-            ASSERT_TRUE(writeFileBytes(path, c.bytes));
+            ASSERT_TRUE(writeBytes(path, c.bytes));
         }
 
         EXPECT_FALSE(note.LoadGeometry());
@@ -50,7 +50,7 @@ TEST_F(DamagedNoteTest, ReadingGivesDefaultsAndLeavesTheFileAsItIs) {
 
         EXPECT_EQ(pathExists(path), c.present);
         if (c.present) {
-            EXPECT_EQ(readFileBytes(path), c.bytes);
+            EXPECT_EQ(readBytes(path), c.bytes);
         }
         EXPECT_FALSE(pathExists(path + L".bad"));
     }
@@ -63,7 +63,7 @@ TEST_F(DamagedNoteTest, TheFirstChangeKeepsTheDamagedFileAndRepairsTheNote) {
         TavNoteStore note(L"note" + std::to_wstring(++n), L"", 100001);
         std::wstring path = note.createFolder() + note.unique() + L".xml";
         if (c.present) {
-            ASSERT_TRUE(writeFileBytes(path, c.bytes));
+            ASSERT_TRUE(writeBytes(path, c.bytes));
         }
 
         ASSERT_TRUE(note.SaveAlpha(77));
@@ -73,7 +73,7 @@ TEST_F(DamagedNoteTest, TheFirstChangeKeepsTheDamagedFileAndRepairsTheNote) {
         EXPECT_TRUE(doc.isWellFormed());
         EXPECT_EQ(pathExists(path + L".bad"), c.present);
         if (c.present) {
-            EXPECT_EQ(readFileBytes(path + L".bad"), c.bytes);
+            EXPECT_EQ(readBytes(path + L".bad"), c.bytes);
         }
         EXPECT_EQ(note.LoadUnique().value_or(L""), std::wstring(c.salvagedUnique, c.salvagedUnique + strlen(c.salvagedUnique)));
     }
@@ -82,7 +82,7 @@ TEST_F(DamagedNoteTest, TheFirstChangeKeepsTheDamagedFileAndRepairsTheNote) {
 TEST_F(DamagedNoteTest, TruncatedFileKeepsWhatTheParseStillFinds) {
     TavNoteStore note(L"t", L"", 100001);
     std::wstring path = note.createFolder() + L"t.xml";
-    ASSERT_TRUE(writeFileBytes(path, kDamaged[7].bytes));
+    ASSERT_TRUE(writeBytes(path, kDamaged[7].bytes));
     ASSERT_TRUE(note.SaveTopMost(true));
     EXPECT_EQ(note.LoadId(), 5);
     auto children = note.LoadChildren();
@@ -92,23 +92,23 @@ TEST_F(DamagedNoteTest, TruncatedFileKeepsWhatTheParseStillFinds) {
     EXPECT_FALSE(note.LoadGeometry()) << "the rectangle was incomplete";
 
     // A second damage keeps the first copy too.
-    ASSERT_TRUE(writeFileBytes(path, "<broken"));
+    ASSERT_TRUE(writeBytes(path, "<broken"));
     ASSERT_TRUE(note.SaveAlpha(1));
-    EXPECT_EQ(readFileBytes(path + L".bad"), kDamaged[7].bytes);
-    EXPECT_EQ(readFileBytes(path + L".bad.1"), "<broken");
+    EXPECT_EQ(readBytes(path + L".bad"), kDamaged[7].bytes);
+    EXPECT_EQ(readBytes(path + L".bad.1"), "<broken");
 }
 
 TEST_F(DamagedNoteTest, AFileThatCannotBeReadIsNeverReplaced) {
     TavNoteStore note = plainNote();
     ASSERT_TRUE(note.SaveAlpha(10));
-    const std::string before = readFileBytes(note.GetFilePath());
+    const std::string before = readBytes(note.GetFilePath());
     HANDLE locked = CreateFileW(note.GetFilePath().c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
     ASSERT_NE(locked, INVALID_HANDLE_VALUE);
     EXPECT_FALSE(note.SaveAlpha(20));
     EXPECT_FALSE(note.AddChildRecord(5, kImageChildClass));
     EXPECT_FALSE(note.LoadAlpha());
     CloseHandle(locked);
-    EXPECT_EQ(readFileBytes(note.GetFilePath()), before);
+    EXPECT_EQ(readBytes(note.GetFilePath()), before);
     EXPECT_FALSE(pathExists(note.GetFilePath() + L".bad"));
     EXPECT_EQ(note.LoadAlpha(), 10);
 }
@@ -117,15 +117,15 @@ TEST_F(DamagedNoteTest, AFileThatCannotBeReadIsNeverReplaced) {
 TEST_F(DamagedNoteTest, NamesFromTheFileCannotDeleteOutsideTheNoteFolder) {
     TavNoteStore note = plainNote();
     const std::wstring victim = appFolder() + L"victim.txt";
-    ASSERT_TRUE(writeFileBytes(victim, "keep me"));
+    ASSERT_TRUE(writeBytes(victim, "keep me"));
     const std::string hostile = "<TavNoteItem><bkimage>..\\..\\..\\victim.txt</bkimage>"
                                 "<pngview>..\\..\\..\\victim.txt</pngview></TavNoteItem>";
-    ASSERT_TRUE(writeFileBytes(note.GetFilePath(), hostile));
+    ASSERT_TRUE(writeBytes(note.GetFilePath(), hostile));
     EXPECT_FALSE(note.deleteSnapshotFile());
     EXPECT_TRUE(note.SaveBkImage(L"new.png"));
     EXPECT_FALSE(note.SaveBkImage(L"..\\elsewhere.png")) << "a name with a folder is refused";
     EXPECT_EQ(note.LoadBkImage(), std::wstring(L"new.png"));
-    EXPECT_EQ(readFileBytes(victim), "keep me");
+    EXPECT_EQ(readBytes(victim), "keep me");
 }
 
 // Names read from a note file that leave the note folder are not used at all: the note shows its
@@ -133,7 +133,7 @@ TEST_F(DamagedNoteTest, NamesFromTheFileCannotDeleteOutsideTheNoteFolder) {
 TEST_F(DamagedNoteTest, NamesLeavingTheNoteFolderAreIgnoredOnLoad) {
     TavNoteStore note = plainNote();
     const std::wstring outside = appFolder() + L"outside.png";
-    ASSERT_TRUE(writeFileBytes(outside, "not ours"));
+    ASSERT_TRUE(writeBytes(outside, "not ours"));
     const std::string outsideUtf8(outside.begin(), outside.end());
     const struct {
         const char* name;
@@ -147,14 +147,14 @@ TEST_F(DamagedNoteTest, NamesLeavingTheNoteFolderAreIgnoredOnLoad) {
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
-        ASSERT_TRUE(writeFileBytes(note.GetFilePath(), "<TavNoteItem><bkimage>" + c.stored + "</bkimage><pngview>" +
+        ASSERT_TRUE(writeBytes(note.GetFilePath(), "<TavNoteItem><bkimage>" + c.stored + "</bkimage><pngview>" +
                                                            c.stored + "</pngview></TavNoteItem>"));
         EXPECT_EQ(note.LoadBkImage(), std::wstring());
         EXPECT_FALSE(note.LoadSnapshotName());
         EXPECT_FALSE(note.deleteSnapshotFile());
         EXPECT_TRUE(note.SaveBkImage(L""));
     }
-    EXPECT_EQ(readFileBytes(outside), "not ours");
+    EXPECT_EQ(readBytes(outside), "not ours");
 }
 
 // The folder's name is the note's identity: a file naming another note's folder (a copied folder,
@@ -163,19 +163,19 @@ TEST_F(DamagedNoteTest, AFileNamingAnotherFolderIsCorrectedAndTheOtherNoteIsLeft
     TavNoteStore mine = plainNote(L"20260101000000000_01", 7);
     TavNoteStore other = plainNote(L"20260101000000000_02", 8);
     ASSERT_TRUE(other.SaveAlpha(50));
-    const std::string otherBefore = readFileBytes(other.GetFilePath());
+    const std::string otherBefore = readBytes(other.GetFilePath());
     const std::string crafted = "<TavNoteItem><ID>7</ID><unique>20260101000000000_02</unique><alpha>90</alpha></TavNoteItem>";
-    ASSERT_TRUE(writeFileBytes(mine.GetFilePath(), crafted));
+    ASSERT_TRUE(writeBytes(mine.GetFilePath(), crafted));
 
     EXPECT_TRUE(mine.rewriteUniqueFromFolder());
     EXPECT_EQ(mine.unique(), L"20260101000000000_01");
     EXPECT_EQ(mine.LoadUnique(), std::wstring(L"20260101000000000_01"));
     EXPECT_EQ(mine.LoadAlpha(), 90) << "the rest of the file stays";
-    EXPECT_EQ(readFileBytes(mine.GetFilePath() + L".bad"), crafted);
-    EXPECT_EQ(readFileBytes(other.GetFilePath()), otherBefore);
+    EXPECT_EQ(readBytes(mine.GetFilePath() + L".bad"), crafted);
+    EXPECT_EQ(readBytes(other.GetFilePath()), otherBefore);
 
     // A name differing only in letter case names the same folder: nothing to correct.
-    ASSERT_TRUE(writeFileBytes(other.GetFilePath(), "<TavNoteItem><unique>20260101000000000_02</unique></TavNoteItem>"));
+    ASSERT_TRUE(writeBytes(other.GetFilePath(), "<TavNoteItem><unique>20260101000000000_02</unique></TavNoteItem>"));
     TavNoteStore sameFolder(L"20260101000000000_02", L"", 8);
     EXPECT_TRUE(sameFolder.rewriteUniqueFromFolder());
     EXPECT_FALSE(pathExists(other.GetFilePath() + L".bad"));
@@ -188,21 +188,20 @@ TEST_F(DamagedNoteTest, ANewNoteNeverWritesIntoAFolderOfTheSameName) {
     TavNoteStore first(L"", L"", 100001);
     ASSERT_TRUE(first.createNewNoteFile(now));
     ASSERT_TRUE(first.SaveAlpha(33));
-    const std::string firstBytes = readFileBytes(first.GetFilePath());
+    const std::string firstBytes = readBytes(first.GetFilePath());
     TavNoteStore second(L"", L"", 100001);
     ASSERT_TRUE(second.createNewNoteFile(now));
     EXPECT_NE(second.unique(), first.unique());
     EXPECT_EQ(second.unique(), L"20261210093015124_100001");
-    EXPECT_EQ(readFileBytes(first.GetFilePath()), firstBytes);
+    EXPECT_EQ(readBytes(first.GetFilePath()), firstBytes);
 }
 
 TEST(FileChecks, OnlyANotFoundErrorMeansMissing) {
-    wchar_t temp[MAX_PATH];
-    GetTempPathW(MAX_PATH, temp);
-    const std::wstring here = std::wstring(temp) + L"tavnote_missing_" + std::to_wstring(GetCurrentProcessId());
+    const TempFolder folder(L"tavnote_missing");
+    const std::wstring here = folder.file(L"note");
     EXPECT_TRUE(isMissingFile(here + L".xml"));
     EXPECT_TRUE(isMissingFile(here + L"\\no\\such.xml")) << "path not found";
-    ASSERT_TRUE(writeFileBytes(here + L".xml", "x"));
+    ASSERT_TRUE(writeBytes(here + L".xml", "x"));
     EXPECT_FALSE(isMissingFile(here + L".xml"));
     DeleteFileW((here + L".xml").c_str());
 }

@@ -1,86 +1,29 @@
-// GDI+ for the snapshot, and per-test application folders under the temporary folder.
-#include <windows.h>
-#include <gdiplus.h>
-
-#include <vector>
-
+// GDI+ for the snapshot, and an application folder per test under the executable's folder.
+#include "TavTestEnvironment.h"
 #include "AppPaths.h"
-#include "FolderUtils.h"
-#include "TestTree.h"
 #include "notes_support.h"
 
 namespace {
-
-std::wstring testRoot() {
-    wchar_t temp[MAX_PATH];
-    GetTempPathW(MAX_PATH, temp);
-    return std::wstring(temp) + L"tavnote_notes_" + std::to_wstring(GetCurrentProcessId()) + L"\\";
-}
-
-class NotesEnvironment : public ::testing::Environment {
-public:
-    void SetUp() override {
-        SetErrorMode(SEM_NOGPFAULTERRORBOX);
-        Gdiplus::GdiplusStartupInput input;
-        ASSERT_EQ(Gdiplus::GdiplusStartup(&token_, &input, nullptr), Gdiplus::Ok);
-        CreateDirectoryW(testRoot().c_str(), nullptr);
-    }
-    void TearDown() override {
-        setAppDirectoryOverride(L"");
-        testtree::remove(testRoot());
-        Gdiplus::GdiplusShutdown(token_);
-    }
-
-private:
-    ULONG_PTR token_ = 0;
-};
-
-const auto* const environment = ::testing::AddGlobalTestEnvironment(new NotesEnvironment);
-
+const auto* const environment =
+    ::testing::AddGlobalTestEnvironment(new TavTestEnvironment(L"notes", TavTestEnvironment::Folder::Plain));
 } // namespace
 
 void NoteFolderTest::SetUp() {
     static int counter = 0;
-    app_ = testRoot() + L"app" + std::to_wstring(++counter) + L"\\";
-    testtree::remove(app_);
-    ASSERT_TRUE(CreateDirectoryW(app_.c_str(), nullptr));
+    app_ = TavTestEnvironment::freshFolder(L"app" + std::to_wstring(++counter));
+    ASSERT_TRUE(pathExists(app_));
     setAppDirectoryOverride(app_);
 }
 
 void NoteFolderTest::TearDown() {
     setAppDirectoryOverride(L"");
-    testtree::remove(app_);
+    removeTree(app_);
 }
 
 TavNoteStore NoteFolderTest::plainNote(const std::wstring& unique, int id) {
     TavNoteStore note(unique, L"", id);
     EXPECT_TRUE(note.SaveUnique());
     return note;
-}
-
-std::string readFileBytes(const std::wstring& path) {
-    HANDLE file = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                              OPEN_EXISTING, 0, nullptr);
-    if (file == INVALID_HANDLE_VALUE) return std::string();
-    std::string bytes;
-    char buffer[4096];
-    DWORD got = 0;
-    while (ReadFile(file, buffer, sizeof(buffer), &got, nullptr) && got > 0) bytes.append(buffer, got);
-    CloseHandle(file);
-    return bytes;
-}
-
-bool writeFileBytes(const std::wstring& path, const std::string& bytes) {
-    HANDLE file = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
-    if (file == INVALID_HANDLE_VALUE) return false;
-    DWORD written = 0;
-    BOOL ok = WriteFile(file, bytes.data(), DWORD(bytes.size()), &written, nullptr);
-    CloseHandle(file);
-    return ok && written == bytes.size();
-}
-
-bool pathExists(const std::wstring& path) {
-    return GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES;
 }
 
 std::string utf8(const std::wstring& text) {

@@ -35,7 +35,7 @@ TEST_F(NoteFileTest, NewNoteWritesItsElementsInOrderWithTheirExactTexts) {
     const std::wstring path =
         appFolder() + L"NoteData\\NoteItems2\\工作\\" + unique + L"\\" + unique + L".xml";
     EXPECT_EQ(note->GetFilePath(), path);
-    EXPECT_EQ(readFileBytes(path),
+    EXPECT_EQ(readBytes(path),
               "<TavNoteItem>" + kEnd + element("ID", "100123") + element("unique", utf8(unique)) +
                   element("group", utf8(L"工作")) + element("left", "470") + element("top", "330") +
                   element("right", "650") + element("bottom", "510") +
@@ -65,7 +65,7 @@ TEST_F(NoteFileTest, SystemGroupNoteLivesInNoteItemsWithAnEmptyGroup) {
     const std::wstring path = appFolder() + L"NoteData\\NoteItems\\" + note->unique() + L"\\" +
                               note->unique() + L".xml";
     EXPECT_EQ(note->GetFilePath(), path);
-    EXPECT_EQ(readFileBytes(path), "<TavNoteItem>" + kEnd + element("ID", "7") +
+    EXPECT_EQ(readBytes(path), "<TavNoteItem>" + kEnd + element("ID", "7") +
                                        element("unique", "20261207043355123_07") + "<group/>" + kEnd +
                                        "</TavNoteItem>" + kEnd);
 }
@@ -83,7 +83,7 @@ TEST_F(NoteFileTest, NotesOfTheSameMillisecondDifferByIdAndANameIsNeverTakenOver
 // element's text replaced.
 TEST_F(NoteFileTest, EachSetterRewritesOnlyItsElement) {
     TavNoteStore note = plainNote();
-    note.setGroupName(L"旧");
+    note.setGroupInMemory(L"旧");
     ASSERT_TRUE(note.SaveGroup());
     ASSERT_TRUE(note.SaveGeometry({10, 20, 190, 200}));
     ASSERT_TRUE(note.SaveBkImage(L"bkimage_1_a.png"));
@@ -95,7 +95,7 @@ TEST_F(NoteFileTest, EachSetterRewritesOnlyItsElement) {
     ASSERT_TRUE(note.SaveTopMost(false));
     ASSERT_TRUE(note.SaveToDesk(false));
     ASSERT_TRUE(note.SaveHidden(false));
-    ASSERT_TRUE(writeFileBytes(note.createFolder() + L"bkimage_1_a.png", "png"));
+    ASSERT_TRUE(writeBytes(note.createFolder() + L"bkimage_1_a.png", "png"));
 
     struct Case {
         const char* name;
@@ -128,13 +128,13 @@ TEST_F(NoteFileTest, EachSetterRewritesOnlyItsElement) {
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
-        std::string before = readFileBytes(note.GetFilePath());
+        std::string before = readBytes(note.GetFilePath());
         size_t at = before.find(c.before);
         ASSERT_NE(at, std::string::npos);
         ASSERT_TRUE(c.set(note));
         std::string expected = before;
         expected.replace(at, c.before.size(), c.after);
-        EXPECT_EQ(readFileBytes(note.GetFilePath()), expected);
+        EXPECT_EQ(readBytes(note.GetFilePath()), expected);
     }
     // The old background picture went with its name; the file names the new one.
     EXPECT_FALSE(pathExists(note.folderPath() + L"bkimage_1_a.png"));
@@ -143,7 +143,7 @@ TEST_F(NoteFileTest, EachSetterRewritesOnlyItsElement) {
 
 TEST_F(NoteFileTest, AnElementIsAppendedTheFirstTimeAndFoundByNameInAnyOrder) {
     TavNoteStore note = plainNote();
-    ASSERT_TRUE(writeFileBytes(note.GetFilePath(),
+    ASSERT_TRUE(writeBytes(note.GetFilePath(),
                                "<TavNoteItem>\r\n<alpha>9</alpha>\r\n<bottom>4</bottom>\r\n<right>3</right>\r\n"
                                "<top>2</top>\r\n<left>1</left>\r\n<ID>5</ID>\r\n</TavNoteItem>\r\n"));
     auto rect = note.LoadGeometry();
@@ -157,7 +157,7 @@ TEST_F(NoteFileTest, AnElementIsAppendedTheFirstTimeAndFoundByNameInAnyOrder) {
     ASSERT_TRUE(note.SaveGeometry({11, 12, 13, 14}));
     ASSERT_TRUE(note.SaveSnapshot({nullptr, 0, 0}, sampleTime()) == false);
     ASSERT_TRUE(note.SetBaseDir(L""));
-    EXPECT_EQ(readFileBytes(note.GetFilePath()),
+    EXPECT_EQ(readBytes(note.GetFilePath()),
               "<TavNoteItem>\r\n<alpha>9</alpha>\r\n<bottom>14</bottom>\r\n<right>13</right>\r\n"
               "<top>12</top>\r\n<left>11</left>\r\n<ID>5</ID>\r\n<dir/>\r\n</TavNoteItem>\r\n");
 }
@@ -187,7 +187,7 @@ TEST_F(NoteFileTest, ValuesFollowTheirReadRules) {
     for (const Case& c : cases) {
         SCOPED_TRACE(c.text);
         std::string v = c.text;
-        ASSERT_TRUE(writeFileBytes(
+        ASSERT_TRUE(writeBytes(
             note.GetFilePath(),
             "<TavNoteItem><left>" + v + "</left><top>" + v + "</top><right>" + v + "</right><bottom>" + v +
                 "</bottom><curcolor>" + v + "</curcolor><alpha>" + v + "</alpha><bTopMost>" + v +
@@ -205,7 +205,7 @@ TEST_F(NoteFileTest, ValuesFollowTheirReadRules) {
 
 TEST_F(NoteFileTest, GeometryNeedsAllFourValues) {
     TavNoteStore note = plainNote();
-    ASSERT_TRUE(writeFileBytes(note.GetFilePath(),
+    ASSERT_TRUE(writeBytes(note.GetFilePath(),
                                "<TavNoteItem><left>1</left><top>2</top><right>3</right></TavNoteItem>"));
     EXPECT_FALSE(note.LoadGeometry());
 }
@@ -236,14 +236,14 @@ TEST_F(NoteFileTest, ChildRecordsAreAddedOnceInOrderAndRemoved) {
     ASSERT_TRUE(note.AddChildRecord(100200, kRichTextChildClass));
     ASSERT_TRUE(note.AddChildRecord(100201, kPlainTextChildClass));
     ASSERT_TRUE(note.AddChildRecord(100202, kImageChildClass));
-    std::string three = readFileBytes(note.GetFilePath());
+    std::string three = readBytes(note.GetFilePath());
     EXPECT_NE(three.find("<ChildItems>\r\n<Item identify=\"TavRichEditNI\">100200</Item>\r\n"
                          "<Item identify=\"TavNoteItemEdit\">100201</Item>\r\n"
                          "<Item identify=\"TavNoteItemImage\">100202</Item>\r\n</ChildItems>\r\n"),
               std::string::npos)
         << three;
     ASSERT_TRUE(note.AddChildRecord(100201, kImageChildClass));
-    EXPECT_EQ(readFileBytes(note.GetFilePath()), three) << "an id already listed is not added again";
+    EXPECT_EQ(readBytes(note.GetFilePath()), three) << "an id already listed is not added again";
 
     auto children = note.LoadChildren();
     ASSERT_EQ(children.size(), 3u);
@@ -268,7 +268,7 @@ TEST_F(NoteFileTest, ChildRecordsAreAddedOnceInOrderAndRemoved) {
 
 TEST_F(NoteFileTest, ChildListSkipsUnknownClassesBadAndRepeatedIds) {
     TavNoteStore note = plainNote();
-    ASSERT_TRUE(writeFileBytes(
+    ASSERT_TRUE(writeBytes(
         note.GetFilePath(),
         "<TavNoteItem><ChildItems>"
         "<Item identify=\"TavRichEditNI\">5</Item><Item identify=\"Evil\">6</Item>"

@@ -25,10 +25,10 @@ TEST_F(NoteFoldersTest, ListingReadsGroupsFirstSortedAndCleansEmptyStrays) {
     ASSERT_TRUE(CreateDirectoryW((items + L"stray_empty").c_str(), nullptr));
     ASSERT_TRUE(CreateDirectoryW((items + L"stray_empty\\sub").c_str(), nullptr));
     ASSERT_TRUE(CreateDirectoryW((items + L"stray_texts").c_str(), nullptr));
-    ASSERT_TRUE(writeFileBytes(items + L"stray_texts\\100200_rtf", "{\\rtf1 words}"));
+    ASSERT_TRUE(writeBytes(items + L"stray_texts\\100200_rtf", "{\\rtf1 words}"));
     // A damaged note file is listed as unreadable.
     ASSERT_TRUE(CreateDirectoryW((items + L"zz_damaged").c_str(), nullptr));
-    ASSERT_TRUE(writeFileBytes(items + L"zz_damaged\\zz_damaged.xml", "<TavNoteItem>"));
+    ASSERT_TRUE(writeBytes(items + L"zz_damaged\\zz_damaged.xml", "<TavNoteItem>"));
 
     auto notes = listAllNotes();
     struct Expected {
@@ -57,8 +57,8 @@ TEST_F(NoteFoldersTest, ListingReadsGroupsFirstSortedAndCleansEmptyStrays) {
     EXPECT_EQ(notes[0].baseDir, appFolder() + L"NoteData\\NoteItems2\\a\\");
     EXPECT_EQ(notes[2].baseDir, L"");
     EXPECT_FALSE(pathExists(items + L"stray_empty"));
-    EXPECT_EQ(readFileBytes(items + L"stray_texts\\100200_rtf"), "{\\rtf1 words}");
-    EXPECT_EQ(readFileBytes(items + L"zz_damaged\\zz_damaged.xml"), "<TavNoteItem>") << "listing never writes";
+    EXPECT_EQ(readBytes(items + L"stray_texts\\100200_rtf"), "{\\rtf1 words}");
+    EXPECT_EQ(readBytes(items + L"zz_damaged\\zz_damaged.xml"), "<TavNoteItem>") << "listing never writes";
 }
 
 TEST_F(NoteFoldersTest, HidingMarksTheNoteAndStoresItsSnapshot) {
@@ -102,17 +102,17 @@ TEST_F(NoteFoldersTest, RecyclingCopiesTheWholeFolderThenDeletesTheOriginal) {
     ASSERT_TRUE(note);
     ASSERT_TRUE(note->AddChildRecord(100200, L"TavRichEditNI"));
     const std::wstring folder = note->folderPath();
-    ASSERT_TRUE(writeFileBytes(folder + L"100200_rtf", "{\\rtf1 text}"));
+    ASSERT_TRUE(writeBytes(folder + L"100200_rtf", "{\\rtf1 text}"));
     ASSERT_TRUE(CreateDirectoryW((folder + L"sub").c_str(), nullptr));
-    ASSERT_TRUE(writeFileBytes(folder + L"sub\\inner.bin", std::string("\0\1\2", 3)));
-    const std::string noteBytes = readFileBytes(note->GetFilePath());
+    ASSERT_TRUE(writeBytes(folder + L"sub\\inner.bin", std::string("\0\1\2", 3)));
+    const std::string noteBytes = readBytes(note->GetFilePath());
 
     EXPECT_EQ(recycleNote(*note), TavRecycleResult::Moved);
     const std::wstring copy = appFolder() + L"NoteData\\Recycle\\" + note->unique() + L"\\";
     EXPECT_FALSE(pathExists(folder));
-    EXPECT_EQ(readFileBytes(copy + note->unique() + L".xml"), noteBytes);
-    EXPECT_EQ(readFileBytes(copy + L"100200_rtf"), "{\\rtf1 text}");
-    EXPECT_EQ(readFileBytes(copy + L"sub\\inner.bin"), std::string("\0\1\2", 3));
+    EXPECT_EQ(readBytes(copy + note->unique() + L".xml"), noteBytes);
+    EXPECT_EQ(readBytes(copy + L"100200_rtf"), "{\\rtf1 text}");
+    EXPECT_EQ(readBytes(copy + L"sub\\inner.bin"), std::string("\0\1\2", 3));
     EXPECT_EQ(recycleNote(*note), TavRecycleResult::NoNote);
 }
 
@@ -122,8 +122,8 @@ TEST_F(NoteFoldersTest, RecyclingAFolderWithAHeldFileMovesAllOrNothing) {
     auto note = createNote(L"", 100001, sampleTime());
     ASSERT_TRUE(note);
     const std::wstring folder = note->folderPath();
-    ASSERT_TRUE(writeFileBytes(folder + L"a_first.txt", "first"));
-    ASSERT_TRUE(writeFileBytes(folder + L"z_locked.txt", "locked"));
+    ASSERT_TRUE(writeBytes(folder + L"a_first.txt", "first"));
+    ASSERT_TRUE(writeBytes(folder + L"z_locked.txt", "locked"));
     HANDLE locked = CreateFileW((folder + L"z_locked.txt").c_str(), GENERIC_READ, 0, nullptr,
                                 OPEN_EXISTING, 0, nullptr);
     ASSERT_NE(locked, INVALID_HANDLE_VALUE);
@@ -134,8 +134,8 @@ TEST_F(NoteFoldersTest, RecyclingAFolderWithAHeldFileMovesAllOrNothing) {
     ASSERT_TRUE(result == TavRecycleResult::Moved || result == TavRecycleResult::CopyFailed);
     const std::wstring whole = result == TavRecycleResult::Moved ? copy : folder;
     const std::wstring gone = result == TavRecycleResult::Moved ? folder : copy;
-    EXPECT_EQ(readFileBytes(whole + L"a_first.txt"), "first");
-    EXPECT_EQ(readFileBytes(whole + L"z_locked.txt"), "locked");
+    EXPECT_EQ(readBytes(whole + L"a_first.txt"), "first");
+    EXPECT_EQ(readBytes(whole + L"z_locked.txt"), "locked");
     EXPECT_TRUE(pathExists(whole + note->unique() + L".xml"));
     EXPECT_FALSE(pathExists(gone));
 }
@@ -148,14 +148,14 @@ TEST_F(NoteFoldersTest, RecyclingNeverMergesIntoAnOlderCopy) {
     const std::wstring bin = recycleDirectory();
     const std::wstring older = bin + note->unique() + L"\\";
     ASSERT_TRUE(CreateDirectoryW(older.c_str(), nullptr));
-    ASSERT_TRUE(writeFileBytes(older + L"old.txt", "old"));
-    ASSERT_TRUE(writeFileBytes(note->folderPath() + L"new.txt", "new"));
+    ASSERT_TRUE(writeBytes(older + L"old.txt", "old"));
+    ASSERT_TRUE(writeBytes(note->folderPath() + L"new.txt", "new"));
 
     EXPECT_EQ(recycleNote(*note), TavRecycleResult::Moved);
-    EXPECT_EQ(readFileBytes(older + L"old.txt"), "old");
+    EXPECT_EQ(readBytes(older + L"old.txt"), "old");
     EXPECT_FALSE(pathExists(older + L"new.txt"));
     const std::wstring fresh = bin + note->unique() + L"_1\\";
-    EXPECT_EQ(readFileBytes(fresh + L"new.txt"), "new");
+    EXPECT_EQ(readBytes(fresh + L"new.txt"), "new");
     TavNoteStore moved(note->unique() + L"_1", bin, 0);
     EXPECT_EQ(moved.LoadUnique(), note->unique() + L"_1");
 }

@@ -6,10 +6,8 @@
 #include <string>
 
 #include "NoteStore.h"
+#include "TempFolder.h"
 
-std::string readFileBytes(const std::wstring& path);
-bool writeFileBytes(const std::wstring& path, const std::string& bytes);
-bool pathExists(const std::wstring& path);
 std::string utf8(const std::wstring& text);
 
 // 7 December 2026, 04:33:55.123 plus the given seconds (0 to 4).

@@ -33,8 +33,6 @@ protected:
     }
     void TearDown() override {
         appState().mainWindow = nullptr;
-        TavNoteItem::setConfirmDelete(nullptr);
-        TavNoteItem::setConfirmOverwrite(nullptr);
         setDialogSeam(TavDialogSeam{});
         NoteWindowTest::TearDown();
     }
@@ -78,7 +76,7 @@ TEST_F(NoteItemTest, OpensAtItsStoredPlaceWithItsOpacityAndShows) {
 TEST_F(NoteItemTest, ANewNoteGetsANameAFileAndItsRectangle) {
     auto note = open(L"");
     ASSERT_FALSE(note->unique().empty());
-    EXPECT_TRUE(exists(note->store().GetFilePath()));
+    EXPECT_TRUE(pathExists(note->store().GetFilePath()));
     EXPECT_EQ(noteElement(note->store(), L"ID"), std::to_wstring(note->objectId()));
     EXPECT_EQ(noteElement(note->store(), L"left"), L"768");
     EXPECT_EQ(noteElement(note->store(), L"bottom"), L"372");
@@ -138,7 +136,7 @@ TEST_F(NoteItemTest, ChosenBackgroundIsCopiedIntoTheNoteFolderAndReplacesTheOldO
     const std::wstring first = noteElement(note->store(), L"bkimage");
     EXPECT_EQ(first.rfind(L"bkimage_", 0), 0u) << first;
     EXPECT_EQ(first.substr(first.size() - 7), L"_红色.png");
-    EXPECT_TRUE(exists(note->store().fileInFolder(first)));
+    EXPECT_TRUE(pathExists(note->store().fileInFolder(first)));
     EXPECT_EQ(note->backgroundFile(), first);
     TavMemDC image = note->renderSelf();
     ASSERT_TRUE(image.ok());
@@ -149,9 +147,9 @@ TEST_F(NoteItemTest, ChosenBackgroundIsCopiedIntoTheNoteFolderAndReplacesTheOldO
     EXPECT_TRUE(note->SetBackgroundFrom(blue, later));
     const std::wstring second = noteElement(note->store(), L"bkimage");
     EXPECT_EQ(second, L"bkimage_" + uniqueTimeName(later, note->objectId()) + L"_blue.png");
-    EXPECT_FALSE(exists(note->store().fileInFolder(first)));
-    EXPECT_TRUE(exists(note->store().fileInFolder(second)));
-    EXPECT_TRUE(exists(red));
+    EXPECT_FALSE(pathExists(note->store().fileInFolder(first)));
+    EXPECT_TRUE(pathExists(note->store().fileInFolder(second)));
+    EXPECT_TRUE(pathExists(red));
     EXPECT_EQ(note->renderSelf().at(90, 90), 0xFF0000FFu);
 
     // A file that cannot be read leaves the background as it was.
@@ -175,10 +173,10 @@ TEST_F(NoteItemTest, AnExistingCopyIsReplacedOnlyWhenTheUserSaysYes) {
     } cases[] = {{7, false}, {6, true}};
     for (const Case& c : cases) {
         int asked = 0;
-        TavNoteItem::setConfirmOverwrite([&](TavNoteItem&) {
-            ++asked;
-            return c.answer;
-        });
+        note->setDialogs({nullptr, [&](TavNoteItem&) {
+                              ++asked;
+                              return c.answer;
+                          }});
         EXPECT_EQ(note->SetBackgroundFrom(picture, stamp), c.replaced) << c.answer;
         EXPECT_EQ(asked, 1) << c.answer;
         EXPECT_EQ(noteElement(note->store(), L"bkimage"), name) << c.answer;
@@ -307,10 +305,11 @@ TEST_F(NoteItemTest, DeleteAsksFirstAndOnlyOkReachesTheMainWindow) {
     auto note = open(L"del");
     int asked = 0;
     int answer = 2;
-    TavNoteItem::setConfirmDelete([&](TavNoteItem&) {
-        ++asked;
-        return answer;
-    });
+    note->setDialogs({[&](TavNoteItem&) {
+                          ++asked;
+                          return answer;
+                      },
+                      nullptr});
     SendMessageW(note->handle(), kTavMsgCommand, kCmdNoteDelete, 0);
     EXPECT_EQ(asked, 1);
     EXPECT_TRUE(main_.received.empty());

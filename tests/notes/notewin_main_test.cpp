@@ -27,7 +27,7 @@ TEST_F(MainWindowTest, LoadingOpensVisibleNotesOfGroupsAndSystemGroupOnce) {
     TavNoteMain& main = start();
     EXPECT_FALSE(main.isSecondInstance());
     EXPECT_EQ(openNames(), (std::set<std::wstring>{L"plain", L"grouped"}));
-    EXPECT_FALSE(exists(noteItemsDirectory() + L"stray"));
+    EXPECT_FALSE(pathExists(noteItemsDirectory() + L"stray"));
     TavNoteItem* grouped = TavNoteItem::findByUnique(L"grouped");
     ASSERT_NE(grouped, nullptr);
     EXPECT_EQ(grouped->store().group(), L"工作");
@@ -79,10 +79,10 @@ TEST_F(MainWindowTest, TrayGroupEntryPastTheEndPicksTheLastGroup) {
     TavNoteItem* note = main.notes().back().get();
     EXPECT_EQ(noteElement(note->store(), L"group"), L"生活");
     EXPECT_EQ(noteElement(note->store(), L"dir"), noteItems2Directory() + L"生活\\");
-    EXPECT_TRUE(exists(noteItems2Directory() + L"生活\\" + note->unique() + L"\\" + note->unique() + L".xml"));
+    EXPECT_TRUE(pathExists(noteItems2Directory() + L"生活\\" + note->unique() + L"\\" + note->unique() + L".xml"));
     SendMessageW(main.handle(), kTavMsgCommand, kCmdGroupSystem, 0);
     EXPECT_EQ(main.chosenGroup(), L"");
-    EXPECT_TRUE(exists(noteItemsDirectory() + main.notes().back()->unique()));
+    EXPECT_TRUE(pathExists(noteItemsDirectory() + main.notes().back()->unique()));
 }
 
 TEST_F(MainWindowTest, ANotesGroupEntryMakesOneNoteBesideItInThatGroup) {
@@ -117,9 +117,9 @@ TEST_F(MainWindowTest, NewNoteTakesTheModelsSizeAndBackground) {
     EXPECT_EQ(r.right - r.left, 240);
     EXPECT_EQ(r.bottom - r.top, 150);
     EXPECT_EQ(made->backgroundFile(), L"bk.png");
-    EXPECT_TRUE(exists(made->store().folderPath() + L"bk.png"));
+    EXPECT_TRUE(pathExists(made->store().folderPath() + L"bk.png"));
     EXPECT_EQ(noteElement(made->store(), L"right"), std::to_wstring(r.right));
-    EXPECT_FALSE(exists(templatesDirectory() + kTempTemplateName));
+    EXPECT_FALSE(pathExists(templatesDirectory() + kTempTemplateName));
 }
 
 TEST_F(MainWindowTest, CloseHidesAndRecycleMovesTheFolder) {
@@ -135,17 +135,17 @@ TEST_F(MainWindowTest, CloseHidesAndRecycleMovesTheFolder) {
     EXPECT_EQ(noteElement(closing, L"ishide"), L"1");
     std::wstring snapshot = noteElement(closing, L"pngview");
     EXPECT_FALSE(snapshot.empty());
-    EXPECT_TRUE(exists(closing.folderPath() + snapshot));
+    EXPECT_TRUE(pathExists(closing.folderPath() + snapshot));
 
     SendMessageW(main.handle(), kNoteMsgDelete, WPARAM(TavNoteItem::findByUnique(L"recycled")->objectId()), 0);
     EXPECT_EQ(openNames(), (std::set<std::wstring>{L"byname"}));
-    EXPECT_FALSE(exists(recycled.folderPath()));
-    EXPECT_TRUE(exists(recycleDirectory() + L"recycled\\recycled.xml"));
+    EXPECT_FALSE(pathExists(recycled.folderPath()));
+    EXPECT_TRUE(pathExists(recycleDirectory() + L"recycled\\recycled.xml"));
 
     ASSERT_TRUE(postRecycleByName(main.handle(), {L"byname", L"not-open"}));
-    pumpUntil([&] { return main.notes().empty(); });
+    waitFor([&] { return main.notes().empty(); });
     EXPECT_TRUE(main.notes().empty());
-    EXPECT_TRUE(exists(recycleDirectory() + L"byname\\byname.xml"));
+    EXPECT_TRUE(pathExists(recycleDirectory() + L"byname\\byname.xml"));
 
     // A closed note stays closed at the next load.
     SendMessageW(main.handle(), kNoteMsgReload, 0, 0);
@@ -181,6 +181,18 @@ TEST_F(MainWindowTest, AboutBoxShowsTheVersionInTheProgramsOwnBox) {
     EXPECT_EQ(TavWnd::findById(kMessageBoxId), nullptr);
 }
 
+// Without help.chm the shell would do nothing: the program's own box says the file is missing.
+TEST_F(MainWindowTest, AMissingHelpFileIsReportedInTheProgramsOwnBox) {
+    TavNoteMain& main = start();
+    ASSERT_FALSE(pathExists(appDirectory() + L"help.chm"));
+    BoxWatcher::seen.clear();
+    UINT_PTR timer = SetTimer(nullptr, 0, 50, &BoxWatcher::tick);
+    SendMessageW(main.handle(), kTavMsgCommand, kCmdMainHelp, 0);
+    KillTimer(nullptr, timer);
+    EXPECT_NE(BoxWatcher::seen.find(L"help.chm"), std::wstring::npos) << "no message about the missing file";
+    EXPECT_EQ(BoxWatcher::title, L"TavNote");
+}
+
 TEST_F(MainWindowTest, TrayRightClickOpensTheTrayMenuWithTheGroupsOfTheDataFolder) {
     CreateDirectoryW((noteItems2Directory() + L"工作").c_str(), nullptr);
     TavNoteMain& main = start();
@@ -192,7 +204,7 @@ TEST_F(MainWindowTest, TrayRightClickOpensTheTrayMenuWithTheGroupsOfTheDataFolde
     EXPECT_EQ(main.trayGroups(), (std::vector<std::wstring>{L"工作"}));
     // Once closed, the menu deletes itself.
     static_cast<TavWndMenu*>(menu)->close();
-    EXPECT_TRUE(pumpUntil([] { return TavWnd::findById(30100) == nullptr; }, 3000));
+    EXPECT_TRUE(waitFor([] { return TavWnd::findById(30100) == nullptr; }, 3000));
 }
 
 TEST_F(MainWindowTest, ExitDestroysNotesAndEndsTheLoop) {
@@ -206,7 +218,7 @@ TEST_F(MainWindowTest, ExitDestroysNotesAndEndsTheLoop) {
     MSG msg;
     EXPECT_TRUE(PeekMessageW(&msg, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE));
     // Notes keep their files.
-    EXPECT_TRUE(exists(noteItemsDirectory() + L"a\\a.xml"));
+    EXPECT_TRUE(pathExists(noteItemsDirectory() + L"a\\a.xml"));
 }
 
 } // namespace

@@ -45,8 +45,10 @@ TEST(NoteSwing, TenFramesUprightThenAlternatingTilts) {
     }
 }
 
-TEST(NoteSwing, EmptyClientGivesUprightFrames) {
-    for (const TavSwingFrame& f : swingFrames(RECT{0, 0, 0, 0}, -9.0))
+TEST(NoteSwing, EmptyClientGivesTenUprightFrames) {
+    const std::vector<TavSwingFrame> frames = swingFrames(RECT{0, 0, 0, 0}, -9.0);
+    ASSERT_EQ(frames.size(), 10u);
+    for (const TavSwingFrame& f : frames)
         for (const POINT& p : f) EXPECT_TRUE(p.x == 0 && p.y == 0);
 }
 

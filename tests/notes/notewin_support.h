@@ -1,7 +1,6 @@
 #pragma once
-// Fixtures of the note window tests: GDI+, the installation's images in a per-process
-// application folder, a fresh data tree per test, note files prepared through the store, and a
-// message pump.
+// Fixtures of the note window tests: GDI+, the installation's images in an application folder per
+// test (a fresh data tree each), and note files prepared through the store.
 #include <gtest/gtest.h>
 #include <windows.h>
 
@@ -10,25 +9,15 @@
 #include "NoteStore.h"
 #include "TavNoteItem.h"
 #include "TavNoteMain.h"
+#include "TempFolder.h"
+#include "TestWait.h"
 
 #include <memory>
 #include <set>
 
 namespace notewin {
 
-void pump();
-// Pumps until the condition holds or about `ms` milliseconds passed.
-template <class Pred> bool pumpUntil(Pred pred, int ms = 2000) {
-    for (int waited = 0; waited <= ms; waited += 10) {
-        pump();
-        if (pred()) return true;
-        Sleep(10);
-    }
-    return false;
-}
-
 std::wstring installationFolder();
-bool exists(const std::wstring& path);
 // A note folder in "NoteItems\\" (or in the group's folder) with its file: `ID`, `unique`, the
 // rectangle and whatever the caller writes afterwards through the returned store.
 TavNoteStore prepareNote(const std::wstring& unique, int id, RECT rect, const std::wstring& group = L"");

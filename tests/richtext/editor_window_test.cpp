@@ -4,6 +4,7 @@
 
 #include "TavRichEdit.h"
 #include "TestPanel.h"
+#include "TestWait.h"
 #include "UnixTools.h"
 
 #include <algorithm>
@@ -14,14 +15,6 @@
 #include <vector>
 
 namespace {
-
-void pump() {
-    MSG msg;
-    while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
-        TranslateMessage(&msg);
-        DispatchMessageW(&msg);
-    }
-}
 
 struct EditorFixture {
     std::unique_ptr<TestPanel> panel = std::make_unique<TestPanel>(0xFFFFFFF0);
@@ -55,18 +48,6 @@ struct EditorFixture {
     }
 };
 
-// Pumps messages until `done` holds or the time is up; true when it held.
-bool waitUntil(const std::function<bool()>& done, DWORD timeoutMs = 8000) {
-    const ULONGLONG end = GetTickCount64() + timeoutMs;
-    for (;;) {
-        pump();
-        if (done())
-            return true;
-        if (GetTickCount64() >= end)
-            return false;
-        MsgWaitForMultipleObjects(0, nullptr, FALSE, 20, QS_ALLINPUT);
-    }
-}
 
 // Runs xdotool. What it did is checked by its effects on the editor (bounded waits). Its exit
 // status is only printed: one run under heavy load failed early on it for a reason that did not
@@ -140,10 +121,7 @@ TEST(EditorWindow, TypeSelectBoldAndUndo) {
     keys[0].ki.wVk = keys[1].ki.wVk = 'Q';
     keys[1].ki.dwFlags = KEYEVENTF_KEYUP;
     SendInput(2, keys, sizeof(INPUT));
-    for (int i = 0; i < 20 && f.edit->doc().text().back() != L'q'; ++i) {
-        Sleep(20);
-        pump();
-    }
+    waitFor([&] { return f.edit->doc().text().back() == L'q'; });
     EXPECT_EQ(f.edit->doc().text(), L"Hello中文\rworldq");
     EXPECT_EQ(f.edit->doc().rowCount(), 2);
 
@@ -234,18 +212,16 @@ TEST(EditorWindow, ScreenshotOfFormattedTextWithSelection) {
     }
     e.doc().setSelection(TavTextPos{1, 3}, TavTextPos{2, 10});
     e.afterChange();
-    pump();
-    Sleep(100);
-    pump();
 
-    // The panel's composed frame: the editor on a white note.
-    const TavMemDC& frame = f.panel->backBuffer();
-    ASSERT_TRUE(frame.ok());
-    EXPECT_TRUE(savePng(frame, L"editor_screenshot.png"));
-    // The selection is painted in its colour inside the editor, left of the selected text.
+    // The panel's composed frame: the editor on a white note. The selection is painted in its
+    // colour inside the editor, left of the selected text.
     const TavGlyphEditRow* row = e.doc().row(2);
     int x = 10 + int(row->xAt(0)) + 1;
     int y = 10 + row->bandTop() + 1;
+    const TavMemDC& frame = f.panel->backBuffer();
+    waitFor([&] { return frame.ok() && frame.at(x, y) == premultiply(TavRichEdit::kSelectionColour); });
+    ASSERT_TRUE(frame.ok());
+    EXPECT_TRUE(savePng(frame, L"editor_screenshot.png"));
     EXPECT_EQ(frame.at(x, y), premultiply(TavRichEdit::kSelectionColour));
     EXPECT_EQ(e.doc().rowCount(), 4);
 }
@@ -253,13 +229,12 @@ TEST(EditorWindow, ScreenshotOfFormattedTextWithSelection) {
 // Real input through the X server: xdotool clicks, types (Chinese too), drags a selection and
 // presses the bold and undo keys; Wine turns it into the messages a user's input would give.
 TEST(EditorWindow, RealKeysAndMouseThroughX) {
-    if (!unixtools::haveXdotool())
-        GTEST_SKIP() << "xdotool is not installed";
+    REQUIRE_TOOL(L"/usr/bin/xdotool");
     EditorFixture f(60, 60, 420, 260);
     TavRichEditDoc& doc = f.edit->doc();
     HWND h = f.edit->handle();
     auto textIs = [&](const std::wstring& wanted) -> ::testing::AssertionResult {
-        if (waitUntil([&] { return doc.text() == wanted; }))
+        if (waitFor([&] { return doc.text() == wanted; }))
             return ::testing::AssertionSuccess();
         std::string codes;
         for (wchar_t c : doc.text())
@@ -269,7 +244,7 @@ TEST(EditorWindow, RealKeysAndMouseThroughX) {
 
     // Without a click the X server gives the window no key focus.
     ASSERT_TRUE(xinput(L"mousemove " + screenArg(h, POINT{60, 40}) + L" click 1"));
-    ASSERT_TRUE(waitUntil([&] { return GetFocus() == h; }));
+    ASSERT_TRUE(waitFor([&] { return GetFocus() == h; }));
 
     struct Line {
         const wchar_t* family;
@@ -301,7 +276,7 @@ TEST(EditorWindow, RealKeysAndMouseThroughX) {
                 if (now.size() > want.size() || want.compare(0, now.size(), now) != 0 || now.size() < expected.size())
                     break;
                 ASSERT_TRUE(xinput(L"type --delay 60 \"" + want.substr(now.size()) + L"\""));
-                waitUntil([&] { return doc.text() == want; }, 3000);
+                waitFor([&] { return doc.text() == want; }, 3000);
             }
             expected = want;
             ASSERT_TRUE(textIs(expected))
@@ -328,14 +303,14 @@ TEST(EditorWindow, RealKeysAndMouseThroughX) {
     ASSERT_TRUE(xinput(L"mousemove " + screenArg(h, a) + L" mousedown 1 sleep 0.1 mousemove " +
                        screenArg(h, halfway) + L" sleep 0.1 mousemove " + screenArg(h, b) +
                        L" sleep 0.1 mouseup 1"));
-    ASSERT_TRUE(waitUntil([&] { return doc.selectionStart() == from && doc.selectionEnd() == to; }))
+    ASSERT_TRUE(waitFor([&] { return doc.selectionStart() == from && doc.selectionEnd() == to; }))
         << "selection " << doc.selectionStart().row << ":" << doc.selectionStart().column << " - "
         << doc.selectionEnd().row << ":" << doc.selectionEnd().column;
     const int selected = 7 + 1 + 2; // "TavNote", the line end, "中文"
 
     EXPECT_EQ(boldCount(doc), 0);
     ASSERT_TRUE(xinput(L"key ctrl+b"));
-    ASSERT_TRUE(waitUntil([&] { return boldCount(doc) == selected; })) << boldCount(doc);
+    ASSERT_TRUE(waitFor([&] { return boldCount(doc) == selected; })) << boldCount(doc);
     EXPECT_EQ(doc.text(), expected);
     EXPECT_EQ(doc.selectionStart(), from);
     EXPECT_EQ(doc.selectionEnd(), to);
@@ -343,10 +318,10 @@ TEST(EditorWindow, RealKeysAndMouseThroughX) {
     EXPECT_TRUE(unixtools::saveXScreen(L"editor_xinput_screen.png"));
 
     ASSERT_TRUE(xinput(L"key ctrl+z"));
-    ASSERT_TRUE(waitUntil([&] { return boldCount(doc) == 0; })) << boldCount(doc);
+    ASSERT_TRUE(waitFor([&] { return boldCount(doc) == 0; })) << boldCount(doc);
     EXPECT_EQ(doc.text(), expected);
     ASSERT_TRUE(xinput(L"key ctrl+y"));
-    ASSERT_TRUE(waitUntil([&] { return boldCount(doc) == selected; })) << "redo";
+    ASSERT_TRUE(waitFor([&] { return boldCount(doc) == selected; })) << "redo";
 }
 
 // After a large insertion rows are painted when they are first shown; the frame is the same as

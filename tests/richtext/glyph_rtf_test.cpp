@@ -1,4 +1,5 @@
 // The document as RTF and back, the empty save, and pasting RTF as one undo step.
+#include "TempFolder.h"
 #include "glyph_support.h"
 
 #include "TavRichEditRtf.h"
@@ -33,9 +34,8 @@ std::vector<CharFormat> formats(const TavRichEditDoc& doc) {
 }
 
 std::wstring tempFile(const wchar_t* name) {
-    wchar_t dir[MAX_PATH];
-    GetTempPathW(MAX_PATH, dir);
-    return std::wstring(dir) + name;
+    static const TempFolder folder(L"tavnote_glyph_rtf");
+    return folder.file(name);
 }
 
 } // namespace

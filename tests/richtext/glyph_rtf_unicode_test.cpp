@@ -1,4 +1,5 @@
 // Characters outside the code page through the editor's own save, load and paste paths.
+#include "TempFolder.h"
 #include "glyph_support.h"
 
 #include "CRtfReader.h"
@@ -12,9 +13,8 @@ using namespace glyphtest;
 namespace {
 
 std::wstring tempFile(const wchar_t* name) {
-    wchar_t dir[MAX_PATH];
-    GetTempPathW(MAX_PATH, dir);
-    return std::wstring(dir) + name;
+    static const TempFolder folder(L"tavnote_glyph_rtf_unicode");
+    return folder.file(name);
 }
 
 std::string fileBytes(const std::wstring& path) {

@@ -1,6 +1,7 @@
 // The RTF reader: tokenizing, destinations, formatting, result codes and writer round trips.
 #include "CRtfReader.h"
 #include "CRtfWriter.h"
+#include "TempFolder.h"
 
 #include <windows.h>
 
@@ -184,9 +185,8 @@ TEST(RtfReader, ResultCodes) {
 }
 
 TEST(RtfReader, FileIsReadAsBinary) {
-    wchar_t dir[MAX_PATH];
-    GetTempPathW(MAX_PATH, dir);
-    const std::wstring path = std::wstring(dir) + L"tav_rtf_reader_test.rtf";
+    const TempFolder folder(L"tavnote_rtf_reader");
+    const std::wstring path = folder.file(L"binary.rtf");
     // 0x1A would end a text-mode read; the "\bin" data must be skipped byte-exactly.
     const std::string rtf = "{\\rtf1 a\\bin3 \x1a\r\n" "b\r\nc}";
     FILE* f = _wfopen(path.c_str(), L"wb");
@@ -196,7 +196,6 @@ TEST(RtfReader, FileIsReadAsBinary) {
     std::vector<RtfInsertChar> out;
     EXPECT_EQ(loadRtfCharacters(path, out), RtfOk);
     EXPECT_EQ(textOf(out), L"abc");
-    DeleteFileW(path.c_str());
 }
 
 RtfRun glyph(wchar_t ch, int font, uint32_t argb, int px, bool b, bool i, bool u, bool s) {

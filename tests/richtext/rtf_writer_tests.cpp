@@ -9,6 +9,8 @@
 #include <fstream>
 #include <iterator>
 
+#include "TempFolder.h"
+
 namespace {
 
 constexpr uint32_t kBlack = 0xFF000000;
@@ -24,15 +26,9 @@ RtfRun run(const std::wstring& text, int font, uint32_t argb, bool bold = false,
     return r;
 }
 
-std::string readFileBytes(const std::wstring& path) {
-    std::ifstream in(path.c_str(), std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-}
-
 std::wstring tempPath(const wchar_t* name) {
-    wchar_t dir[MAX_PATH];
-    GetTempPathW(MAX_PATH, dir);
-    return std::wstring(dir) + name;
+    static const TempFolder folder(L"tavnote_rtf_writer");
+    return folder.file(name);
 }
 
 TEST(RtfWriter, ControlWordsAndGroups) {
@@ -152,14 +148,14 @@ TEST(RtfWriter, FileForm) {
     EXPECT_EQ(GetFileAttributesW(path.c_str()), INVALID_FILE_ATTRIBUTES) << "nothing written";
 
     ASSERT_TRUE(writeRtf(path, smallDocument()));
-    EXPECT_EQ(readFileBytes(path), kSmallDocumentRtf);
+    EXPECT_EQ(readBytes(path), kSmallDocumentRtf);
 
     RtfDocument shorter = smallDocument();
     shorter.runs.resize(1);
     ASSERT_TRUE(writeRtf(path, shorter));
-    EXPECT_EQ(readFileBytes(path), rtfToString(shorter)) << "an existing file is replaced";
+    EXPECT_EQ(readBytes(path), rtfToString(shorter)) << "an existing file is replaced";
     EXPECT_FALSE(writeRtf(path, empty));
-    EXPECT_EQ(readFileBytes(path), rtfToString(shorter)) << "an empty document leaves it";
+    EXPECT_EQ(readBytes(path), rtfToString(shorter)) << "an empty document leaves it";
     DeleteFileW(path.c_str());
 
     EXPECT_FALSE(writeRtf(tempPath(L"no_such_folder_tav\\x.rtf"), smallDocument()));

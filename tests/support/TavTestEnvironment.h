@@ -1,7 +1,8 @@
 #pragma once
-// Process set-up shared by the window test executables: no crash dialogs, the module instance for
-// dialog templates, GDI+, and a folder of the test's own, removed at the end. With images, the folder
-// also becomes the application folder and holds a copy of the installation's "sysres" pictures.
+// Process set-up shared by every test executable: no crash dialogs, the module instance for
+// windows and dialog templates, GDI+, and optionally a folder of the executable's own under the
+// temporary folder, removed at the end. With images, the folder also becomes the application
+// folder and holds a copy of the installation's "sysres" pictures.
 #include <windows.h>
 #include <objidl.h>
 #include <gdiplus.h>
@@ -9,17 +10,19 @@
 
 #include "AppPaths.h"
 #include "AppState.h"
-#include "FolderUtils.h"
-#include "TestTree.h"
 #include "TavFont.h"
+#include "TempFolder.h"
 
+#include <memory>
 #include <string>
 
 class TavTestEnvironment : public ::testing::Environment {
 public:
-    enum class Folder { Plain, AppFolderWithImages };
+    enum class Folder { None, Plain, AppFolderWithImages };
 
-    TavTestEnvironment(std::wstring folder, Folder kind) : folder_(std::move(folder)), kind_(kind) {}
+    // `name` names the folder ("tavnote_<name>_<process>_<n>").
+    explicit TavTestEnvironment(std::wstring name = L"", Folder kind = Folder::None)
+        : name_(std::move(name)), kind_(kind) {}
 
     // The build's installation folder <build>\TavNote\, three levels above <build>\tests\<area>\x.exe.
     static std::wstring installationFolder() {
@@ -30,15 +33,23 @@ public:
         return path + L"\\TavNote\\";
     }
 
+    // The executable's own folder, ending in a backslash ("" with Folder::None or before set-up).
+    static const std::wstring& folder() { return folder_ ? folder_->path() : none(); }
+    // An empty sub-folder of the executable's folder, ending in a backslash.
+    static std::wstring freshFolder(const std::wstring& name) {
+        return folder_ ? folder_->freshFolder(name) : std::wstring();
+    }
+
     void SetUp() override {
         SetErrorMode(SEM_NOGPFAULTERRORBOX | SEM_FAILCRITICALERRORS);
         appState().instance = GetModuleHandleW(nullptr);
         Gdiplus::GdiplusStartupInput input;
         ASSERT_EQ(Gdiplus::GdiplusStartup(&token_, &input, nullptr), Gdiplus::Ok);
-        CreateDirectoryW(folder_.c_str(), nullptr);
+        if (kind_ == Folder::None) return;
+        folder_ = std::make_unique<TempFolder>(L"tavnote_" + name_);
         if (kind_ == Folder::AppFolderWithImages) {
-            testtree::copy(installationFolder() + L"sysres\\", folder_ + L"sysres\\");
-            setAppDirectoryOverride(folder_);
+            copyTree(installationFolder() + L"sysres\\", folder() + L"sysres\\");
+            setAppDirectoryOverride(folder());
         }
     }
 
@@ -48,11 +59,17 @@ public:
         TavFont::instance().clear();
         TavBrush::instance().clear();
         Gdiplus::GdiplusShutdown(token_);
-        testtree::remove(folder_);
+        folder_.reset();
     }
 
 private:
-    std::wstring folder_;
+    static const std::wstring& none() {
+        static const std::wstring empty;
+        return empty;
+    }
+
+    std::wstring name_;
     Folder kind_;
     ULONG_PTR token_ = 0;
+    static inline std::unique_ptr<TempFolder> folder_;
 };

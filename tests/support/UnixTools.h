@@ -2,19 +2,17 @@
 // Unix programs started from a test under Wine through "start /unix": xdotool for real pointer and
 // key input through the X server, ImageMagick's import for screenshots. While waiting for one, the
 // calling thread keeps pumping its messages, so windows of the test itself handle the input it makes.
+#include <gtest/gtest.h>
 #include <windows.h>
 
+#include <cstdlib>
+#include <cstring>
 #include <string>
 
-namespace unixtools {
+#include "TempFolder.h"
+#include "TestWait.h"
 
-inline void pumpMessages() {
-    MSG msg;
-    while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
-        TranslateMessage(&msg);
-        DispatchMessageW(&msg);
-    }
-}
+namespace unixtools {
 
 // Starts "start /wait /unix <command line>" without waiting; the process handle, or null.
 inline HANDLE startUnix(const std::wstring& commandLine) {
@@ -38,13 +36,13 @@ inline bool finishUnix(HANDLE process, DWORD timeoutMs = 20000) {
     const ULONGLONG end = GetTickCount64() + timeoutMs;
     bool done = false;
     while (!done && GetTickCount64() < end) {
-        pumpMessages();
+        pump();
         done = MsgWaitForMultipleObjects(1, &process, FALSE, 20, QS_ALLINPUT) == WAIT_OBJECT_0;
     }
     DWORD exitCode = 1;
     if (done) GetExitCodeProcess(process, &exitCode);
     CloseHandle(process);
-    pumpMessages();
+    pump();
     return done && exitCode == 0;
 }
 
@@ -52,7 +50,35 @@ inline bool runUnix(const std::wstring& commandLine, DWORD timeoutMs = 20000) {
     return finishUnix(startUnix(commandLine), timeoutMs);
 }
 
-inline bool haveXdotool() { return GetFileAttributesW(L"Z:\\usr\\bin\\xdotool") != INVALID_FILE_ATTRIBUTES; }
+// True when the Unix program (an absolute Unix path) is installed.
+inline bool haveTool(const std::wstring& unixProgram) {
+    std::wstring windowsPath = L"Z:" + unixProgram;
+    for (wchar_t& c : windowsPath)
+        if (c == L'/') c = L'\\';
+    return GetFileAttributesW(windowsPath.c_str()) != INVALID_FILE_ATTRIBUTES;
+}
+
+inline bool haveXdotool() { return haveTool(L"/usr/bin/xdotool"); }
+
+// True under continuous integration (CI=true), where every tool the tests use must be installed.
+inline bool underCi() {
+    const char* ci = std::getenv("CI");
+    return ci && (std::strcmp(ci, "true") == 0 || std::strcmp(ci, "1") == 0);
+}
+
+} // namespace unixtools
+
+// Ends the test when the Unix program is missing: a skip on a developer's machine, a failure under
+// CI. Use in a test body or a fixture's SetUp.
+#define REQUIRE_TOOL(unixProgram)                                                                 \
+    do {                                                                                          \
+        if (!unixtools::haveTool(unixProgram)) {                                                  \
+            if (unixtools::underCi()) FAIL() << "missing " << (unixProgram) << " (CI=true)";      \
+            GTEST_SKIP() << "missing " << (unixProgram);                                          \
+        }                                                                                         \
+    } while (0)
+
+namespace unixtools {
 
 inline bool xdotool(const std::wstring& arguments, DWORD timeoutMs = 20000) {
     return runUnix(L"/usr/bin/xdotool " + arguments, timeoutMs);
@@ -80,10 +106,16 @@ inline bool saveXScreen(const std::wstring& windowsPath) {
     wchar_t wide[MAX_PATH * 4] = {};
     MultiByteToWideChar(CP_UTF8, 0, unix.c_str(), -1, wide, MAX_PATH * 4 - 1);
     runUnix(L"/usr/bin/import -window root \"" + std::wstring(wide) + L"\"");
-    // "start /unix" may return before the Unix program has written its file.
-    for (int i = 0; i < 500 && GetFileAttributesW(windowsPath.c_str()) == INVALID_FILE_ATTRIBUTES; ++i) Sleep(20);
-    Sleep(200);
-    return GetFileAttributesW(windowsPath.c_str()) != INVALID_FILE_ATTRIBUTES;
+    // "start /unix" may return before the Unix program has written its file: wait for the PNG's
+    // closing chunk.
+    static const std::string pngEnd("IEND\xAE\x42\x60\x82", 8);
+    return waitFor(
+        [&] {
+            const std::string bytes = readBytes(windowsPath);
+            return bytes.size() > pngEnd.size() &&
+                   bytes.compare(bytes.size() - pngEnd.size(), pngEnd.size(), pngEnd) == 0;
+        },
+        10000);
 }
 
 } // namespace unixtools

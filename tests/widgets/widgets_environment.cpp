@@ -9,19 +9,7 @@
 
 namespace widgettest {
 
-void pump() {
-    MSG msg;
-    while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
-        TranslateMessage(&msg);
-        DispatchMessageW(&msg);
-    }
-}
-
-std::wstring testFolder() {
-    wchar_t temp[MAX_PATH];
-    GetTempPathW(MAX_PATH, temp);
-    return std::wstring(temp) + L"tavnote_widgets_" + std::to_wstring(GetCurrentProcessId()) + L"\\";
-}
+std::wstring testFolder() { return TavTestEnvironment::folder(); }
 
 std::wstring exeFolder() {
     wchar_t exe[MAX_PATH];
@@ -44,7 +32,7 @@ ModalDriver* activeDriver = nullptr;
 
 class Environment : public TavTestEnvironment {
 public:
-    Environment() : TavTestEnvironment(testFolder(), Folder::AppFolderWithImages) {}
+    Environment() : TavTestEnvironment(L"widgets", Folder::AppFolderWithImages) {}
 };
 
 const auto* const environment = ::testing::AddGlobalTestEnvironment(new Environment);

@@ -10,7 +10,6 @@
 #include "UnixTools.h"
 
 using namespace widgettest;
-using unixtools::haveXdotool;
 using unixtools::startXdotool;
 
 namespace {
@@ -24,7 +23,7 @@ bool saveScreen(const std::wstring& name) {
 } // namespace
 
 TEST(WidgetInput, PointerClickOnNoAnswersSeven) {
-    if (!haveXdotool()) GTEST_SKIP() << "no xdotool";
+    REQUIRE_TOOL(L"/usr/bin/xdotool");
     TavNoteMessageBox box(12, L"存在同名文件，是否覆盖？", L"TavNote");
     box.setIcon(L"TavNote.png");
     HANDLE process = nullptr;

@@ -10,10 +10,10 @@
 #include <vector>
 
 #include "TavNoteCaption.h"
+#include "TestWait.h"
 
 namespace widgettest {
 
-void pump();
 std::wstring testFolder();
 // The folder of the test executable (screenshots go there, inside the build folder).
 std::wstring exeFolder();

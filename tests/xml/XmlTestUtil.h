@@ -1,5 +1,6 @@
 #pragma once
-// Helpers shared by the XML document tests: a temporary folder and structural checks.
+// Structural checks shared by the XML document tests.
+#include "TempFolder.h"
 #include "XmlDocument.h"
 
 #include <windows.h>
@@ -8,60 +9,6 @@
 #include <vector>
 
 namespace xmltest {
-
-// A unique folder under the system temp folder, removed with its files afterwards.
-class TempFolder {
-public:
-    TempFolder() {
-        wchar_t base[MAX_PATH];
-        GetTempPathW(MAX_PATH, base);
-        static int counter = 0;
-        for (;;) {
-            path_ = std::wstring(base) + L"tavxml_" + std::to_wstring(GetCurrentProcessId()) + L"_" +
-                    std::to_wstring(GetTickCount()) + L"_" + std::to_wstring(++counter);
-            if (CreateDirectoryW(path_.c_str(), nullptr)) break;
-        }
-    }
-    ~TempFolder() {
-        for (const std::wstring& f : files()) DeleteFileW((path_ + L"\\" + f).c_str());
-        RemoveDirectoryW(path_.c_str());
-    }
-    std::wstring file(const std::wstring& name) const { return path_ + L"\\" + name; }
-    const std::wstring& path() const { return path_; }
-    std::vector<std::wstring> files() const {
-        std::vector<std::wstring> out;
-        WIN32_FIND_DATAW fd;
-        HANDLE h = FindFirstFileW((path_ + L"\\*").c_str(), &fd);
-        if (h == INVALID_HANDLE_VALUE) return out;
-        do {
-            std::wstring n = fd.cFileName;
-            if (n != L"." && n != L"..") out.push_back(n);
-        } while (FindNextFileW(h, &fd));
-        FindClose(h);
-        return out;
-    }
-
-private:
-    std::wstring path_;
-};
-
-inline void writeBytes(const std::wstring& path, const std::string& bytes) {
-    HANDLE h = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
-    DWORD put = 0;
-    if (!bytes.empty()) WriteFile(h, bytes.data(), DWORD(bytes.size()), &put, nullptr);
-    CloseHandle(h);
-}
-
-inline std::string readBytes(const std::wstring& path) {
-    HANDLE h = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
-    if (h == INVALID_HANDLE_VALUE) return "<missing>";
-    std::string out;
-    char buf[4096];
-    DWORD got = 0;
-    while (ReadFile(h, buf, sizeof buf, &got, nullptr) && got) out.append(buf, got);
-    CloseHandle(h);
-    return out;
-}
 
 // Checks the element index against the text: every reachable record lies inside its parent,
 // starts with '<' and follows its previous sibling; the first child's previous-sibling field

@@ -46,11 +46,11 @@ TEST(XmlFuzz, EveryByteTruncationOfAFileLoadsSafely) {
         "<?xml version=\"1.0\" encoding=\"gbk\"?><n>\xD6\xD0\xCE\xC4</n>",
         "\xEF\xBB\xBF<n>\xC3\xA9</n>",
     };
-    xmltest::TempFolder dir;
+    TempFolder dir;
     std::wstring path = dir.file(L"t.xml");
     for (const std::string& full : files) {
         for (size_t n = 0; n <= full.size(); ++n) {
-            xmltest::writeBytes(path, full.substr(0, n));
+            writeBytes(path, full.substr(0, n));
             XmlDocument doc;
             doc.loadFile(path);
             SCOPED_TRACE(n);
@@ -127,14 +127,14 @@ TEST(XmlFuzz, SeededEditsKeepTheIndexEqualToAFreshParse) {
 }
 
 TEST(XmlFuzz, SeededBinaryFilesLoadSafely) {
-    xmltest::TempFolder dir;
+    TempFolder dir;
     std::wstring path = dir.file(L"b.xml");
     for (unsigned seed = 1; seed <= 60; ++seed) {
         std::mt19937 rng(seed);
         std::string bytes(rng() % 4096, '\0');
         for (char& c : bytes) c = char(rng() % 4 == 0 ? "<>/&"[rng() % 4] : rng());
         if (seed % 3 == 0 && bytes.size() > 2) bytes[0] = '\xFF', bytes[1] = '\xFE';
-        xmltest::writeBytes(path, bytes);
+        writeBytes(path, bytes);
         XmlDocument doc;
         doc.loadFile(path);
         SCOPED_TRACE(seed);

@@ -12,10 +12,6 @@ using namespace std::string_literals;
 
 namespace {
 
-using xmltest::readBytes;
-using xmltest::TempFolder;
-using xmltest::writeBytes;
-
 std::string narrow(const std::wstring& w) { return std::string(w.begin(), w.end()); }
 
 bool contains(const std::wstring& hay, const wchar_t* needle) { return hay.find(needle) != std::wstring::npos; }
