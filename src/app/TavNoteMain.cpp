@@ -4,6 +4,7 @@
 
 #include "AppPaths.h"
 #include "AppState.h"
+#include "FileSystem.h"
 #include "FolderUtils.h"
 #include "NoteFolders.h"
 #include "NoteRecycleRequests.h"
@@ -225,7 +226,18 @@ void TavNoteMain::showAbout() {
 
 void TavNoteMain::openHelp() {
     std::wstring path = appDirectory() + L"help.chm";
-    ShellExecuteW(nullptr, L"open", path.c_str(), nullptr, nullptr, SW_SHOW);
+    if (fileExists(path)) {
+        ShellExecuteW(nullptr, L"open", path.c_str(), nullptr, nullptr, SW_SHOW);
+        return;
+    }
+    // Without the file the shell would do nothing and say nothing.
+    if (TavWnd* open = TavWnd::findById(kMessageBoxId)) {
+        SetForegroundWindow(open->handle());
+        return;
+    }
+    TavNoteMessageBox box(kBoxOk, L"找不到帮助文件 help.chm，请重新安装 TavNote。", L"TavNote", 300, 120);
+    box.setIcon(L"TavNote.png");
+    box.runModal(handle(), kMessageBoxId);
 }
 
 void TavNoteMain::exitProgram() {

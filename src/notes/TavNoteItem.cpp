@@ -27,10 +27,6 @@ std::map<std::wstring, TavNoteItem*>& notesByUnique() {
     return map;
 }
 
-TavNoteItem::ConfirmOverwrite& confirmOverwrite() {
-    static TavNoteItem::ConfirmOverwrite ask = [](TavNoteItem& note) { return askOverwriteFile(note.handle()); };
-    return ask;
-}
 
 SYSTEMTIME localNow() {
     SYSTEMTIME now;
@@ -49,7 +45,6 @@ TavNoteItem* TavNoteItem::findByUnique(const std::wstring& unique) {
     return it == notesByUnique().end() ? nullptr : it->second;
 }
 
-void TavNoteItem::setConfirmOverwrite(ConfirmOverwrite ask) { confirmOverwrite() = std::move(ask); }
 
 TavNoteItem::TavNoteItem(std::wstring unique, bool hosted)
     : store_(std::move(unique), L"", 0), hosted_(hosted), color_(settings().defaultTextColor) {
@@ -195,7 +190,10 @@ bool TavNoteItem::SetBackgroundFrom(const std::wstring& sourcePath, const SYSTEM
     const std::wstring name = L"bkimage_" + uniqueTimeName(stamp, objectId()) + L"_" + title;
     const std::wstring target = store_.fileInFolder(name);
     // A failed copy keeps the old background: the note must never name a missing picture.
-    if (target.empty() || !copyPictureInto(sourcePath, target, [&] { return confirmOverwrite()(*this) == 6; }))
+    if (target.empty() || !copyPictureInto(sourcePath, target, [&] {
+            int answer = dialogs_.confirmOverwrite ? dialogs_.confirmOverwrite(*this) : askOverwriteFile(handle());
+            return answer == kNoteResultYes;
+        }))
         return false;
     SetBackgroundFile(name);
     return true;

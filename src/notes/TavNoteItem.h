@@ -107,12 +107,13 @@ public:
     static TavNoteItem* lastActive();
     static TavNoteItem* findByUnique(const std::wstring& unique);
 
-    // Asks the user to confirm deleting the note: 1 = OK. Tests answer it without a dialog.
-    using ConfirmDelete = std::function<int(TavNoteItem&)>;
-    static void setConfirmDelete(ConfirmDelete ask);
-    // The question before a background picture replaces a file of the same name (6 = yes).
-    using ConfirmOverwrite = std::function<int(TavNoteItem&)>;
-    static void setConfirmOverwrite(ConfirmOverwrite ask);
+    // The questions the note asks. An empty function asks with the program's own message box;
+    // whoever opens the note may answer them instead (tests do, without a dialog).
+    struct Dialogs {
+        std::function<int(TavNoteItem&)> confirmDelete;    // deleting the note: 1 = OK
+        std::function<int(TavNoteItem&)> confirmOverwrite; // a picture replacing a file: 6 = yes
+    };
+    void setDialogs(Dialogs dialogs) { dialogs_ = std::move(dialogs); }
 
 protected:
     void deleteAfterConfirmation();
@@ -137,4 +138,5 @@ protected:
     RECT lastSaved_{};
     POINT richTextPoint_{};
     std::wstring snapshotName_;
+    Dialogs dialogs_;
 };

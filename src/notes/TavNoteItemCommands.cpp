@@ -7,20 +7,6 @@
 #include "TavNoteMenu.h"
 #include "TavNoteMessageBox.h"
 
-namespace {
-
-TavNoteItem::ConfirmDelete& confirmDelete() {
-    static TavNoteItem::ConfirmDelete ask = [](TavNoteItem& note) {
-        TavNoteMessageBox box(3, L"确定要删除这个便签吗？", L"TavNote", 300, 120);
-        box.setIcon(L"TavNote.png");
-        return static_cast<int>(box.runModal(note.handle(), kConfirmDeleteBoxId));
-    };
-    return ask;
-}
-
-} // namespace
-
-void TavNoteItem::setConfirmDelete(ConfirmDelete ask) { confirmDelete() = std::move(ask); }
 
 LRESULT TavNoteItem::windowProc(UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
@@ -56,7 +42,15 @@ void TavNoteItem::postToMain(UINT message, WPARAM wParam, LPARAM lParam) {
 }
 
 void TavNoteItem::deleteAfterConfirmation() {
-    if (confirmDelete()(*this) != 1) return;
+    int answer = 0;
+    if (dialogs_.confirmDelete) {
+        answer = dialogs_.confirmDelete(*this);
+    } else {
+        TavNoteMessageBox box(kBoxOk | kBoxCancel, L"确定要删除这个便签吗？", L"TavNote", 300, 120);
+        box.setIcon(L"TavNote.png");
+        answer = static_cast<int>(box.runModal(handle(), kConfirmDeleteBoxId));
+    }
+    if (answer != kNoteResultOk) return;
     HWND main = appState().mainWindow;
     if (main) SendMessageW(main, kNoteMsgDelete, static_cast<WPARAM>(objectId()), 0);
     // The note may be gone now: touch no member.
