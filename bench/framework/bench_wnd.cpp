@@ -33,8 +33,8 @@ struct Tree {
                      400, 400, nullptr);
         // 20 children in a 5 x 4 grid of 70 x 80 cells, half of them half-transparent.
         for (int i = 0; i < 20; ++i) {
-            uint32_t colour = (i % 2 ? 0x80000000u : 0xFF000000u) | (0x101010u * (i + 1));
-            auto child = std::make_unique<FillWnd>(colour);
+            uint32_t color = (i % 2 ? 0x80000000u : 0xFF000000u) | (0x101010u * (i + 1));
+            auto child = std::make_unique<FillWnd>(color);
             child->create(0, L"", 0, WS_CHILD | WS_VISIBLE, 10 + (i % 5) * 78, 10 + (i / 5) * 96,
                           70, 80, root->handle());
             children.push_back(std::move(child));

@@ -47,7 +47,7 @@ std::unique_ptr<FillWnd> makeWindow() {
     return w;
 }
 
-// A two-frame 200 x 150 GIF, one colour per frame.
+// A two-frame 200 x 150 GIF, one color per frame.
 std::string twoFrameGif() {
     std::string out = "GIF89a";
     auto word = [&out](int v) {

@@ -100,14 +100,14 @@ std::wstring typingText() {
 RtfDocument longDocument() {
     RtfDocument doc;
     doc.fontFamilies = {L"DejaVu Sans", L"WenQuanYi Zen Hei"};
-    doc.colours = {0xFF000000, 0xFF0080FF, 0xFFFF0000};
+    doc.colors = {0xFF000000, 0xFF0080FF, 0xFFFF0000};
     const std::wstring sample = L"便签的文字 sticky note text, 第二部分\t{x}\r";
     for (int k = 0; doc.runs.size() < 58000; ++k) {
         for (wchar_t ch : sample) {
             RtfRun r;
             r.text = std::wstring(1, ch);
             r.font = (k / 3) % 2;
-            r.argb = doc.colours[size_t(k % 3)];
+            r.argb = doc.colors[size_t(k % 3)];
             r.sizePixels = k % 4 ? 16 : 20;
             r.bold = k % 5 == 0;
             doc.runs.push_back(r);

@@ -25,14 +25,14 @@ struct GdiplusSession {
 RtfDocument longDocument() {
     RtfDocument doc;
     doc.fontFamilies = {L"Arial", L"宋体"};
-    doc.colours = {0xFF000000, 0xFF0080FF, 0xFFFF0000};
+    doc.colors = {0xFF000000, 0xFF0080FF, 0xFFFF0000};
     const std::wstring sample = L"便签的文字 sticky note text, 第二部分\t{x}\r";
     for (int k = 0; doc.runs.size() < 86000; ++k) {
         for (wchar_t ch : sample) {
             RtfRun r;
             r.text = std::wstring(1, ch);
             r.font = (k / 3) % 2;
-            r.argb = doc.colours[size_t(k % 3)];
+            r.argb = doc.colors[size_t(k % 3)];
             r.sizePixels = k % 4 ? 16 : 20;
             r.bold = k % 5 == 0;
             doc.runs.push_back(r);
@@ -60,7 +60,7 @@ RtfDocument unicodeDocument(unsigned codePage) {
     RtfDocument doc;
     doc.codePage = codePage;
     doc.fontFamilies = {L"宋体"};
-    doc.colours = {0xFF000000};
+    doc.colors = {0xFF000000};
     const std::wstring sample = L"便签 \U0001F600 café 한국어 \U0001F44D\r";
     RtfRun r;
     r.sizePixels = 16;

@@ -56,7 +56,7 @@ bool writeCustomColors(const std::wstring& path, const TavSettings& from) {
     }
     doc.addElement(L"customcolor");
     doc.intoElement();
-    for (COLORREF colour : from.customColors) doc.addElement(L"coloritem", int(colour));
+    for (COLORREF color : from.customColors) doc.addElement(L"coloritem", int(color));
     return doc.saveFile(path);
 }
 

@@ -156,7 +156,7 @@ void drawWithTabFallback(Graphics& g, const std::wstring& text, const Font* font
 void renderText(HDC dc, const std::wstring& text, const Font* font, const Brush* brush,
                 const StringFormat* format, const RectF& layout) {
     Graphics g(dc);
-    // Greyscale anti-aliasing: sub-pixel (ClearType) colour fringes have no meaning on a
+    // Greyscale anti-aliasing: sub-pixel (ClearType) color fringes have no meaning on a
     // layered window and would tint the alpha computed from the probe rendering.
     g.SetTextRenderingHint(TextRenderingHintAntiAlias);
     if (format && needsTabFallback(text)) drawWithTabFallback(g, text, font, brush, format, layout);

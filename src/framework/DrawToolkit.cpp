@@ -40,7 +40,7 @@ void gradientFill(HDC dc, const RECT& rect, uint32_t startArgb, uint32_t endArgb
     RectF area(float(rect.left), float(rect.top), float(width), float(height));
     LinearGradientBrush brush(area, Color(ARGB(startArgb)), Color(ARGB(endArgb)),
                               LinearGradientModeHorizontal);
-    // Without flipping, the first column picks up the end colour when the brush tiles.
+    // Without flipping, the first column picks up the end color when the brush tiles.
     brush.SetWrapMode(WrapModeTileFlipX);
     size_t n = std::min(positions.size(), factors.size());
     if (n >= 2 && positions.front() == 0.0f && positions[n - 1] == 1.0f)
@@ -65,9 +65,9 @@ TavDropShadow dropShadow(HWND window, int x, int y, int width, int height, int r
     shadow.dc = createMemoryDC(window, outerW, outerH);
     if (!shadow.dc.ok() || width <= 0 || height <= 0) return shadow;
     GdiFlush();
-    uint32_t colour = premultiply(argb);
+    uint32_t color = premultiply(argb);
     for (int row = radius; row < radius + height; ++row)
-        for (int col = radius; col < radius + width; ++col) shadow.dc.at(col, row) = colour;
+        for (int col = radius; col < radius + width; ++col) shadow.dc.at(col, row) = color;
     gaussianBlur(shadow.dc.pixels(), outerW, outerH, radius);
     // The window body covers the inner rectangle: the shadow must not show through it.
     for (int row = radius; row < radius + height; ++row)

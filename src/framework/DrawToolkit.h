@@ -23,7 +23,7 @@ Gdiplus::Font* createFont(const std::wstring& face, float size, int style);
 // The settings' default face and style at the size (13 for captions and list texts).
 Gdiplus::Font* defaultFont(float size = 13.0f);
 Gdiplus::SolidBrush* getBrush(uint32_t argb);
-// A solid brush of the settings' default text colour.
+// A solid brush of the settings' default text color.
 Gdiplus::SolidBrush* defaultTextBrush();
 
 // Font metrics in pixels: (design units) x size / em height, truncated, + 1. 0 for a null font.
@@ -59,12 +59,12 @@ TavMemDC drawText(HWND window, const std::wstring& text, const Gdiplus::Font* fo
 TavMemDC drawDefaultText(HWND window, const std::wstring& text, Gdiplus::StringAlignment horizontal,
                          Gdiplus::StringAlignment vertical, const RECT& rect);
 
-// Fills with the colour's RGB under fillAlpha, then frames with the colour as given.
+// Fills with the color's RGB under fillAlpha, then frames with the color as given.
 void fillAndFrame(HDC dc, int x, int y, int width, int height, uint32_t argb, uint8_t fillAlpha);
 
 // Left-to-right linear gradient; factor i applies at position i (positions run from 0 to 1).
 // Lists that do not form a valid blend (fewer than two pairs, not starting at 0 and ending at 1)
-// leave the plain two-colour gradient.
+// leave the plain two-color gradient.
 void gradientFill(HDC dc, const RECT& rect, uint32_t startArgb, uint32_t endArgb,
                   const std::vector<float>& positions, const std::vector<float>& factors);
 
@@ -75,7 +75,7 @@ struct TavDropShadow {
     TavMemDC dc;
     RECT placed{};  // where the shadow belongs: the inner rectangle grown by the radius
 };
-// A (w + 2r) x (h + 2r) shadow of colour argb around the inner rectangle (x, y, w, h); the inner
+// A (w + 2r) x (h + 2r) shadow of color argb around the inner rectangle (x, y, w, h); the inner
 // rectangle itself stays transparent.
 TavDropShadow dropShadow(HWND window, int x, int y, int width, int height, int radius, uint32_t argb);
 

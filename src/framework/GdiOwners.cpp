@@ -90,7 +90,7 @@ uint32_t premultiply(uint32_t argb) {
 TavMemDC createMemoryDC(HWND /*window*/, int width, int height, uint32_t fillArgb) {
     TavMemDC mem(width, height);
     if (mem.ok() && fillArgb != 0) {
-        // Filling a transparent bitmap source-over is writing the premultiplied colour, so the
+        // Filling a transparent bitmap source-over is writing the premultiplied color, so the
         // pixels are set directly instead of going through a GDI+ graphics.
         GdiFlush();
         std::fill_n(mem.pixels(), size_t(width) * size_t(height), premultiply(fillArgb));

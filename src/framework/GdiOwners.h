@@ -74,7 +74,7 @@ using TavGpStringFormat = std::unique_ptr<Gdiplus::StringFormat>;
 using TavGpPath = std::unique_ptr<Gdiplus::GraphicsPath>;
 
 // A 32-bit DIB section whose pixels start at zero (transparent black). Pixels are B, G, R, A
-// bytes with premultiplied colour, as AlphaBlend with per-pixel alpha expects.
+// bytes with premultiplied color, as AlphaBlend with per-pixel alpha expects.
 struct TavDib {
     TavBitmapHandle bitmap;
     uint32_t* pixels = nullptr;
@@ -136,10 +136,10 @@ private:
     TavRowOrder order_ = TavRowOrder::TopDown;
 };
 
-// Premultiplies an ARGB colour into the pixel layout of a TavDib.
+// Premultiplies an ARGB color into the pixel layout of a TavDib.
 uint32_t premultiply(uint32_t argb);
 
 // The toolkit's "create memory DC": a screen-compatible DC of the size, filled with the ARGB
-// colour (0 leaves it transparent). The window argument is kept for callers; the DC is
+// color (0 leaves it transparent). The window argument is kept for callers; the DC is
 // compatible with the screen either way.
 TavMemDC createMemoryDC(HWND window, int width, int height, uint32_t fillArgb = 0);

@@ -36,7 +36,7 @@ TavGpImage loadImageFile(const std::wstring& path);
 bool drawImageFile(const std::wstring& path, HDC target, int x, int y, int width, int height,
                    HWND window = nullptr);
 
-// A 32 bpp ARGB bitmap of the DC's top-left width x height, colours un-premultiplied, with the
+// A 32 bpp ARGB bitmap of the DC's top-left width x height, colors un-premultiplied, with the
 // alpha the window would have (scaled by 254/255, as the window is presented). Null on failure.
 TavGpBitmap dcToBitmap(HWND window, HDC source, int width, int height);
 
@@ -46,5 +46,5 @@ std::optional<CLSID> findPngEncoder();
 // Saves a bitmap as PNG; false when there is no encoder or the save fails.
 bool saveBitmapPng(Gdiplus::Bitmap& bitmap, const std::wstring& path);
 
-// Un-premultiplies one pixel: each colour becomes min(255, value * 255 / alpha), alpha 0 gives 0.
+// Un-premultiplies one pixel: each color becomes min(255, value * 255 / alpha), alpha 0 gives 0.
 uint32_t unpremultiply(uint32_t pixel);

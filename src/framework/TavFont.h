@@ -120,7 +120,7 @@ public:
     TavBrush(const TavBrush&) = delete;
     TavBrush& operator=(const TavBrush&) = delete;
 
-    // The cached solid brush of the ARGB colour.
+    // The cached solid brush of the ARGB color.
     Gdiplus::SolidBrush* get(uint32_t argb);
 
     size_t count() const { return brushes_.size(); }

@@ -4,7 +4,7 @@
 
 namespace {
 
-// Face colours of the plain look: normal, hot, pressed; and the frame.
+// Face colors of the plain look: normal, hot, pressed; and the frame.
 constexpr uint32_t kFaceNormal = 0xFFF0F0F0;
 constexpr uint32_t kFaceHot = 0xFFE3EEF9;
 constexpr uint32_t kFacePressed = 0xFFC8DCF0;
@@ -64,7 +64,7 @@ TavMemDC TavWndBt::renderSelf() {
     if (!dc) return dc;
     uint32_t face = isPressed() ? kFacePressed : isHot() ? kFaceHot : kFaceNormal;
     fillAndFrame(dc.dc(), 0, 0, rc.right, rc.bottom, face, 255);
-    // The frame in its own colour over the face.
+    // The frame in its own color over the face.
     fillAndFrame(dc.dc(), 0, 0, rc.right, rc.bottom, kFrame, 0);
     std::wstring text = caption();
     if (!text.empty()) {

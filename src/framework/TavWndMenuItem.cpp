@@ -10,7 +10,7 @@ constexpr int kIconSize = 16;
 constexpr int kIconLeft = 6;
 constexpr int kTextLeft = 28;
 
-// The accent colour mixed into white: an opaque tint for the hot item.
+// The accent color mixed into white: an opaque tint for the hot item.
 uint32_t hotTint() {
     uint32_t accent = settings().borderMenuColor;
     auto mix = [](uint32_t channel) { return (channel * 3 + 255 * 7) / 10; };

@@ -112,7 +112,7 @@ TavMemDC TavWndMoveResize::renderOutline(const RECT& r) {
     int w = r.right - r.left, h = r.bottom - r.top;
     TavMemDC dc = createMemoryDC(hwnd_, w, h);
     if (!dc) return dc;
-    // The colour's own alpha is applied once, as the constant alpha of the layered update; the
+    // The color's own alpha is applied once, as the constant alpha of the layered update; the
     // frame pixels themselves are opaque so that 0x80 shows half transparent, not a quarter.
     uint32_t pixel = premultiply(outlineColor() | 0xFF000000u);
     for (int x = 0; x < w; ++x) dc.at(x, 0) = dc.at(x, h - 1) = pixel;

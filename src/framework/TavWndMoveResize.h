@@ -35,7 +35,7 @@ public:
     virtual bool resizeOutline(int screenX, int screenY, int zone, RECT& newRect);
     // The furthest the left, top, right and bottom edges may travel (see sizeLimits()).
     virtual RECT resizeLimits();
-    // A transparent DC of the rectangle's size with a 1-pixel frame in the outline colour.
+    // A transparent DC of the rectangle's size with a 1-pixel frame in the outline color.
     virtual TavMemDC renderOutline(const RECT& rect);
     virtual uint32_t outlineColor();
     virtual int moveResizeHook();

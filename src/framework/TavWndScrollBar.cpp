@@ -5,9 +5,9 @@
 
 namespace {
 
-constexpr uint32_t kTrackColour = 0xFFEDEDED;
-constexpr uint32_t kThumbColour = 0xFFA8A8A8;
-constexpr uint32_t kThumbDragColour = 0xFF808080;
+constexpr uint32_t kTrackColor = 0xFFEDEDED;
+constexpr uint32_t kThumbColor = 0xFFA8A8A8;
+constexpr uint32_t kThumbDragColor = 0xFF808080;
 
 // Forwarding maps may point at each other; a message is handed on at most this many times.
 int forwardDepth = 0;
@@ -139,11 +139,11 @@ BOOL TavWndScrollBar::preTranslateMessage(MSG* message) {
 TavMemDC TavWndScrollBar::renderSelf() {
     RECT rc{};
     GetClientRect(handle(), &rc);
-    TavMemDC dc = createMemoryDC(handle(), rc.right, rc.bottom, kTrackColour);
+    TavMemDC dc = createMemoryDC(handle(), rc.right, rc.bottom, kTrackColor);
     if (!dc) return dc;
     if (scrollContentExceedsTrack(minimum_, maximum_, track_) && !IsRectEmpty(&thumb_)) {
         fillAndFrame(dc.dc(), thumb_.left, thumb_.top, thumb_.right - thumb_.left,
-                     thumb_.bottom - thumb_.top, dragging_ ? kThumbDragColour : kThumbColour, 255);
+                     thumb_.bottom - thumb_.top, dragging_ ? kThumbDragColor : kThumbColor, 255);
     }
     return dc;
 }

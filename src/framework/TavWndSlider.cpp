@@ -7,8 +7,8 @@
 
 namespace {
 
-constexpr uint32_t kTrackColour = 0x59FF0000;
-constexpr uint32_t kThumbColour = 0xE9167A7B;
+constexpr uint32_t kTrackColor = 0x59FF0000;
+constexpr uint32_t kThumbColor = 0xE9167A7B;
 
 } // namespace
 
@@ -107,10 +107,10 @@ TavMemDC TavWndSlider::renderSelf() {
     if (!dc) return dc;
     Gdiplus::Graphics g(dc.dc());
     g.SetSmoothingMode(Gdiplus::SmoothingModeAntiAlias);
-    g.FillRectangle(getBrush(kTrackColour), Gdiplus::Rect(track_.left, track_.top,
+    g.FillRectangle(getBrush(kTrackColor), Gdiplus::Rect(track_.left, track_.top,
                                                           track_.right - track_.left,
                                                           track_.bottom - track_.top));
-    g.FillRectangle(getBrush(kThumbColour), Gdiplus::Rect(thumb_.left, thumb_.top,
+    g.FillRectangle(getBrush(kThumbColor), Gdiplus::Rect(thumb_.left, thumb_.top,
                                                           thumb_.right - thumb_.left,
                                                           thumb_.bottom - thumb_.top));
     return dc;

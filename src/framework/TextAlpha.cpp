@@ -25,7 +25,7 @@ double luminanceRoot(uint8_t blue, uint8_t green, uint8_t red) {
     return std::pow(l, 1.0 / 2.2);
 }
 
-// The probe colour at full coverage. The weights sum to 1, so the luminance root of a colour is
+// The probe color at full coverage. The weights sum to 1, so the luminance root of a color is
 // at most its brightest channel; for the probe it is about 214. Without this scale the root
 // times 1.15 leaves solid text at alpha 245, visibly see-through on a layered window.
 double fullCoverageRoot() {

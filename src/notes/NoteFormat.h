@@ -27,7 +27,7 @@ std::wstring formatNoteTime(const SYSTEMTIME& localTime);
 // Plain decimal int (wcstol base 10): text that is no number reads as 0.
 int parseNoteInt(const std::wstring& text);
 // 64-bit decimal truncated to 32 bits, so "-1" and "4294967295" both read as 0xFFFFFFFF.
-// Used for the rectangle and the current colour.
+// Used for the rectangle and the current color.
 int parseNoteInt64(const std::wstring& text);
 
 // "%d.xml" and "%d_rtf": a child's own file and its rich text body.

@@ -17,9 +17,9 @@ using K = RtfKeywordKind;
 
 enum DestIndex { kDestFontTable, kDestSkip };
 enum SpecialIndex { kSpecBin, kSpecSkipDest, kSpecHex };
-enum ColourIndex { kRed, kGreen, kBlue };
+enum ColorIndex { kRed, kGreen, kBlue };
 enum FormatIndex {
-    kFmtBold, kFmtItalic, kFmtU, kFmtUl, kFmtUlNone, kFmtStrike, kFmtFont, kFmtColour,
+    kFmtBold, kFmtItalic, kFmtU, kFmtUl, kFmtUlNone, kFmtStrike, kFmtFont, kFmtColor,
     kFmtSize, kFmtSl, kFmtSlMult, kFmtPar, kFmtUnicodeSkip, kFmtAnsiCodePage, kFmtCharset
 };
 enum PropIndex {
@@ -36,7 +36,7 @@ const RtfKeyword kKeywords[] = {
     {"ulnone", 0, true, K::Formatting, kFmtUlNone},
     {"strike", 1, false, K::Formatting, kFmtStrike},
     {"f", 0, false, K::Formatting, kFmtFont},
-    {"cf", 0, false, K::Formatting, kFmtColour},
+    {"cf", 0, false, K::Formatting, kFmtColor},
     {"fs", 0, false, K::Formatting, kFmtSize},
     {"sl", 240, false, K::Formatting, kFmtSl},
     {"slmult", 1, false, K::Formatting, kFmtSlMult},
@@ -44,9 +44,9 @@ const RtfKeyword kKeywords[] = {
     {"uc", 1, false, K::Formatting, kFmtUnicodeSkip},
     {"ansicpg", 0, false, K::Formatting, kFmtAnsiCodePage},
     {"fcharset", 0, false, K::Formatting, kFmtCharset},
-    {"red", 0, false, K::Colour, kRed},
-    {"green", 0, false, K::Colour, kGreen},
-    {"blue", 0, false, K::Colour, kBlue},
+    {"red", 0, false, K::Color, kRed},
+    {"green", 0, false, K::Color, kGreen},
+    {"blue", 0, false, K::Color, kBlue},
     {"li", 0, false, K::Property, kPropLeftIndent},
     {"ri", 0, false, K::Property, kPropRightIndent},
     {"fi", 0, false, K::Property, kPropFirstIndent},
@@ -248,7 +248,7 @@ void CRtfReader::reset() {
     m_sep = SectDocProps();
     m_stack.clear();
     m_bold = m_italic = m_underline = m_strike = false;
-    m_font = m_colour = -1;
+    m_font = m_color = -1;
     m_halfPoints = 0;
     m_sl = 240;
     m_slmult = 1;
@@ -266,13 +266,13 @@ void CRtfReader::reset() {
     m_fontNumber = -1;
     m_fontCharset = -1;
     m_red = m_green = m_blue = 0;
-    m_colourPending = false;
+    m_colorPending = false;
     m_paragraph = 0;
     m_fontNames.clear();
     m_fontNumbers.clear();
     m_fontCodePages.clear();
     m_fontByNumber.clear();
-    m_colours.clear();
+    m_colors.clear();
     m_runs.clear();
     m_spacings.clear();
 }
@@ -347,8 +347,8 @@ int CRtfReader::popGroup() {
     if (m_highSurrogateIn == Sink::FontName)
         closeLoneSurrogate();
     m_fontName.clear();
-    if (m_destKeyword == DestKeyword::ColourTable && m_depth == m_destDepth)
-        finishColour();
+    if (m_destKeyword == DestKeyword::ColorTable && m_depth == m_destDepth)
+        finishColor();
     const SavedState& saved = m_stack.back();
     m_chp = saved.chp;
     m_pap = saved.pap;
@@ -442,14 +442,14 @@ int CRtfReader::translateKeyword(const std::string& word, int param, bool hasPar
         if (lowered(k.keyword) == "fonttbl" || lowered(k.keyword) == "colortbl") {
             if (m_dest != Dest::Skip) {
                 m_destKeyword = lowered(k.keyword) == "fonttbl" ? DestKeyword::FontTable
-                                                                : DestKeyword::ColourTable;
+                                                                : DestKeyword::ColorTable;
                 m_destDepth = m_depth;
             }
         }
         return changeDestination(k.index);
     case K::Property: return applyProperty(k.index, value);
     case K::Special: return parseSpecial(k.index, value);
-    case K::Colour: return applyColour(k.index, value);
+    case K::Color: return applyColor(k.index, value);
     case K::Formatting: return applyFormatting(k.index, value, hasParam);
     }
     return RtfBadTable;
@@ -513,15 +513,15 @@ int CRtfReader::applyProperty(int index, int value) {
     return RtfOk;
 }
 
-int CRtfReader::applyColour(int index, int value) {
+int CRtfReader::applyColor(int index, int value) {
     if (index < kRed || index > kBlue)
         return RtfBadTable;
-    // Colour components count only inside the colour table.
-    if (m_destKeyword != DestKeyword::ColourTable)
+    // Color components count only inside the color table.
+    if (m_destKeyword != DestKeyword::ColorTable)
         return RtfOk;
     const int v = std::clamp(value, 0, 255);
     (index == kRed ? m_red : index == kGreen ? m_green : m_blue) = v;
-    m_colourPending = true;
+    m_colorPending = true;
     return RtfOk;
 }
 
@@ -568,7 +568,7 @@ int CRtfReader::applyFormatting(int index, int value, bool hasParam) {
         m_font = value;
         m_textCodePageKnown = false;
         break;
-    case kFmtColour: m_colour = value; break;
+    case kFmtColor: m_color = value; break;
     case kFmtSize: m_halfPoints = value; break;
     case kFmtSl: m_sl = value; break;
     case kFmtSlMult: m_slmult = value; break;
@@ -589,8 +589,8 @@ int CRtfReader::parseChar(unsigned char b) {
     }
     switch (m_dest) {
     case Dest::Skip:
-        if (b == ';' && m_destKeyword == DestKeyword::ColourTable)
-            finishColour();
+        if (b == ';' && m_destKeyword == DestKeyword::ColorTable)
+            finishColor();
         break;
     case Dest::FontTable:
         if (b == ';') {
@@ -703,7 +703,7 @@ bool CRtfReader::appendUnit(wchar_t u, Sink sink) {
         RtfCharRun& last = m_runs.back();
         const bool same = last.bold == m_bold && last.italic == m_italic &&
                           last.underline == m_underline && last.strike == m_strike &&
-                          last.font == m_font && last.colour == m_colour &&
+                          last.font == m_font && last.color == m_color &&
                           last.halfPoints == m_halfPoints;
         if (same || m_runs.size() >= kMaxRuns) {
             last.text.push_back(u);
@@ -718,7 +718,7 @@ bool CRtfReader::appendUnit(wchar_t u, Sink sink) {
     r.underline = m_underline;
     r.strike = m_strike;
     r.font = m_font;
-    r.colour = m_colour;
+    r.color = m_color;
     r.halfPoints = m_halfPoints;
     m_runs.push_back(std::move(r));
     return true;
@@ -751,13 +751,13 @@ int CRtfReader::fontEntry(int number) const {
     return int(std::min(size_t(number), m_fontNames.size() - 1));
 }
 
-void CRtfReader::finishColour() {
-    if (!m_colourPending)
+void CRtfReader::finishColor() {
+    if (!m_colorPending)
         return;
-    if (m_colours.size() < kMaxColours)
-        m_colours.push_back(uint32_t(m_red) << 16 | uint32_t(m_green) << 8 | uint32_t(m_blue));
+    if (m_colors.size() < kMaxColors)
+        m_colors.push_back(uint32_t(m_red) << 16 | uint32_t(m_green) << 8 | uint32_t(m_blue));
     m_red = m_green = m_blue = 0;
-    m_colourPending = false;
+    m_colorPending = false;
 }
 
 namespace {
@@ -796,8 +796,8 @@ RunFont runFont(const CRtfReader& reader, const RtfCharRun& run,
 } // namespace
 
 std::vector<RtfInsertChar> rtfCharactersToInsert(const CRtfReader& reader) {
-    std::vector<uint32_t> colours{0};
-    colours.insert(colours.end(), reader.colours().begin(), reader.colours().end());
+    std::vector<uint32_t> colors{0};
+    colors.insert(colors.end(), reader.colors().begin(), reader.colors().end());
     std::unordered_set<uint64_t> fontsAskedFor;
 
     size_t total = 0;
@@ -814,10 +814,10 @@ std::vector<RtfInsertChar> rtfCharactersToInsert(const CRtfReader& reader) {
             c.style = font.style;
             c.pixelSize = font.pixelSize;
         }
-        if (run.colour >= 0) {
-            c.setColour = true;
-            const size_t k = std::min(size_t(run.colour), colours.size() - 1);
-            c.argb = 0xFE000000u | colours[k];
+        if (run.color >= 0) {
+            c.setColor = true;
+            const size_t k = std::min(size_t(run.color), colors.size() - 1);
+            c.argb = 0xFE000000u | colors[k];
         }
         for (wchar_t ch : run.text) {
             c.ch = ch;

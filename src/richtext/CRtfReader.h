@@ -1,6 +1,6 @@
 #pragma once
 // The RTF reader: a table-driven byte tokenizer with a group stack. It collects the font names,
-// the colour table, the text in runs of one format and the paragraph spacings;
+// the color table, the text in runs of one format and the paragraph spacings;
 // rtfCharactersToInsert turns that into the characters the editor inserts. Text is decoded to
 // UTF-16 as it is read: 8-bit text and "\'hh" bytes in the code page of the run's font
 // ("fcharset") or of the document ("ansicpg"), "\uN" as the code unit N.
@@ -28,10 +28,10 @@ enum RtfResult : int {
     RtfLossy = 9,
 };
 
-enum class RtfKeywordKind : int { Character, Destination, Property, Special, Colour, Formatting };
+enum class RtfKeywordKind : int { Character, Destination, Property, Special, Color, Formatting };
 
 // One entry of the keyword table. `index` means: the character code (Character), a destination,
-// property, special action, colour component or formatting action (see CRtfReader.cpp).
+// property, special action, color component or formatting action (see CRtfReader.cpp).
 struct RtfKeyword {
     const char* keyword;
     int defaultValue;
@@ -49,7 +49,7 @@ struct RtfCharRun {
     bool underline = false;
     bool strike = false;
     int font = -1;       // "f" parameter, −1 before any
-    int colour = -1;     // "cf" parameter, −1 before any
+    int color = -1;     // "cf" parameter, −1 before any
     int halfPoints = 0;  // "fs" parameter, 0 before any
 };
 
@@ -68,7 +68,7 @@ public:
     // Font-table entries kept; later entries are ignored (their numbers fall back like
     // undeclared ones).
     static constexpr size_t kMaxFonts = 2048;
-    static constexpr size_t kMaxColours = 4096;
+    static constexpr size_t kMaxColors = 4096;
     // Runs kept; text after the last one joins it in its format.
     static constexpr size_t kMaxRuns = size_t(1) << 18;
     // Largest "\uc" skip count obeyed.
@@ -95,8 +95,8 @@ public:
     // fonts are numbered by position) the entry at that position, clamped; −1 without fonts or
     // for a negative number.
     int fontEntry(int number) const;
-    // 0x00RRGGBB, in table order, without the automatic colour.
-    const std::vector<uint32_t>& colours() const { return m_colours; }
+    // 0x00RRGGBB, in table order, without the automatic color.
+    const std::vector<uint32_t>& colors() const { return m_colors; }
     const std::vector<RtfCharRun>& runs() const { return m_runs; }
     const std::vector<RtfParagraphSpacing>& paragraphSpacings() const { return m_spacings; }
     // The text met bytes it could not decode, an unpaired surrogate, a "\u" value out of
@@ -109,7 +109,7 @@ public:
 private:
     enum class Internal { Normal, Binary, Hex };
     enum class Dest { Normal, Skip, FontTable };
-    enum class DestKeyword { None, FontTable, ColourTable };
+    enum class DestKeyword { None, FontTable, ColorTable };
 
     struct CharProps {
         unsigned char bold = 0, italic = 0;
@@ -141,7 +141,7 @@ private:
     int changeDestination(int index);
     int parseSpecial(int index, int param);
     int applyProperty(int index, int value);
-    int applyColour(int index, int value);
+    int applyColor(int index, int value);
     int applyFormatting(int index, int param, bool hasParam);
     int parseChar(unsigned char b);
     void decodeByte(unsigned char b, Sink sink);
@@ -153,7 +153,7 @@ private:
     void applyUnicode(int value);
     unsigned codePageFor(Sink sink);
     void finishFontName();
-    void finishColour();
+    void finishColor();
     int lookup(const std::string& word) const;
 
     std::vector<RtfKeyword> m_table;
@@ -175,7 +175,7 @@ private:
     std::vector<SavedState> m_stack;
 
     bool m_bold = false, m_italic = false, m_underline = false, m_strike = false;
-    int m_font = -1, m_colour = -1, m_halfPoints = 0;
+    int m_font = -1, m_color = -1, m_halfPoints = 0;
     int m_sl = 240, m_slmult = 1;
     DestKeyword m_destKeyword = DestKeyword::None;
     int m_destDepth = 0;
@@ -193,32 +193,32 @@ private:
     int m_fontNumber = -1;
     int m_fontCharset = -1;
     int m_red = 0, m_green = 0, m_blue = 0;
-    bool m_colourPending = false;
+    bool m_colorPending = false;
     int m_paragraph = 0;
 
     std::vector<std::wstring> m_fontNames;
     std::vector<int> m_fontNumbers;
     std::vector<unsigned> m_fontCodePages;  // 0: the document's code page
     std::unordered_map<int, int> m_fontByNumber;
-    std::vector<uint32_t> m_colours;
+    std::vector<uint32_t> m_colors;
     std::vector<RtfCharRun> m_runs;
     std::vector<RtfParagraphSpacing> m_spacings;
 };
 
-// One character for the editor to insert at its caret, with the font and colour to make
-// current first. setFont / setColour false: keep the editor's current font / colour.
+// One character for the editor to insert at its caret, with the font and color to make
+// current first. setFont / setColor false: keep the editor's current font / color.
 struct RtfInsertChar {
     wchar_t ch = 0;
     bool setFont = false;
     std::wstring family;
     int style = 0;  // 1 bold, 2 italic, 4 underline, 8 strikeout
     int pixelSize = 0;
-    bool setColour = false;
-    uint32_t argb = 0;  // alpha 0xFE with the table colour
+    bool setColor = false;
+    uint32_t argb = 0;  // alpha 0xFE with the table color
 };
 
-// The characters of a successfully parsed document, one per UTF-16 code unit. Colour index 0 is
-// black, k ≥ 1 the k-th table colour; a run without "fs" uses 12 points; sizes are clamped to
+// The characters of a successfully parsed document, one per UTF-16 code unit. Color index 0 is
+// black, k ≥ 1 the k-th table color; a run without "fs" uses 12 points; sizes are clamped to
 // 1 … 999 points. At most kMaxDistinctFonts font/size/style combinations are asked for; a run
 // that would need another keeps the editor's current font.
 constexpr size_t kMaxDistinctFonts = 256;

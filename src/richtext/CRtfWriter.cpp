@@ -231,11 +231,11 @@ void writeHeaderAndTables(CRtfWriter& w, const RtfDocument& doc) {
     }
     w.endGroup();
 
-    if (!doc.colours.empty()) {
+    if (!doc.colors.empty()) {
         w.beginGroup();
         w.writeControlWord(L"colortbl");
         w.writeText(L";");
-        for (uint32_t argb : doc.colours) {
+        for (uint32_t argb : doc.colors) {
             w.writeControlWord(L"red" + std::to_wstring((argb >> 16) & 0xFF));
             w.writeControlWord(L"green" + std::to_wstring((argb >> 8) & 0xFF));
             w.writeControlWord(L"blue" + std::to_wstring(argb & 0xFF));
@@ -246,7 +246,7 @@ void writeHeaderAndTables(CRtfWriter& w, const RtfDocument& doc) {
 }
 
 struct RunState {
-    int colour = -1;
+    int color = -1;
     int font = -1;
     int points = -1;
     bool bold = false, italic = false, underline = false, strike = false;
@@ -262,9 +262,9 @@ bool writeToggle(CRtfWriter& w, bool& last, bool now, const wchar_t* on, const w
 }
 
 void writeRuns(CRtfWriter& w, const RtfDocument& doc) {
-    std::map<uint32_t, int> colourPos;
-    for (size_t j = 0; j < doc.colours.size(); ++j)
-        colourPos.emplace(doc.colours[j], int(j));
+    std::map<uint32_t, int> colorPos;
+    for (size_t j = 0; j < doc.colors.size(); ++j)
+        colorPos.emplace(doc.colors[j], int(j));
     const int fontCount = int(doc.fontFamilies.size());
 
     RunState last;
@@ -272,11 +272,11 @@ void writeRuns(CRtfWriter& w, const RtfDocument& doc) {
         if (run.text.empty())
             continue;
         bool wrote = false;
-        auto c = colourPos.find(run.argb);
-        const int colour = c == colourPos.end() ? 0 : c->second;
-        if (colour != last.colour) {
-            w.writeControlWord(L"cf" + std::to_wstring(colour + 1));
-            last.colour = colour;
+        auto c = colorPos.find(run.argb);
+        const int color = c == colorPos.end() ? 0 : c->second;
+        if (color != last.color) {
+            w.writeControlWord(L"cf" + std::to_wstring(color + 1));
+            last.color = color;
             wrote = true;
         }
         const int font = run.font >= 0 && run.font < fontCount ? run.font : 0;

@@ -1,6 +1,6 @@
 #pragma once
 // The RTF writer: the low-level CRtfWriter and the routine that writes a whole document of
-// character runs in the program's small dialect (one line: header, font table, colour table,
+// character runs in the program's small dialect (one line: header, font table, color table,
 // runs with "\par " for line ends).
 #include <cstdint>
 #include <cstdio>
@@ -10,7 +10,7 @@
 // One stretch of text with one format. The glyph code passes one run per character glyph.
 struct RtfRun {
     std::wstring text;               // line ends ("\r\n", "\r", "\n") become "\par "
-    uint32_t argb = 0xFF000000;      // looked up in RtfDocument::colours
+    uint32_t argb = 0xFF000000;      // looked up in RtfDocument::colors
     int font = 0;                    // position in RtfDocument::fontFamilies
     int sizePixels = 0;              // the font's size truncated to whole pixels
     bool bold = false;
@@ -23,8 +23,8 @@ struct RtfDocument {
     // Family names of the font table, one per cached font, in the font cache's key order (the
     // same family may appear more than once: the cache holds one font per size and style).
     std::vector<std::wstring> fontFamilies;
-    // Colours of the colour table in ascending ARGB order; empty → no colour table.
-    std::vector<uint32_t> colours;
+    // Colors of the color table in ascending ARGB order; empty → no color table.
+    std::vector<uint32_t> colors;
     std::vector<RtfRun> runs;
     // Code page of the text bytes and of the "ansicpg" header word; 0 → the ANSI code page.
     unsigned codePage = 0;
@@ -86,7 +86,7 @@ std::string rtfEscapeBytes(const std::string& bytes);
 // signed 16-bit code unit, "?" the fallback), a character above U+FFFF as its two surrogates.
 std::string rtfEscapeText(const std::wstring& text, unsigned codePage);
 
-// Writes the whole document (header, font table, colour table, runs) through the writer.
+// Writes the whole document (header, font table, color table, runs) through the writer.
 void writeRtfDocument(CRtfWriter& writer, const RtfDocument& doc);
 // The document as bytes; empty when there are no runs.
 std::string rtfToString(const RtfDocument& doc);

@@ -18,7 +18,7 @@ bool TavCaret::createFor(HWND owner) {
 }
 
 void TavCaret::placeAt(const RECT& r, uint32_t argb) {
-    colour_ = argb;
+    color_ = argb;
     if (!handle()) return;
     RECT now;
     GetWindowRect(handle(), &now);
@@ -26,7 +26,7 @@ void TavCaret::placeAt(const RECT& r, uint32_t argb) {
         SetWindowPos(handle(), HWND_TOPMOST, r.left, r.top, std::max<int>(r.right - r.left, 1),
                      std::max<int>(r.bottom - r.top, 1), SWP_NOACTIVATE | SWP_NOREDRAW);
     // A layered window keeps its frame when it moves: an invisible caret needs no new frame,
-    // a visible one only when what it shows changed (size, colour, the part inside the owner).
+    // a visible one only when what it shows changed (size, color, the part inside the owner).
     if (blink_ % 2 == 1) repaintIfChanged();
 }
 
@@ -84,7 +84,7 @@ RECT TavCaret::partInsideOwner() const {
 TavCaret::Look TavCaret::wantedLook() const {
     Look look;
     look.lit = blink_ % 2 == 1 && owner_;
-    look.colour = colour_;
+    look.color = color_;
     look.part = partInsideOwner();
     look.lit = look.lit && !IsRectEmpty(&look.part);
     RECT client{};
@@ -117,7 +117,7 @@ TavMemDC TavCaret::renderSelf() {
     // Only the part of the caret inside the owner editor is drawn.
     RECT part = partInsideOwner();
     if (IsRectEmpty(&part)) return dc;
-    uint32_t pixel = premultiply(colour_ | 0xFF000000u);
+    uint32_t pixel = premultiply(color_ | 0xFF000000u);
     GdiFlush();
     for (int y = part.top; y < part.bottom; ++y)
         std::fill_n(&dc.at(part.left, y), size_t(part.right - part.left), pixel);

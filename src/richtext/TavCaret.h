@@ -15,7 +15,7 @@ public:
 
     // Creates the hidden caret window for the owner editor window.
     bool createFor(HWND owner);
-    // Places the caret at a screen rectangle with the given colour (repainted when shown).
+    // Places the caret at a screen rectangle with the given color (repainted when shown).
     void placeAt(const RECT& screenRect, uint32_t argb);
     // Visible and blinking while the caret lies inside the owner; otherwise hidden.
     void showCaret();
@@ -25,7 +25,7 @@ public:
 
     int blinkCounter() const { return blink_; }
     bool blinking() const { return timer_; }
-    uint32_t colour() const { return colour_; }
+    uint32_t color() const { return color_; }
     // Frames handed to the screen so far.
     int presentCount() const { return presents_; }
 
@@ -33,15 +33,15 @@ public:
     TavMemDC renderSelf() override;
 
 private:
-    // What the caret's frame shows: lit or not, its colour, the lit part (caret coordinates)
+    // What the caret's frame shows: lit or not, its color, the lit part (caret coordinates)
     // and the window's size. A frame that would show the same is not presented again.
     struct Look {
         bool lit = false;
-        uint32_t colour = 0;
+        uint32_t color = 0;
         RECT part{};
         SIZE size{};
         bool operator==(const Look& o) const {
-            return lit == o.lit && (!lit || (colour == o.colour && EqualRect(&part, &o.part))) &&
+            return lit == o.lit && (!lit || (color == o.color && EqualRect(&part, &o.part))) &&
                    size.cx == o.size.cx && size.cy == o.size.cy;
         }
     };
@@ -53,7 +53,7 @@ private:
 
     int blink_ = 0;
     HWND owner_ = nullptr;
-    uint32_t colour_ = 0xFF000000u;
+    uint32_t color_ = 0xFF000000u;
     bool timer_ = false;
     bool suspended_ = false;
     Look shown_;

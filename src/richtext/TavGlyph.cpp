@@ -79,15 +79,15 @@ FontRecord* recordOf(Gdiplus::Font* font) {
 struct CharKey {
     uint64_t font;
     wchar_t ch;
-    uint32_t colour;
+    uint32_t color;
     bool operator==(const CharKey& o) const {
-        return font == o.font && ch == o.ch && colour == o.colour;
+        return font == o.font && ch == o.ch && color == o.color;
     }
 };
 struct CharKeyHash {
     size_t operator()(const CharKey& k) const {
         return size_t(k.font * 0xD6E8FEB86659FD93ull) ^ (size_t(k.ch) * 0x9E3779B97F4A7C15ull) ^
-               (size_t(k.colour) << 21);
+               (size_t(k.color) << 21);
     }
 };
 
@@ -146,7 +146,7 @@ private:
     std::unordered_map<CharKey, typename std::list<Node>::iterator, CharKeyHash> index_;
 };
 
-// A character rendered in one colour: premultiplied top-down pixels, the character's origin at
+// A character rendered in one color: premultiplied top-down pixels, the character's origin at
 // (overhang, 0).
 struct CharImage {
     int width = 0;
@@ -218,7 +218,7 @@ TavMemDC& scratchFor(int width, int height) {
     return *scratch;
 }
 
-bool renderChar(Gdiplus::Font* font, wchar_t ch, uint32_t colour, CharImage& image) {
+bool renderChar(Gdiplus::Font* font, wchar_t ch, uint32_t color, CharImage& image) {
     const TavCharMetrics m = charMetrics(font, ch);
     const TavFontMetrics fm = fontMetrics(font);
     const TavFontInfo info = fontInfo(font);
@@ -233,7 +233,7 @@ bool renderChar(Gdiplus::Font* font, wchar_t ch, uint32_t colour, CharImage& ima
     {
         Gdiplus::Graphics g(scratch.dc());
         g.SetTextRenderingHint(Gdiplus::TextRenderingHintAntiAlias);
-        Gdiplus::SolidBrush brush{Gdiplus::Color(colour)};
+        Gdiplus::SolidBrush brush{Gdiplus::Color(color)};
         // Underline and strikeout are drawn here, across the whole advance so that neighbours
         // join up: not every GDI+ draws them, and drawing both would double them.
         const int lines = info.style & (Gdiplus::FontStyleUnderline | Gdiplus::FontStyleStrikeout);
@@ -260,16 +260,16 @@ bool renderChar(Gdiplus::Font* font, wchar_t ch, uint32_t colour, CharImage& ima
     return true;
 }
 
-// The character rendered once in its colour; null when it cannot be rendered. Good until the
+// The character rendered once in its color; null when it cannot be rendered. Good until the
 // next character image is made.
-const CharImage* charImage(Gdiplus::Font* font, wchar_t ch, uint32_t colour) {
+const CharImage* charImage(Gdiplus::Font* font, wchar_t ch, uint32_t color) {
     const FontRecord* record = recordOf(font);
     if (!record) return nullptr;
-    const CharKey key{record->id, ch, colour};
+    const CharKey key{record->id, ch, color};
     auto& cache = imageCache();
     if (const CharImage* hit = cache.find(key)) return hit;
     CharImage image;
-    if (!renderChar(font, ch, colour, image)) return nullptr;
+    if (!renderChar(font, ch, color, image)) return nullptr;
     const size_t cost = image.pixels.size() * sizeof(uint32_t) + kImageOverhead;
     return cache.insert(key, std::move(image), cost);
 }
@@ -434,8 +434,8 @@ void TavGlyph::moveBy(float dx, float dy) {
 }
 void TavGlyph::setFontFamily(const std::wstring&) {}
 void TavGlyph::measure(Gdiplus::Font*) {}
-void TavGlyph::setColour(uint32_t) {}
-uint32_t TavGlyph::colour() const { return 0xFE000000u; }
+void TavGlyph::setColor(uint32_t) {}
+uint32_t TavGlyph::color() const { return 0xFE000000u; }
 void TavGlyph::setAlpha(int value) { alpha_ = value; }
 int TavGlyph::leftOverhang() const { return overhang_; }
 int TavGlyph::ascent() const { return 0; }
@@ -474,7 +474,7 @@ void TavGlyphComposite::append(TavGlyph* child) { children_.push_back(child); }
 // --- TavGlyphTChar ---
 
 TavGlyphTChar::TavGlyphTChar(wchar_t ch, Gdiplus::Font* font, uint32_t argb, int alpha)
-    : font_(nullptr), colour_(argb), ch_(ch) {
+    : font_(nullptr), color_(argb), ch_(ch) {
     alpha_ = alpha;
     measure(font);
 }
@@ -501,7 +501,7 @@ void TavGlyphTChar::measure(Gdiplus::Font* font) {
 
 void TavGlyphTChar::drawInto(const TavMemDC& target, const RECT& clip, float x, float y) {
     if (isLineEnd() || isTab() || !font_) return;
-    const CharImage* image = charImage(font_, ch_, colour_);
+    const CharImage* image = charImage(font_, ch_, color_);
     if (image)
         blendPremultiplied(target, clip, image->pixels.data(), image->width, image->height,
                            int(std::lround(x)), int(std::lround(y)), alpha_ & 0xFF);
@@ -512,7 +512,7 @@ void TavGlyphTChar::draw(const TavMemDC& target, const RECT& clip) {
 }
 
 TavGlyph* TavGlyphTChar::clone() const {
-    auto* copy = new TavGlyphTChar(ch_, font_, colour_, alpha_);
+    auto* copy = new TavGlyphTChar(ch_, font_, color_, alpha_);
     copy->bounds_ = bounds_;
     copy->ink_ = ink_;
     return copy;

@@ -1,6 +1,6 @@
 #pragma once
 // The glyph tree of the rich text editor: every character is a TavGlyphTChar with its own font,
-// colour and measured box; a row (TavGlyphEditRow) is a container of characters that lays them
+// color and measured box; a row (TavGlyphEditRow) is a container of characters that lays them
 // out on a common baseline and paints them into the editor's back buffer.
 //
 // Glyphs are reference-counted: the document holds one reference on every character it shows,
@@ -46,8 +46,8 @@ public:
     virtual void moveBy(float dx, float dy);
     virtual void setFontFamily(const std::wstring& family);
     virtual void measure(Gdiplus::Font* font);
-    virtual void setColour(uint32_t argb);
-    virtual uint32_t colour() const;
+    virtual void setColor(uint32_t argb);
+    virtual uint32_t color() const;
     virtual void setAlpha(int value);
     virtual int leftOverhang() const;
     virtual int ascent() const;
@@ -164,8 +164,8 @@ public:
     TavGlyph* clone() const override;
     void setFontFamily(const std::wstring& family) override;
     void measure(Gdiplus::Font* font) override;
-    void setColour(uint32_t argb) override { colour_ = argb; }
-    uint32_t colour() const override { return colour_; }
+    void setColor(uint32_t argb) override { color_ = argb; }
+    uint32_t color() const override { return color_; }
     int ascent() const override { return ascent_; }
     std::wstring text() const override { return std::wstring(1, ch_); }
     Gdiplus::Font* font() const override { return font_; }
@@ -179,7 +179,7 @@ public:
 
 private:
     Gdiplus::Font* font_;
-    uint32_t colour_;
+    uint32_t color_;
     wchar_t ch_;
     int ascent_ = 0;
     int lineSpacing_ = 0;

@@ -197,7 +197,7 @@ void TavRichEdit::placeCaret() {
     POINT tl{r.left, r.top};
     ClientToScreen(handle(), &tl);
     RECT screen{tl.x, tl.y, tl.x + (r.right - r.left), tl.y + (r.bottom - r.top)};
-    caret_->placeAt(screen, doc_->currentColour());
+    caret_->placeAt(screen, doc_->currentColor());
 }
 
 void TavRichEdit::followWithIme(const RECT& caretClient) {
@@ -289,7 +289,7 @@ void TavRichEdit::paintSelectionRange(const TavMemDC& dc, int rowIndex, int from
     top = std::max(top, 0);
     bottom = std::min(bottom, dc.height());
     if (left >= right || top >= bottom) return;
-    uint32_t pixel = premultiply(kSelectionColour);
+    uint32_t pixel = premultiply(kSelectionColor);
     for (int y = top; y < bottom; ++y) std::fill_n(&dc.at(left, y), size_t(right - left), pixel);
 }
 
@@ -348,8 +348,8 @@ void TavRichEdit::setFontSize(float size) {
     afterChange();
 }
 
-void TavRichEdit::setColour(uint32_t argb) {
-    doc_->setColour(argb);
+void TavRichEdit::setColor(uint32_t argb) {
+    doc_->setColor(argb);
     afterChange();
 }
 

@@ -10,7 +10,7 @@
 
 class TavRichEdit : public TavWnd {
 public:
-    static constexpr uint32_t kSelectionColour = 0xFFE18900u;
+    static constexpr uint32_t kSelectionColor = 0xFFE18900u;
 
     TavRichEdit();
     ~TavRichEdit() override;
@@ -44,7 +44,7 @@ public:
     void toggleStyle(int styleBit);
     void setFontFamily(const std::wstring& family);
     void setFontSize(float size);
-    void setColour(uint32_t argb);
+    void setColor(uint32_t argb);
     void changeLineSpacing(int first, int last, int difference);
     void setReadOnly(bool on) { doc_->setReadOnly(on); }
 

@@ -11,7 +11,7 @@
 TavRichEditDoc::TavRichEditDoc() {
     const TavSettings& s = settings();
     setCurrentFont(s.defaultFontFace, kDefaultFontSize, s.defaultFontStyle);
-    colour_ = s.defaultTextColor;
+    color_ = s.defaultTextColor;
     insertRow(0);
 }
 
@@ -368,7 +368,7 @@ void TavRichEditDoc::adoptFormatAt(TavTextPos pos) {
     size_ = info.size;
     style_ = info.style;
     font_ = g->font();
-    colour_ = g->colour();
+    color_ = g->color();
 }
 
 // --- geometry ---

@@ -111,7 +111,7 @@ public:
     bool toggleStyle(int styleBit);
     void setFontFamily(const std::wstring& family);
     void setFontSize(float size);
-    void setColour(uint32_t argb);
+    void setColor(uint32_t argb);
     bool undo();
     bool redo();
     void selectAll();
@@ -121,11 +121,11 @@ public:
     const std::wstring& fontFamily() const { return family_; }
     float fontSize() const { return size_; }
     int fontStyle() const { return style_; }
-    uint32_t currentColour() const { return colour_; }
+    uint32_t currentColor() const { return color_; }
     void setCurrentFont(const std::wstring& family, float size, int style);
-    void setCurrentColour(uint32_t argb) { colour_ = argb; }
+    void setCurrentColor(uint32_t argb) { color_ = argb; }
     int glyphAlpha() const { return alpha_; }
-    // The character's font and colour become current.
+    // The character's font and color become current.
     void adoptFormatAt(TavTextPos pos);
 
     bool readOnly() const { return readOnly_; }
@@ -179,7 +179,7 @@ private:
     std::wstring family_;
     float size_ = kDefaultFontSize;
     int style_ = 0;
-    uint32_t colour_ = 0xFF000000u;
+    uint32_t color_ = 0xFF000000u;
     int alpha_ = kDefaultAlpha;
     int sequence_ = 1;
     TavRichEditHistory history_;

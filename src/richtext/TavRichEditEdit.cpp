@@ -1,5 +1,5 @@
 // The document's user actions: typing, Backspace and Delete, the keyboard table, style, font and
-// colour changes of the selection, plain text and RTF characters, undo and redo. Every action
+// color changes of the selection, plain text and RTF characters, undo and redo. Every action
 // stamps its records with one sequence number and then increases it.
 #include "TavRichEditDoc.h"
 
@@ -55,7 +55,7 @@ void TavRichEditDoc::insertTyped(wchar_t ch) {
     history_.discardRedo();
     deleteSelectionAs(sequence_);
     if (rows_.empty()) insertRow(0);
-    auto* g = new TavGlyphTChar(ch, font_, colour_, alpha_);
+    auto* g = new TavGlyphTChar(ch, font_, color_, alpha_);
     TavTextPos at = caret_;
     TavTextPos end = insertGlyphs(at, {g});
     history_.recordChars(sequence_, kOpInsert, {g}, at.row, at.column, end.row, end.column);
@@ -181,7 +181,7 @@ void TavRichEditDoc::insertText(const std::wstring& text) {
         if (ch == L'\r' && i + 1 < text.size() && text[i + 1] == L'\n') ++i;
         if (ch == L'\n') ch = L'\r';
         if (ch == 0) continue;
-        glyphs.push_back(new TavGlyphTChar(ch, font_, colour_, alpha_));
+        glyphs.push_back(new TavGlyphTChar(ch, font_, color_, alpha_));
     }
     TavTextPos at = caret_;
     TavTextPos end = insertGlyphs(at, glyphs);
@@ -207,8 +207,8 @@ void TavRichEditDoc::insertCharacters(const std::vector<RtfInsertChar>& chars, b
             lastSize = c.pixelSize;
             lastStyle = c.style;
         }
-        if (c.setColour) colour_ = c.argb;
-        glyphs.push_back(new TavGlyphTChar(c.ch, font_, colour_, alpha_));
+        if (c.setColor) color_ = c.argb;
+        glyphs.push_back(new TavGlyphTChar(c.ch, font_, color_, alpha_));
     }
     if (glyphs.empty()) {
         if (deleted) ++sequence_;
@@ -286,12 +286,12 @@ void TavRichEditDoc::setFontSize(float size) {
     });
 }
 
-void TavRichEditDoc::setColour(uint32_t argb) {
-    colour_ = argb;
+void TavRichEditDoc::setColor(uint32_t argb) {
+    color_ = argb;
     if (!hasSelection() || readOnly_) return;
     reformatSelection([argb](TavGlyph* g) {
         TavGlyph* c = g->clone();
-        c->setColour(argb);
+        c->setColor(argb);
         return c;
     });
 }

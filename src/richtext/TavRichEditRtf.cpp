@@ -22,17 +22,17 @@ RtfDocument rtfDocumentFromGlyphs(const std::vector<TavGlyph*>& glyphs) {
     // Fonts ordered by their cache key, as the font cache orders them.
     std::map<std::wstring, Gdiplus::Font*> byKey;
     std::map<Gdiplus::Font*, std::wstring> keyOf;
-    std::map<uint32_t, int> colours;
+    std::map<uint32_t, int> colors;
     Gdiplus::Font* lastFont = nullptr;
-    uint32_t lastColour = 0;
-    bool anyColour = false;
+    uint32_t lastColor = 0;
+    bool anyColor = false;
     for (const TavGlyph* g : glyphs) {
         Gdiplus::Font* f = g->font();
         // Neighbours mostly share their format: look up only changes.
-        if (anyColour && f == lastFont && g->colour() == lastColour) continue;
+        if (anyColor && f == lastFont && g->color() == lastColor) continue;
         lastFont = f;
-        lastColour = g->colour();
-        anyColour = true;
+        lastColor = g->color();
+        anyColor = true;
         if (f && !keyOf.count(f)) {
             TavFontInfo info = fontInfo(f);
             std::wstring key = TavFont::key(info.family, info.size, info.style, info.unit);
@@ -41,14 +41,14 @@ RtfDocument rtfDocumentFromGlyphs(const std::vector<TavGlyph*>& glyphs) {
             keyOf[f] = key;
             byKey[key] = f;
         }
-        colours[g->colour()] = 0;
+        colors[g->color()] = 0;
     }
     std::map<Gdiplus::Font*, int> fontIndex;
     for (auto& [key, f] : byKey) {
         fontIndex[f] = int(doc.fontFamilies.size());
         doc.fontFamilies.push_back(familyName(f));
     }
-    for (auto& [argb, unused] : colours) doc.colours.push_back(argb);
+    for (auto& [argb, unused] : colors) doc.colors.push_back(argb);
     Gdiplus::Font* runFont = nullptr;
     int runIndex = 0;
     TavFontInfo runInfo;
@@ -61,7 +61,7 @@ RtfDocument rtfDocumentFromGlyphs(const std::vector<TavGlyph*>& glyphs) {
         // character: a run ends after a line end (so "\r" then "\n" stay two paragraph marks)
         // and a surrogate keeps a run of its own (so each half is converted as before).
         const bool joinable = text.size() == 1 && (text[0] < 0xD800 || text[0] > 0xDFFF);
-        if (extendable && joinable && g->font() == lastRunFont && g->colour() == doc.runs.back().argb) {
+        if (extendable && joinable && g->font() == lastRunFont && g->color() == doc.runs.back().argb) {
             doc.runs.back().text += text[0];
             extendable = text[0] != L'\r' && text[0] != L'\n';
             continue;
@@ -70,7 +70,7 @@ RtfDocument rtfDocumentFromGlyphs(const std::vector<TavGlyph*>& glyphs) {
         lastRunFont = g->font();
         RtfRun run;
         run.text = std::move(text);
-        run.argb = g->colour();
+        run.argb = g->color();
         if (Gdiplus::Font* f = g->font()) {
             if (f != runFont) {
                 runFont = f;

@@ -10,7 +10,7 @@ class TavGlyph;
 class TavRichEditDoc;
 
 // The document of a glyph sequence. The font table holds the fonts the glyphs use, in the
-// order of their font-cache keys; the colour table their colours in ascending ARGB order.
+// order of their font-cache keys; the color table their colors in ascending ARGB order.
 RtfDocument rtfDocumentFromGlyphs(const std::vector<TavGlyph*>& glyphs);
 
 // Writes the glyphs as RTF. Nothing is written for an empty sequence (false).

@@ -1,5 +1,5 @@
 #pragma once
-// The note-styled push button: a flat face in the accent colour (settings().borderMenuColor)
+// The note-styled push button: a flat face in the accent color (settings().borderMenuColor)
 // with either a text label or a picture of the resource folder ("close.png"). The behaviour -
 // hot, pressed, the hand cursor and the click notification - is TavWndBt's.
 #include "TavWndBt.h"
@@ -21,7 +21,7 @@ public:
     const std::wstring& image() const { return image_; }
     void setImage(const std::wstring& image) { image_ = image; }
 
-    // Face, frame and ink colours of a state (ARGB).
+    // Face, frame and ink colors of a state (ARGB).
     struct Look {
         uint32_t face;
         uint32_t frame;

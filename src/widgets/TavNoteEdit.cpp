@@ -38,7 +38,7 @@ bool controlHeld() { return GetKeyState(VK_CONTROL) < 0; }
 TavNoteEdit::TavNoteEdit() {
     setObjectName(L"TavNoteEdit");
     doc().setCurrentFont(settings().defaultFontFace, kFontSize, 0);
-    doc().setCurrentColour(settings().defaultTextColor | 0xFF000000u);
+    doc().setCurrentColor(settings().defaultTextColor | 0xFF000000u);
 }
 
 std::wstring TavNoteEdit::text() const {

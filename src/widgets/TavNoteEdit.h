@@ -1,6 +1,6 @@
 #pragma once
 // The note-styled input field of the name prompt: the rich text editor kept to one line of plain
-// text in the program's default font, inside a white field whose frame takes the accent colour
+// text in the program's default font, inside a white field whose frame takes the accent color
 // while it has the focus. Enter and Escape stay with the dialog (OK and Cancel); pasted text loses
 // its line breaks; a name never grows past kMaxLength characters.
 #include "TavRichEdit.h"

@@ -9,10 +9,10 @@ class SettingsFiles : public ::testing::Test {
 protected:
     TempFolder folder;
     std::wstring sysconfig = folder.file(L"sysconfig.xml");
-    std::wstring colours = folder.file(L"customcolor.xml");
+    std::wstring colors = folder.file(L"customcolor.xml");
 };
 
-std::string colourItems(int count, int first) {
+std::string colorItems(int count, int first) {
     std::string text = "<customcolor>\r\n";
     for (int i = 0; i < count; ++i) text += "<coloritem>" + std::to_string(first + i) + "</coloritem>\r\n";
     return text + "</customcolor>\r\n";
@@ -26,7 +26,7 @@ TEST_F(SettingsFiles, SysconfigDocuments) {
         const char* bytes; // nullptr: no file
         const wchar_t* face;
         int style;
-        uint32_t colour;
+        uint32_t color;
         uint32_t border;
     };
     const Case cases[] = {
@@ -45,7 +45,7 @@ TEST_F(SettingsFiles, SysconfigDocuments) {
         {"border before deffont is not seen",
          "<sysconfig><defbordermenucolor/><deffont><fontstyle>1</fontstyle></deffont></sysconfig>", L"宋体", 1,
          0xFE000000, 0xFFFB5A45},
-        {"keys found only in order: a colour before the style is not seen",
+        {"keys found only in order: a color before the style is not seen",
          "<sysconfig><deffont><color>255</color><fontstyle>2</fontstyle></deffont></sysconfig>", L"宋体", 2,
          0xFE000000, 0xFFFB5A45},
         {"non-numbers parse as 0",
@@ -69,7 +69,7 @@ TEST_F(SettingsFiles, SysconfigDocuments) {
         readSysconfig(sysconfig, s);
         EXPECT_EQ(s.defaultFontFace, c.face) << c.what;
         EXPECT_EQ(s.defaultFontStyle, c.style) << c.what;
-        EXPECT_EQ(s.defaultTextColor, c.colour) << c.what;
+        EXPECT_EQ(s.defaultTextColor, c.color) << c.what;
         EXPECT_EQ(s.borderMenuColor, c.border) << c.what;
         EXPECT_EQ(readBytes(sysconfig), before) << c.what << ": reading never rewrites the file";
     }
@@ -85,7 +85,7 @@ TEST_F(SettingsFiles, HugeSysconfigLeavesDefaults) {
     EXPECT_EQ(s.defaultFontFace, L"宋体");
 }
 
-TEST_F(SettingsFiles, CustomColourTables) {
+TEST_F(SettingsFiles, CustomColorTables) {
     struct Case {
         const char* what;
         int items;
@@ -98,67 +98,67 @@ TEST_F(SettingsFiles, CustomColourTables) {
         {"no items", 0, true, -1},
     };
     for (const Case& c : cases) {
-        ASSERT_TRUE(writeBytes(colours, colourItems(c.items, 100)));
+        ASSERT_TRUE(writeBytes(colors, colorItems(c.items, 100)));
         TavSettings s;
         s.customColors.fill(7);
-        EXPECT_EQ(readCustomColors(colours, s), c.read) << c.what;
+        EXPECT_EQ(readCustomColors(colors, s), c.read) << c.what;
         for (int slot = 0; slot < 16; ++slot)
             EXPECT_EQ(s.customColors[slot], slot <= c.lastFilled ? COLORREF(100 + slot) : COLORREF(7))
                 << c.what << " slot " << slot;
     }
 }
 
-TEST_F(SettingsFiles, MissingOrDamagedColourFileIsNotRead) {
+TEST_F(SettingsFiles, MissingOrDamagedColorFileIsNotRead) {
     TavSettings s;
     s.customColors.fill(7);
-    EXPECT_FALSE(readCustomColors(colours, s));
-    ASSERT_TRUE(writeBytes(colours, "<customcolor><coloritem>1</coloritem>"));
-    EXPECT_FALSE(readCustomColors(colours, s));
+    EXPECT_FALSE(readCustomColors(colors, s));
+    ASSERT_TRUE(writeBytes(colors, "<customcolor><coloritem>1</coloritem>"));
+    EXPECT_FALSE(readCustomColors(colors, s));
     EXPECT_EQ(s.customColors[0], COLORREF(7));
 }
 
 TEST_F(SettingsFiles, SaveWritesExactlySixteenItems) {
-    ASSERT_TRUE(writeBytes(colours, colourItems(20, 1)));
+    ASSERT_TRUE(writeBytes(colors, colorItems(20, 1)));
     TavSettings s;
     for (int i = 0; i < 16; ++i) s.customColors[i] = COLORREF(i == 3 ? 0x00FFFFFF : i);
-    ASSERT_TRUE(writeCustomColors(colours, s));
+    ASSERT_TRUE(writeCustomColors(colors, s));
     std::string expected = "<customcolor>\r\n";
     for (int i = 0; i < 16; ++i)
         expected += "<coloritem>" + std::to_string(i == 3 ? 0x00FFFFFF : i) + "</coloritem>\r\n";
     expected += "</customcolor>\r\n";
-    EXPECT_EQ(readBytes(colours), expected);
+    EXPECT_EQ(readBytes(colors), expected);
 
     TavSettings back;
-    ASSERT_TRUE(readCustomColors(colours, back));
+    ASSERT_TRUE(readCustomColors(colors, back));
     EXPECT_EQ(back.customColors, s.customColors);
 }
 
 TEST_F(SettingsFiles, SaveIntoMissingFileCreatesIt) {
     TavSettings s;
-    ASSERT_TRUE(writeCustomColors(colours, s));
+    ASSERT_TRUE(writeCustomColors(colors, s));
     TavSettings back;
     back.customColors.fill(9);
-    ASSERT_TRUE(readCustomColors(colours, back));
+    ASSERT_TRUE(readCustomColors(colors, back));
     EXPECT_EQ(back.customColors, s.customColors);
 }
 
-TEST_F(SettingsFiles, DamagedColourFileIsKeptBesideItsSuccessor) {
+TEST_F(SettingsFiles, DamagedColorFileIsKeptBesideItsSuccessor) {
     const std::string damaged = "<customcolor><coloritem>5</coloritem>";
-    ASSERT_TRUE(writeBytes(colours, damaged));
+    ASSERT_TRUE(writeBytes(colors, damaged));
     TavSettings s;
-    ASSERT_TRUE(writeCustomColors(colours, s));
-    EXPECT_EQ(readBytes(colours + L".bad"), damaged);
+    ASSERT_TRUE(writeCustomColors(colors, s));
+    EXPECT_EQ(readBytes(colors + L".bad"), damaged);
     TavSettings back;
-    EXPECT_TRUE(readCustomColors(colours, back));
+    EXPECT_TRUE(readCustomColors(colors, back));
 }
 
-TEST_F(SettingsFiles, LockedColourFileIsNotReplaced) {
-    const std::string original = colourItems(16, 50);
-    ASSERT_TRUE(writeBytes(colours, original));
-    HANDLE lock = CreateFileW(colours.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+TEST_F(SettingsFiles, LockedColorFileIsNotReplaced) {
+    const std::string original = colorItems(16, 50);
+    ASSERT_TRUE(writeBytes(colors, original));
+    HANDLE lock = CreateFileW(colors.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr);
     ASSERT_NE(lock, INVALID_HANDLE_VALUE);
     TavSettings s;
-    EXPECT_FALSE(writeCustomColors(colours, s));
+    EXPECT_FALSE(writeCustomColors(colors, s));
     CloseHandle(lock);
-    EXPECT_EQ(readBytes(colours), original);
+    EXPECT_EQ(readBytes(colors), original);
 }

@@ -172,12 +172,12 @@ private:
     std::unique_ptr<Gdiplus::Bitmap> bitmap_;
 };
 
-// A picture of one colour, saved as PNG with GDI+.
-inline bool writeSolidPng(const std::wstring& path, int w, int h, Gdiplus::ARGB colour) {
+// A picture of one color, saved as PNG with GDI+.
+inline bool writeSolidPng(const std::wstring& path, int w, int h, Gdiplus::ARGB color) {
     Gdiplus::Bitmap bitmap(w, h, PixelFormat32bppARGB);
     {
         Gdiplus::Graphics g(&bitmap);
-        Gdiplus::SolidBrush brush{Gdiplus::Color(colour)};
+        Gdiplus::SolidBrush brush{Gdiplus::Color(color)};
         g.FillRectangle(&brush, 0, 0, w, h);
     }
     const CLSID png{0x557cf406, 0x1a04, 0x11d3, {0x9a, 0x73, 0x00, 0x00, 0xf8, 0x1e, 0xf3, 0x2e}};

@@ -95,7 +95,7 @@ RECT offset(RECT r, int dx, int dy) {
     return r;
 }
 
-// A picture of one colour, saved as PNG with GDI+.
+// A picture of one color, saved as PNG with GDI+.
 // A note folder prepared through the program's own store, in the fresh installation.
 struct PreparedNote {
     const wchar_t* unique;
@@ -409,7 +409,7 @@ TEST_F(DeskTest, RestartReopensEveryShownNoteAsItWasAndAppliesTheStartRules) {
 
     desk::Screen screen;
     ASSERT_TRUE(screen.capture(desk::besideTest(L"desk_restart.png")));
-    // Blue at half opacity shows as a dark blue (no compositor: premultiplied colours).
+    // Blue at half opacity shows as a dark blue (no compositor: premultiplied colors).
     const uint32_t half = screen.rgb(centreOf(blueRect));
     EXPECT_LE((half >> 16) & 0xFF, 30u) << std::hex << half;
     EXPECT_GE(half & 0xFF, 90u) << std::hex << half;

@@ -45,10 +45,10 @@ TEST(Startup, CreatesTheDataTreeStaysUpAndExitsCleanlyWhenClosed) {
 TEST(Startup, DamagedSettingsFilesDoNotStopTheProgramAndAreKept) {
     TempFolder folder;
     const std::string sysconfig = "<sysconfig><deffont><fmname>\x80\xff</deffont>";
-    const std::string colours = std::string("\0\0\xff<customcolor>", 16);
+    const std::string colors = std::string("\0\0\xff<customcolor>", 16);
     ASSERT_TRUE(writeBytes(folder.file(L"sysconfig.xml"), sysconfig));
     CreateDirectoryW(folder.file(L"NoteData").c_str(), nullptr);
-    ASSERT_TRUE(writeBytes(folder.file(L"NoteData\\customcolor.xml"), colours));
+    ASSERT_TRUE(writeBytes(folder.file(L"NoteData\\customcolor.xml"), colors));
 
     TavNoteProcess app(installInto(folder.path()), folder.path());
     ASSERT_TRUE(app.started());
@@ -59,5 +59,5 @@ TEST(Startup, DamagedSettingsFilesDoNotStopTheProgramAndAreKept) {
     EXPECT_EQ(app.waitForExit(10000), 0u);
 
     EXPECT_EQ(readBytes(folder.file(L"sysconfig.xml")), sysconfig);
-    EXPECT_EQ(readBytes(folder.file(L"NoteData\\customcolor.xml")), colours);
+    EXPECT_EQ(readBytes(folder.file(L"NoteData\\customcolor.xml")), colors);
 }

@@ -195,7 +195,7 @@ protected:
         }
         return path;
     }
-    // Draws the file over a canvas of one colour; true when anything changed.
+    // Draws the file over a canvas of one color; true when anything changed.
     bool drawsAnything(const std::wstring& path) {
         TavMemDC canvas(8, 8);
         for (int y = 0; y < 8; ++y)

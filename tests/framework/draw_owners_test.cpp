@@ -44,7 +44,7 @@ TEST(MemDC, RowOrderMapsTopLeft) {
     }
 }
 
-TEST(MemDC, FillWritesPremultipliedColour) {
+TEST(MemDC, FillWritesPremultipliedColor) {
     TavMemDC mem = createMemoryDC(nullptr, 2, 2, 0x80FF0000);
     ASSERT_TRUE(mem.ok());
     EXPECT_EQ(mem.at(1, 1), 0x80800000u);

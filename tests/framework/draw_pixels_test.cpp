@@ -78,7 +78,7 @@ TEST(DropShadow, BandFadesOutwardAndInnerRectangleStaysClear) {
         EXPECT_EQ(s.dc.at(x, mid) & 0xFFFFFF, 0u);  // black stays black
         prev = a;
     }
-    EXPECT_GT(alphaOf(s.dc.at(r - 1, mid)), 60u);  // about a third of the colour at the body edge
+    EXPECT_GT(alphaOf(s.dc.at(r - 1, mid)), 60u);  // about a third of the color at the body edge
     EXPECT_EQ(alphaOf(s.dc.at(r - 1, mid)), alphaOf(s.dc.at(r + w, mid)));  // both sides alike
     EXPECT_LT(alphaOf(s.dc.at(0, 0)), alphaOf(s.dc.at(0, mid)));
 }
@@ -87,7 +87,7 @@ TEST(DrawOps, FillAndFrameAndBlank) {
     TavMemDC dc(10, 8);
     fillAndFrame(dc.dc(), 1, 1, 6, 5, 0xFF0000FF, 0x80);
     GdiFlush();
-    EXPECT_EQ(dc.at(1, 1), 0xFF0000FFu);      // frame: the colour as given
+    EXPECT_EQ(dc.at(1, 1), 0xFF0000FFu);      // frame: the color as given
     EXPECT_EQ(dc.at(6, 5), 0xFF0000FFu);      // frame ends at x + w - 1, y + h - 1
     EXPECT_EQ(alphaOf(dc.at(3, 3)), 0x80u);   // fill under the fill alpha
     EXPECT_NEAR(double(channel(dc.at(3, 3), 0)), 128.0, 1.0);
@@ -109,7 +109,7 @@ TEST(DrawOps, GradientFollowsTheBlend) {
     TavMemDC held(101, 3);
     gradientFill(held.dc(), all, 0xFF000000, 0xFFFFFFFF, {0.0f, 0.5f, 1.0f}, {0.0f, 0.0f, 1.0f});
     GdiFlush();
-    EXPECT_LT(channel(held.at(45, 1), 1), 8u);  // the blend holds the start colour to the middle
+    EXPECT_LT(channel(held.at(45, 1), 1), 8u);  // the blend holds the start color to the middle
     EXPECT_GT(channel(held.at(100, 1), 1), 247u);
 }
 
@@ -144,7 +144,7 @@ TEST(Rects, UnionTreatsEmptyAsAbsent) {
 TEST(PngExport, HalfTransparentAreaIsUnpremultiplied) {
     EXPECT_EQ(unpremultiply(0x00123456), 0u);
     EXPECT_EQ(unpremultiply(0x80400000), 0x807F0000u);
-    EXPECT_EQ(unpremultiply(0x10FFFFFF), 0x10FFFFFFu);  // colour above alpha is capped at 255
+    EXPECT_EQ(unpremultiply(0x10FFFFFF), 0x10FFFFFFu);  // color above alpha is capped at 255
 
     // Top half half-transparent red, bottom half opaque blue: the export must not turn it over.
     TavMemDC window(4, 4);

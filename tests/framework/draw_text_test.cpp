@@ -142,7 +142,7 @@ TEST(FontCache, MissingFaceFallsBackToSansSerif) {
     EXPECT_GT(measureText(nullptr, font, L"abc").cx, 10);
 }
 
-TEST(BrushCache, OneBrushPerColour) {
+TEST(BrushCache, OneBrushPerColor) {
     SolidBrush* red = getBrush(0xFFFF0000);
     EXPECT_EQ(red, getBrush(0xFFFF0000));
     EXPECT_NE(red, getBrush(0xFEFF0000));

@@ -40,9 +40,9 @@ protected:
         folder = testRoot() + L"pictures\\";
         temp = testRoot() + L"app\\tempgif\\";
     }
-    std::wstring makeGif(const wchar_t* name, const std::vector<int>& colours, const std::vector<int>& delays) {
+    std::wstring makeGif(const wchar_t* name, const std::vector<int>& colors, const std::vector<int>& delays) {
         std::wstring path = folder + name;
-        EXPECT_TRUE(writeFile(path, gifBytes(8, 6, colours, delays)));
+        EXPECT_TRUE(writeFile(path, gifBytes(8, 6, colors, delays)));
         return name;
     }
     std::unique_ptr<GifOwnerWnd> makeOwner() {
@@ -51,8 +51,8 @@ protected:
         owner->show(SW_SHOWNA);
         return owner;
     }
-    // The colour drawn at the centre of a picture.
-    static uint32_t centreColour(TavGif& gif, const std::wstring& name) {
+    // The color drawn at the centre of a picture.
+    static uint32_t centreColor(TavGif& gif, const std::wstring& name) {
         TavMemDC dc(16, 12);
         RECT rc{0, 0, 16, 12};
         if (!gif.drawPicture(name, dc.dc(), rc)) return 0;
@@ -83,8 +83,8 @@ TEST_F(GifTest, PlainPicturesStartNoThreadAndAreNotCopied) {
     EXPECT_FALSE(exists(temp + L"green.png"));
     EXPECT_FALSE(exists(temp + L"still.gif"));
     // Drawn as still pictures from their own folder, scaled into the rectangle.
-    EXPECT_EQ(centreColour(gif, L"GREEN.PNG"), 0xFF00FF00u);
-    EXPECT_EQ(centreColour(gif, still), 0xFF0000FFu);
+    EXPECT_EQ(centreColor(gif, L"GREEN.PNG"), 0xFF00FF00u);
+    EXPECT_EQ(centreColor(gif, still), 0xFF0000FFu);
     gif.removePicture(L"Still.GIF");
     EXPECT_EQ(gif.plainCount(), 1u);
     EXPECT_FALSE(gif.drawPicture(still, TavMemDC(4, 4).dc(), RECT{0, 0, 4, 4}));
@@ -131,7 +131,7 @@ TEST_F(GifTest, RemovingTheOnlyAnimationEndsTheWorkerAndANewOneStartsAnother) {
     ASSERT_TRUE(gif.addPicture(folder, name, nullptr));
     EXPECT_EQ(gif.workerStarts(), 2);
     EXPECT_TRUE(gif.workerRunning());
-    EXPECT_EQ(centreColour(gif, name), 0xFFFF0000u);
+    EXPECT_EQ(centreColor(gif, name), 0xFFFF0000u);
 }
 
 TEST_F(GifTest, OneCopyServesTheSameNameTwice) {
@@ -195,5 +195,5 @@ TEST_F(GifTest, AFileNameWithFoldersIsCopiedIntoTheTemporaryFolderOnly) {
     TavGif gif;
     ASSERT_TRUE(gif.addPicture(folder, L"sub\\deep.gif", nullptr));
     EXPECT_TRUE(exists(temp + L"deep.gif"));
-    EXPECT_EQ(centreColour(gif, L"sub\\deep.gif"), 0xFFFF0000u);
+    EXPECT_EQ(centreColor(gif, L"sub\\deep.gif"), 0xFFFF0000u);
 }

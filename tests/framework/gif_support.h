@@ -1,5 +1,5 @@
 #pragma once
-// Small GIF files made by the tests themselves: a GIF89a writer for solid-colour frames (GDI+
+// Small GIF files made by the tests themselves: a GIF89a writer for solid-color frames (GDI+
 // cannot write animations), and PNG files through GDI+.
 #include <gtest/gtest.h>
 #include <windows.h>
@@ -16,12 +16,12 @@ namespace giftest {
 
 std::wstring testRoot();
 
-// The colour table of the generated GIFs: 0 red, 1 green, 2 blue, 3 white.
-inline constexpr uint32_t kGifColours[4] = {0xFFFF0000, 0xFF00FF00, 0xFF0000FF, 0xFFFFFFFF};
+// The color table of the generated GIFs: 0 red, 1 green, 2 blue, 3 white.
+inline constexpr uint32_t kGifColors[4] = {0xFFFF0000, 0xFF00FF00, 0xFF0000FF, 0xFFFFFFFF};
 
-// A GIF89a of width x height whose frame i is filled with colour index colours[i]. A delay of
+// A GIF89a of width x height whose frame i is filled with color index colors[i]. A delay of
 // -1 leaves the frame without a graphic control extension (so the GIF has no delays).
-inline std::string gifBytes(int width, int height, const std::vector<int>& colours, const std::vector<int>& delays) {
+inline std::string gifBytes(int width, int height, const std::vector<int>& colors, const std::vector<int>& delays) {
     std::string out = "GIF89a";
     auto word = [&out](int v) {
         out += char(v & 0xFF);
@@ -29,16 +29,16 @@ inline std::string gifBytes(int width, int height, const std::vector<int>& colou
     };
     word(width);
     word(height);
-    out += char(0x91);   // global colour table of 4 entries
+    out += char(0x91);   // global color table of 4 entries
     out += '\0';
     out += '\0';
-    for (uint32_t c : kGifColours) {
+    for (uint32_t c : kGifColors) {
         out += char((c >> 16) & 0xFF);
         out += char((c >> 8) & 0xFF);
         out += char(c & 0xFF);
     }
-    if (colours.size() > 1) out += std::string("\x21\xFF\x0BNETSCAPE2.0\x03\x01\x00\x00\x00", 19);
-    for (size_t f = 0; f < colours.size(); ++f) {
+    if (colors.size() > 1) out += std::string("\x21\xFF\x0BNETSCAPE2.0\x03\x01\x00\x00\x00", 19);
+    for (size_t f = 0; f < colors.size(); ++f) {
         int delay = f < delays.size() ? delays[f] : 10;
         if (delay >= 0) {
             out += std::string("\x21\xF9\x04\x04", 4);   // disposal: restore to background
@@ -57,7 +57,7 @@ inline std::string gifBytes(int width, int height, const std::vector<int>& colou
         int pixels = width * height;
         for (int p = 0; p < pixels; ++p) {
             if (p % 2 == 0) codes.push_back(4);
-            codes.push_back(colours[f] & 3);
+            codes.push_back(colors[f] & 3);
         }
         codes.push_back(5);
         std::string data;

@@ -42,7 +42,7 @@ TEST(MoveInput, DragMovesResizesAndAClickLeavesTheWindow) {
     }));
     EXPECT_TRUE(sameRect(rectOf(wnd->handle()), 300, 200, 500, 340));
     EXPECT_EQ(wnd->cursorKind(), kCursorSizeAll);
-    // The outline's bottom edge is drawn in the accent colour below the window.
+    // The outline's bottom edge is drawn in the accent color below the window.
     EXPECT_TRUE(waitFor([] { return screenPixel(450, 379) != screenPixel(450, 385); }));
     EXPECT_TRUE(saveScreenPng(L"move_drag_outline.png"));
 
@@ -57,7 +57,7 @@ TEST(MoveInput, DragMovesResizesAndAClickLeavesTheWindow) {
                         L"mousemove 597 407 sleep 0.1 mouseup 1 sleep 0.1"));
     EXPECT_TRUE(waitFor([&] { return sameRect(rectOf(wnd->handle()), 360, 240, 600, 410); }));
     EXPECT_EQ(wnd->geometryChanges, 2);
-    // The grown window is drawn in its colour right up to its new corner.
+    // The grown window is drawn in its color right up to its new corner.
     EXPECT_TRUE(waitFor([] { return screenPixel(595, 405) == RGB(0x30, 0x60, 0xA0); }))
         << std::hex << screenPixel(595, 405);
     EXPECT_TRUE(saveScreenPng(L"move_drag_done.png"));

@@ -1,5 +1,5 @@
 #pragma once
-// A movable test window: one colour, a "caption" that drags it (cursor kind 1 wherever no
+// A movable test window: one color, a "caption" that drags it (cursor kind 1 wherever no
 // resize zone is), and a log of geometry notifications.
 #include <gtest/gtest.h>
 
@@ -13,9 +13,9 @@ namespace movetest {
 
 class MovableWnd : public TavWndMoveResize {
 public:
-    explicit MovableWnd(uint32_t argb = 0xFF6090C0) : colour(argb) {}
+    explicit MovableWnd(uint32_t argb = 0xFF6090C0) : color(argb) {}
 
-    uint32_t colour;
+    uint32_t color;
     bool moveWhereNoZone = true;
     int geometryChanges = 0;
     int releases = 0;   // button releases handled (the move or resize decision is made by then)
@@ -23,7 +23,7 @@ public:
     TavMemDC renderSelf() override {
         RECT rc{};
         GetClientRect(handle(), &rc);
-        return createMemoryDC(handle(), rc.right, rc.bottom, colour);
+        return createMemoryDC(handle(), rc.right, rc.bottom, color);
     }
     void zoneHitTest(int x, int y, const RECT& rect) override {
         TavWndMoveResize::zoneHitTest(x, y, rect);
@@ -47,7 +47,7 @@ inline RECT rectOf(HWND window) {
 
 inline LPARAM at(int x, int y) { return MAKELPARAM(x, y); }
 
-// A layered, topmost, not activated popup of the given colour.
+// A layered, topmost, not activated popup of the given color.
 inline std::unique_ptr<MovableWnd> makeMovable(int x, int y, int w, int h, uint32_t argb = 0xFF6090C0) {
     auto wnd = std::make_unique<MovableWnd>(argb);
     EXPECT_TRUE(wnd->create(0, L"", WS_EX_LAYERED | WS_EX_TOOLWINDOW | WS_EX_TOPMOST, WS_POPUP, x, y, w,

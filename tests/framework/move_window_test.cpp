@@ -209,13 +209,13 @@ TEST_F(MoveWindowTest, LeavingDuringADragKeepsTheOutlineUntilRelease) {
     EXPECT_RECT(rectOf(wnd->handle()), 200, 150, 472, 342);
 }
 
-TEST_F(MoveWindowTest, OutlineIsAOnePixelFrameInTheAccentColour) {
+TEST_F(MoveWindowTest, OutlineIsAOnePixelFrameInTheAccentColor) {
     uint32_t saved = settings().borderMenuColor;
     settings().borderMenuColor = 0x80FF0000;
     RECT r{0, 0, 6, 4};
     TavMemDC dc = wnd->renderOutline(r);
     ASSERT_TRUE(dc.ok());
-    // The frame is opaque in the DC; the colour's alpha (0x80) is applied once, as the constant
+    // The frame is opaque in the DC; the color's alpha (0x80) is applied once, as the constant
     // alpha of the layered update, so the outline shows half transparent.
     const uint32_t frame = 0xFFFF0000;
     for (int y = 0; y < 4; ++y) {
@@ -243,7 +243,7 @@ TEST_F(MoveWindowTest, HalfTransparentAccentShowsHalfTransparentOnScreen) {
     release(*wnd, 100, 80);
     MoveWindow(wnd->handle(), 200, 150, 240, 160, FALSE);
     settings().borderMenuColor = saved;
-    // Xvfb has no compositor: the screen shows the premultiplied colour, 0x80 of full red (a
+    // Xvfb has no compositor: the screen shows the premultiplied color, 0x80 of full red (a
     // second application of the alpha would leave 0x40).
     EXPECT_NEAR(int(GetRValue(c)), 0x80, 6);
     EXPECT_EQ(GetGValue(c), 0);

@@ -42,22 +42,22 @@ DWORD gdiObjectCount() {
 } // namespace
 
 TEST(WndCompose, ChildPixelsLandAtTheirPlaceWithTheirAlpha) {
-    const uint32_t rootColour = 0x80FFFFFF, childColour = 0x800000FF, innerColour = 0xFF00FF00;
-    auto root = makeRoot(200, 200, 100, 80, rootColour);
-    auto child = makeChild(*root, 10, 20, 30, 20, childColour);
-    auto inner = makeChild(*child, 5, 5, 4, 4, innerColour);
+    const uint32_t rootColor = 0x80FFFFFF, childColor = 0x800000FF, innerColor = 0xFF00FF00;
+    auto root = makeRoot(200, 200, 100, 80, rootColor);
+    auto child = makeChild(*root, 10, 20, 30, 20, childColor);
+    auto inner = makeChild(*child, 5, 5, 4, 4, innerColor);
     ASSERT_TRUE(root->redrawAll());
     const TavMemDC& buffer = root->backBuffer();
     ASSERT_EQ(buffer.width(), 100);
     ASSERT_EQ(buffer.height(), 80);
-    uint32_t r = premultiply(rootColour), c = premultiply(childColour);
+    uint32_t r = premultiply(rootColor), c = premultiply(childColor);
     struct Probe {
         int x, y;
         uint32_t expected;
     };
     const Probe probes[] = {
         {0, 0, r},           {9, 20, r},           {10, 20, over(c, r)},  {39, 39, over(c, r)},
-        {40, 20, r},         {10, 40, r},          {15, 25, innerColour}, {18, 28, innerColour},
+        {40, 20, r},         {10, 40, r},          {15, 25, innerColor}, {18, 28, innerColor},
         {19, 29, over(c, r)}, {99, 79, r},
     };
     for (const Probe& p : probes)
@@ -83,7 +83,7 @@ TEST(WndCompose, SmallRedrawTouchesOnlyItsRectangleAndExcludedWindowsAreLeftOut)
     auto root = makeRoot(200, 200, 60, 60, 0xFF000010);
     auto child = makeChild(*root, 0, 0, 60, 60, 0xFF0000FF);
     ASSERT_TRUE(root->redrawAll());
-    child->colour = 0xFF00FF00;
+    child->color = 0xFF00FF00;
     POINT o = screenPoint(root->handle(), 0, 0);
     ASSERT_TRUE(root->redrawScreenRect(o.x + 10, o.y + 10, o.x + 20, o.y + 20));
     const TavMemDC& buffer = root->backBuffer();
@@ -100,7 +100,7 @@ TEST(WndCompose, FailedCompositionLeavesTheBackBufferAsItWas) {
     auto root = makeRoot(200, 200, 40, 40, 0xFF112233);
     auto child = makeChild(*root, 0, 0, 20, 20, 0xFF445566);
     ASSERT_TRUE(root->redrawAll());
-    root->colour = 0xFFFFFFFF;
+    root->color = 0xFFFFFFFF;
     child->failRender = true;
     EXPECT_FALSE(root->redrawAll());
     EXPECT_EQ(root->backBuffer().at(30, 30), 0xFF112233u);

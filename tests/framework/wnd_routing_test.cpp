@@ -224,7 +224,7 @@ TEST(WndThreads, WorkerRedrawRequestIsServedOnTheGuiThread) {
     auto root = makeRoot(50, 50, 60, 40, 0xFF102030);
     auto child = makeChild(*root, 5, 5, 10, 10, 0xFFFFFFFF);
     ASSERT_TRUE(root->redrawAll());
-    root->colour = 0xFF405060;
+    root->color = 0xFF405060;
     root->renders = 0;
     HWND target = root->handle();
     std::thread worker([target] {

@@ -1,5 +1,5 @@
 #pragma once
-// Small fixtures for the window core tests: a window that fills itself with one colour and
+// Small fixtures for the window core tests: a window that fills itself with one color and
 // records what reached it, and helpers to make trees of such windows.
 #include <gtest/gtest.h>
 
@@ -12,12 +12,12 @@
 
 namespace wndtest {
 
-// A window whose look is one ARGB colour; it logs the operations that tests look at.
+// A window whose look is one ARGB color; it logs the operations that tests look at.
 class ColorWnd : public TavWnd {
 public:
-    explicit ColorWnd(uint32_t argb = 0) : colour(argb) {}
+    explicit ColorWnd(uint32_t argb = 0) : color(argb) {}
 
-    uint32_t colour;
+    uint32_t color;
     bool failRender = false;
     int renders = 0;
     DWORD renderThread = 0;
@@ -33,7 +33,7 @@ public:
         if (failRender) return TavMemDC();
         RECT rc{};
         GetClientRect(handle(), &rc);
-        return createMemoryDC(handle(), rc.right, rc.bottom, colour);
+        return createMemoryDC(handle(), rc.right, rc.bottom, color);
     }
     void onLeftButtonDown(WPARAM k, int x, int y) override {
         TavWnd::onLeftButtonDown(k, x, y);

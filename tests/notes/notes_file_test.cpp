@@ -111,7 +111,7 @@ TEST_F(NoteFileTest, EachSetterRewritesOnlyItsElement) {
          element("left", "-5") + element("top", "6") + element("right", "300") + element("bottom", "4000")},
         {"bkimage", [](TavNoteStore& n) { return n.SaveBkImage(L"bkimage_2_b.png"); },
          element("bkimage", "bkimage_1_a.png"), element("bkimage", "bkimage_2_b.png")},
-        {"colour white", [](TavNoteStore& n) { return n.SaveColor(0xFFFFFFFF); }, element("curcolor", "-16776961"),
+        {"color white", [](TavNoteStore& n) { return n.SaveColor(0xFFFFFFFF); }, element("curcolor", "-16776961"),
          element("curcolor", "-1")},
         {"alpha", [](TavNoteStore& n) { return n.SaveAlpha(128); }, element("alpha", "200"), element("alpha", "128")},
         {"top-most", [](TavNoteStore& n) { return n.SaveTopMost(true); }, element("bTopMost", "0"),

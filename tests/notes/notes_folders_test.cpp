@@ -81,7 +81,7 @@ TEST_F(NoteFoldersTest, HidingMarksTheNoteAndStoresItsSnapshot) {
         png.GetPixel(0, 0, &c);
         EXPECT_EQ(c.GetValue(), 0xFFFF0000u);
         png.GetPixel(1, 0, &c);
-        EXPECT_EQ(c.GetValue(), 0x8000FF00u) << "colours are stored with straight alpha";
+        EXPECT_EQ(c.GetValue(), 0x8000FF00u) << "colors are stored with straight alpha";
     }
 
     // A later snapshot replaces the earlier file; opening deletes the current one.

@@ -94,7 +94,7 @@ TEST_F(NoteItemTest, BackgroundIsNearWhiteAtTheOpacityWithTheGripInTheCorner) {
         ASSERT_TRUE(image.ok());
         uint32_t middle = image.at(90, 90);
         EXPECT_NEAR(int(middle >> 24), 254 * c.alpha / 255, 1) << c.alpha;
-        // A grip dot at (-2, -2) from the corner, in the accent colour at the clamped alpha.
+        // A grip dot at (-2, -2) from the corner, in the accent color at the clamped alpha.
         uint32_t dot = image.at(180 - 4, 180 - 4);
         EXPECT_EQ(int(dot >> 24), gripAlpha(c.alpha)) << c.alpha;
         // Between the dots the corner keeps the note's surface; no pixel of the corner is clear.
@@ -103,11 +103,11 @@ TEST_F(NoteItemTest, BackgroundIsNearWhiteAtTheOpacityWithTheGripInTheCorner) {
     }
 }
 
-// A one-colour PNG picture of the given size.
-bool writePicture(const std::wstring& path, int w, int h, Gdiplus::ARGB colour) {
+// A one-color PNG picture of the given size.
+bool writePicture(const std::wstring& path, int w, int h, Gdiplus::ARGB color) {
     Gdiplus::Bitmap bitmap(w, h, PixelFormat32bppARGB);
     for (int y = 0; y < h; ++y)
-        for (int x = 0; x < w; ++x) bitmap.SetPixel(x, y, Gdiplus::Color(colour));
+        for (int x = 0; x < w; ++x) bitmap.SetPixel(x, y, Gdiplus::Color(color));
     return saveBitmapPng(bitmap, path);
 }
 
@@ -253,7 +253,7 @@ TEST_F(NoteItemTest, AFileWithBothFlagsOpensEmbeddedAndNotTopMost) {
     EXPECT_FALSE(GetWindowLongW(note->handle(), GWL_EXSTYLE) & WS_EX_TOPMOST);
 }
 
-TEST_F(NoteItemTest, OpacityColourAndTextPointMessages) {
+TEST_F(NoteItemTest, OpacityColorAndTextPointMessages) {
     TavNoteStore file = prepareNote(L"msg", 0, RECT{100, 100, 280, 280});
     auto note = open(L"msg");
     SendMessageW(note->handle(), kNoteMsgAlphaChanged, 0, 77);

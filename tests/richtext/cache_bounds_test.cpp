@@ -33,11 +33,11 @@ long freeGdiSlots() {
 long gdiObjectsInUse() { return long(GetGuiResources(GetCurrentProcess(), GR_GDIOBJECTS)); }
 
 // The pixels one glyph leaves in a clear surface.
-std::vector<uint32_t> drawn(wchar_t ch, Gdiplus::Font* font, uint32_t colour, int size = 96) {
+std::vector<uint32_t> drawn(wchar_t ch, Gdiplus::Font* font, uint32_t color, int size = 96) {
     TavMemDC target(size, size);
     EXPECT_TRUE(target.ok()) << "no bitmap for the drawing";
     if (!target.ok()) return {};
-    TavGlyphTChar glyph(ch, font, colour, 255);
+    TavGlyphTChar glyph(ch, font, color, 255);
     RECT clip{0, 0, size, size};
     glyph.drawInto(target, clip, 4, 4);
     GdiFlush();
@@ -86,9 +86,9 @@ struct CacheLimits : ::testing::Test {
 TEST(GlyphImageCache, FloodOfDistinctCharactersKeepsGdiObjectsAndMemoryBounded) {
     Gdiplus::Font* font = glyphFont(kCjkFace, 16, 0);
     TavFontPin pin(font);
-    const uint32_t colours[] = {0xFF202020u, 0xFFC03010u};
-    const std::vector<uint32_t> beforeZhong = drawn(L'中', font, colours[1]);
-    const std::vector<uint32_t> beforeA = drawn(L'A', font, colours[0]);
+    const uint32_t colors[] = {0xFF202020u, 0xFFC03010u};
+    const std::vector<uint32_t> beforeZhong = drawn(L'中', font, colors[1]);
+    const std::vector<uint32_t> beforeA = drawn(L'A', font, colors[0]);
     ASSERT_GT(inkedPixels(beforeZhong), 20) << "the CJK face draws nothing";
     ASSERT_GT(inkedPixels(beforeA), 10);
 
@@ -101,9 +101,9 @@ TEST(GlyphImageCache, FloodOfDistinctCharactersKeepsGdiObjectsAndMemoryBounded) 
     for (wchar_t ch = 0x4E00; ch < 0x4E00 + 18000; ++ch) text += ch;
     for (wchar_t ch = 0x0400; ch < 0x0400 + 2000; ++ch) text += ch;
     size_t largestImages = 0;
-    for (uint32_t colour : colours) {
+    for (uint32_t color : colors) {
         for (wchar_t ch : text) {
-            TavGlyphTChar glyph(ch, font, colour, 255);
+            TavGlyphTChar glyph(ch, font, color, 255);
             glyph.drawInto(target, clip, 0, 0);
         }
         const TavGlyphCacheStats stats = glyphCacheStats();
@@ -117,8 +117,8 @@ TEST(GlyphImageCache, FloodOfDistinctCharactersKeepsGdiObjectsAndMemoryBounded) 
     EXPECT_LT(largestImages, 2 * text.size()) << "the images of the flood were all kept";
     EXPECT_LE(glyphCacheStats().measurements, kGlyphMeasureEntries);
 
-    EXPECT_EQ(differing(drawn(L'中', font, colours[1]), beforeZhong), 0u) << "drawing after the flood";
-    EXPECT_EQ(differing(drawn(L'A', font, colours[0]), beforeA), 0u);
+    EXPECT_EQ(differing(drawn(L'中', font, colors[1]), beforeZhong), 0u) << "drawing after the flood";
+    EXPECT_EQ(differing(drawn(L'A', font, colors[0]), beforeA), 0u);
 }
 
 TEST(GlyphImageCache, ImageMatchesDirectRenderingWhateverWasRenderedBefore) {
@@ -129,7 +129,7 @@ TEST(GlyphImageCache, ImageMatchesDirectRenderingWhateverWasRenderedBefore) {
         float size;
         int style;
         wchar_t ch;
-        uint32_t colour;
+        uint32_t color;
     } cases[] = {
         {kCjkFace, 16, 0, L'永', 0xFF000000u},
         {kCjkFace, 13, 0, L'，', 0xFF3050A0u},
@@ -142,14 +142,14 @@ TEST(GlyphImageCache, ImageMatchesDirectRenderingWhateverWasRenderedBefore) {
         Gdiplus::Font* font = glyphFont(c.face, c.size, c.style);
         clearGlyphCaches();
         drawn(L'黑', big, 0xFF000000u, 128);
-        const std::vector<uint32_t> cached = drawn(c.ch, font, c.colour);
+        const std::vector<uint32_t> cached = drawn(c.ch, font, c.color);
 
         const TavCharMetrics m = charMetrics(font, c.ch);
         TavMemDC fresh(96, 96);
         {
             Gdiplus::Graphics g(fresh.dc());
             g.SetTextRenderingHint(Gdiplus::TextRenderingHintAntiAlias);
-            Gdiplus::SolidBrush brush{Gdiplus::Color(c.colour)};
+            Gdiplus::SolidBrush brush{Gdiplus::Color(c.color)};
             g.SetClip(Gdiplus::Rect(4, 4, int(std::ceil(std::max(m.width, m.ink.Width))) + m.overhang + 2,
                                     fontMetrics(font).cellHeight));
             g.DrawString(&c.ch, 1, font, Gdiplus::PointF(float(4 + m.overhang), 4),

@@ -25,7 +25,7 @@ struct EditorFixture {
         panel->show(SW_SHOWNA);
         EXPECT_TRUE(edit->create(0, L"", 0, WS_CHILD | WS_VISIBLE, 10, 10, w - 20, h - 20, panel->handle()));
         edit->doc().setCurrentFont(L"WenQuanYi Zen Hei", 20, 0);
-        edit->doc().setCurrentColour(0xFF202020);
+        edit->doc().setCurrentColor(0xFF202020);
         panel->redrawAll();
         panel->present();
         edit->takeFocus();
@@ -207,22 +207,22 @@ TEST(EditorWindow, ScreenshotOfFormattedTextWithSelection) {
     };
     for (const Piece& p : pieces) {
         e.doc().setCurrentFont(p.family, p.size, p.style);
-        e.doc().setCurrentColour(p.argb);
+        e.doc().setCurrentColor(p.argb);
         f.chars(p.text);
     }
     e.doc().setSelection(TavTextPos{1, 3}, TavTextPos{2, 10});
     e.afterChange();
 
     // The panel's composed frame: the editor on a white note. The selection is painted in its
-    // colour inside the editor, left of the selected text.
+    // color inside the editor, left of the selected text.
     const TavGlyphEditRow* row = e.doc().row(2);
     int x = 10 + int(row->xAt(0)) + 1;
     int y = 10 + row->bandTop() + 1;
     const TavMemDC& frame = f.panel->backBuffer();
-    waitFor([&] { return frame.ok() && frame.at(x, y) == premultiply(TavRichEdit::kSelectionColour); });
+    waitFor([&] { return frame.ok() && frame.at(x, y) == premultiply(TavRichEdit::kSelectionColor); });
     ASSERT_TRUE(frame.ok());
     EXPECT_TRUE(savePng(frame, L"editor_screenshot.png"));
-    EXPECT_EQ(frame.at(x, y), premultiply(TavRichEdit::kSelectionColour));
+    EXPECT_EQ(frame.at(x, y), premultiply(TavRichEdit::kSelectionColor));
     EXPECT_EQ(e.doc().rowCount(), 4);
 }
 
@@ -264,7 +264,7 @@ TEST(EditorWindow, RealKeysAndMouseThroughX) {
             ASSERT_TRUE(textIs(expected)) << "after Return";
         }
         doc.setCurrentFont(line.family, line.size, 0);
-        doc.setCurrentColour(line.argb);
+        doc.setCurrentColor(line.argb);
         for (const std::wstring& piece : line.typed) {
             // For a character outside the layout xdotool maps a spare keycode, presses it and maps
             // it back; on a busy machine Wine can read the key before the new mapping and drop the
@@ -287,7 +287,7 @@ TEST(EditorWindow, RealKeysAndMouseThroughX) {
     for (int row = 0; row < 3; ++row) {
         const TavGlyph* g = doc.row(row)->charAt(0);
         EXPECT_EQ(fontInfo(g->font()).family, lines[row].family) << "row " << row;
-        EXPECT_EQ(g->colour(), lines[row].argb) << "row " << row;
+        EXPECT_EQ(g->color(), lines[row].argb) << "row " << row;
     }
 
     // BackSpace removes a typed character again.
@@ -351,7 +351,7 @@ TEST(EditorWindow, RowsPaintedWhenShownMatchAFullPaint) {
     f.edit->repaintNow();
     EXPECT_TRUE(shown == frame());
     EXPECT_TRUE(std::any_of(shown.begin(), shown.end(),
-                            [](uint32_t p) { return p == premultiply(TavRichEdit::kSelectionColour); }));
+                            [](uint32_t p) { return p == premultiply(TavRichEdit::kSelectionColor); }));
 }
 
 // The caret hands a frame to the screen only when what it shows changes: moving a lit caret
@@ -369,9 +369,9 @@ TEST(EditorWindow, CaretPresentsOnlyWhenItsLookChanges) {
         bool lit;
     } steps[] = {
         {"typing moves the lit caret", [&] { f.chars(L"c"); }, false, true},
-        {"a new colour",
+        {"a new color",
          [&] {
-             f.edit->doc().setCurrentColour(0xFFC00000);
+             f.edit->doc().setCurrentColor(0xFFC00000);
              f.chars(L"d");
          },
          true, true},

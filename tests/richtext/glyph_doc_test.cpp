@@ -12,7 +12,7 @@ namespace {
 std::unique_ptr<TavRichEditDoc> makeDoc(const std::wstring& text = L"", bool buffer = false) {
     auto doc = std::make_unique<TavRichEditDoc>();
     doc->setCurrentFont(L"DejaVu Sans", 16, 0);
-    doc->setCurrentColour(0xFF000000);
+    doc->setCurrentColor(0xFF000000);
     if (buffer) {
         doc->createBuffer(300, 200);
         doc->setPageSize(300, 200);

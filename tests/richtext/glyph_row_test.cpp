@@ -55,7 +55,7 @@ TEST(GlyphMeasure, ItalicOverhangWidensToTheInk) {
         ++found;
         EXPECT_GE(g.bounds().Width, g.inkBounds().Width - float(g.leftOverhang())) << char(ch);
         EXPECT_EQ(g.inkBounds().X, g.bounds().X - float(g.leftOverhang())) << char(ch);
-        // The cached measurement gives the same result for a glyph of another colour.
+        // The cached measurement gives the same result for a glyph of another color.
         TavGlyphTChar again(ch, italic, 0xFF0000FF, 254);
         EXPECT_EQ(again.bounds().Width, g.bounds().Width);
         EXPECT_EQ(again.leftOverhang(), g.leftOverhang());

@@ -28,7 +28,7 @@ std::vector<CharFormat> formats(const TavRichEditDoc& doc) {
     for (TavGlyph* g : doc.allGlyphs()) {
         TavFontInfo info = fontInfo(g->font());
         out.push_back({g->text()[0], info.family, info.style, int(info.size),
-                       g->colour() & 0xFFFFFF});
+                       g->color() & 0xFFFFFF});
     }
     return out;
 }
@@ -57,7 +57,7 @@ TEST(EditorRtf, WriterOutputReadsBackTheSameDocument) {
     };
     for (const Piece& p : pieces) {
         source.setCurrentFont(p.family, p.size, p.style);
-        source.setCurrentColour(p.argb);
+        source.setCurrentColor(p.argb);
         source.insertText(p.text);
     }
     std::string rtf = rtfBytes(source.allGlyphs());

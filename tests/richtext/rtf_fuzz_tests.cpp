@@ -17,7 +17,7 @@ std::vector<std::string> seedDocuments() {
     RtfDocument doc;
     doc.codePage = 936;
     doc.fontFamilies = {L"宋体", L"Arial"};
-    doc.colours = {0xFF000000, 0xFFFF0000};
+    doc.colors = {0xFF000000, 0xFFFF0000};
     const std::wstring text = L"便签 note\t{x}\\y\r第二行";
     for (size_t k = 0; k < text.size(); ++k) {
         RtfRun r;

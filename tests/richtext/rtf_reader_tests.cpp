@@ -81,12 +81,12 @@ TEST(RtfReader, FormattingInsideTablesDoesNotReachText) {
     ASSERT_EQ(r.runs().size(), 1u);
     EXPECT_FALSE(r.runs()[0].bold);
     EXPECT_EQ(r.runs()[0].font, -1);
-    EXPECT_EQ(r.runs()[0].colour, -1);
+    EXPECT_EQ(r.runs()[0].color, -1);
     EXPECT_EQ(r.runs()[0].halfPoints, 0);
     EXPECT_TRUE(r.paragraphSpacings().empty());
 }
 
-TEST(RtfReader, TablesFontsColoursAndSpacings) {
+TEST(RtfReader, TablesFontsColorsAndSpacings) {
     CRtfReader r(936);
     const std::string rtf =
         "{\\rtf1{\\fonttbl{\\f3\\fnil{\\*\\panose 0}Arial;}{\\f7 \\'cb\\'ce\\'cc\\'e5;}}"
@@ -95,7 +95,7 @@ TEST(RtfReader, TablesFontsColoursAndSpacings) {
     ASSERT_EQ(r.parse(rtf.data(), rtf.size()), RtfOk);
     EXPECT_EQ(r.fontNames(), (std::vector<std::wstring>{L"Arial", L"宋体"}));
     EXPECT_EQ(r.fontNumbers(), (std::vector<int>{3, 7}));
-    EXPECT_EQ(r.colours(), (std::vector<uint32_t>{0xFF0000, 0x0080FF, 0x000900}));
+    EXPECT_EQ(r.colors(), (std::vector<uint32_t>{0xFF0000, 0x0080FF, 0x000900}));
     ASSERT_EQ(r.paragraphSpacings().size(), 2u);
     EXPECT_EQ(r.paragraphSpacings()[0].sl, 360);
     EXPECT_EQ(r.paragraphSpacings()[1].sl, -200);
@@ -117,13 +117,13 @@ TEST(RtfReader, CharactersToInsert) {
         bool setFont;
         std::wstring family;
         int style, pixelSize;
-        bool setColour;
+        bool setColor;
         uint32_t argb;
     };
     const Expect expected[] = {
         {false, L"", 0, 0, false, 0},                         // before any keyword: keep current
-        {false, L"", 0, 0, true, 0xFE000000},                 // colour 0 is black
-        {true, L"宋体", 1, 16, true, 0xFEFF0000},              // colour 1 the first table colour
+        {false, L"", 0, 0, true, 0xFE000000},                 // color 0 is black
+        {true, L"宋体", 1, 16, true, 0xFEFF0000},              // color 1 the first table color
         {true, L"宋体", 1, 999, true, 0xFEFF0000},             // unknown numbers clamp; size capped
         {true, L"Arial", 2 | 4 | 8, 16, true, 0xFEFF0000},    // no size: 12 points
     };
@@ -134,8 +134,8 @@ TEST(RtfReader, CharactersToInsert) {
             EXPECT_EQ(out[i].style, expected[i].style) << i;
             EXPECT_EQ(out[i].pixelSize, expected[i].pixelSize) << i;
         }
-        EXPECT_EQ(out[i].setColour, expected[i].setColour) << i;
-        if (expected[i].setColour) {
+        EXPECT_EQ(out[i].setColor, expected[i].setColor) << i;
+        if (expected[i].setColor) {
             EXPECT_EQ(out[i].argb, expected[i].argb) << i;
         }
     }
@@ -215,12 +215,12 @@ TEST(RtfReader, WriterOutputReadsBack) {
     RtfDocument doc;
     doc.codePage = 936;
     doc.fontFamilies = {L"Arial", L"宋体", L"宋体", L"3D Font"};
-    doc.colours = {0xFF000000, 0xFF0080FF, 0xFFFF0000};
+    doc.colors = {0xFF000000, 0xFF0080FF, 0xFFFF0000};
     const std::wstring text = L"中文 a\\b{c}\t乗亄亇丂\rsecond 行\rthird";
-    const uint32_t colours[] = {0xFF000000, 0xFF0080FF, 0xFFFF0000};
+    const uint32_t colors[] = {0xFF000000, 0xFF0080FF, 0xFFFF0000};
     const int sizes[] = {13, 16, 20, 32};
     for (size_t k = 0; k < text.size(); ++k)
-        doc.runs.push_back(glyph(text[k], int(k % 4), colours[k % 3], sizes[(k / 2) % 4], k % 2,
+        doc.runs.push_back(glyph(text[k], int(k % 4), colors[k % 3], sizes[(k / 2) % 4], k % 2,
                                  k % 3 == 0, k % 5 == 0, k % 7 == 0));
 
     std::vector<RtfInsertChar> out;
@@ -229,7 +229,7 @@ TEST(RtfReader, WriterOutputReadsBack) {
     int rows = 1;
     for (size_t k = 0; k < out.size(); ++k) {
         const RtfRun& in = doc.runs[k];
-        EXPECT_TRUE(out[k].setFont && out[k].setColour) << k;
+        EXPECT_TRUE(out[k].setFont && out[k].setColor) << k;
         EXPECT_EQ(out[k].family, doc.fontFamilies[size_t(in.font)]) << k;
         EXPECT_EQ(out[k].style, (in.bold ? 1 : 0) | (in.italic ? 2 : 0) | (in.underline ? 4 : 0) |
                                     (in.strike ? 8 : 0)) << k;

@@ -104,7 +104,7 @@ RtfDocument documentOf(const std::wstring& text, unsigned codePage,
     RtfDocument doc;
     doc.codePage = codePage;
     doc.fontFamilies = std::move(families);
-    doc.colours = {0xFF000000};
+    doc.colors = {0xFF000000};
     RtfRun run;
     run.text = text;
     run.sizePixels = 16;
@@ -237,7 +237,7 @@ TEST(RtfUnicode, HostileDocumentsEndWithACode) {
         {"long control word", "{\\rtf1 \\" + std::string(1u << 20, 'q') + " x}", RtfOk},
         {"long parameter", "{\\rtf1 \\fs" + std::string(1u << 20, '9') + " x}", RtfOk},
         {"giant bin count", "{\\rtf1 \\bin99999999999999999999 x}", RtfEndOfFile},
-        {"100,000 colours",
+        {"100,000 colors",
          "{\\rtf1{\\colortbl" +
              [] {
                  std::string s;
@@ -251,7 +251,7 @@ TEST(RtfUnicode, HostileDocumentsEndWithACode) {
     for (const Case& c : cases) {
         CRtfReader r;
         EXPECT_EQ(r.parse(c.rtf.data(), c.rtf.size()), c.expected) << c.name;
-        EXPECT_LE(r.colours().size(), CRtfReader::kMaxColours) << c.name;
+        EXPECT_LE(r.colors().size(), CRtfReader::kMaxColors) << c.name;
         std::vector<RtfInsertChar> out;
         EXPECT_EQ(loadRtfCharacters(c.rtf.data(), c.rtf.size(), out), c.expected) << c.name;
         for (const RtfInsertChar& ch : out)

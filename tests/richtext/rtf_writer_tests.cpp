@@ -102,10 +102,10 @@ RtfDocument smallDocument() {
     RtfDocument doc;
     doc.codePage = 936;
     doc.fontFamilies = {L"宋体", L"Arial"};
-    doc.colours = {kBlack, kRed};
+    doc.colors = {kBlack, kRed};
     doc.runs = {run(L"中", 0, kBlack), run(L"a", 1, kRed, true), run(L"b", 1, kRed, true),
                 run(L"\r", 1, kRed, true), run(L"c", 1, kRed), run(L"", 0, 0xFF123456),
-                run(L"\t", 1, 0xFF00FF00 /* no table entry: first colour */, false, 13)};
+                run(L"\t", 1, 0xFF00FF00 /* no table entry: first color */, false, 13)};
     return doc;
 }
 
@@ -121,11 +121,11 @@ TEST(RtfWriter, SmallDocumentExactBytes) {
 }
 
 TEST(RtfWriter, DocumentEdges) {
-    RtfDocument noColours;
-    noColours.codePage = 936;
-    noColours.fontFamilies = {L"3D Font"};
-    noColours.runs = {run(L"x\r\ny\nz", 0, kBlack, false, 16)};
-    EXPECT_EQ(rtfToString(noColours),
+    RtfDocument noColors;
+    noColors.codePage = 936;
+    noColors.fontFamilies = {L"3D Font"};
+    noColors.runs = {run(L"x\r\ny\nz", 0, kBlack, false, 16)};
+    EXPECT_EQ(rtfToString(noColors),
               "{\\rtf1\\ansi\\ansicpg936{\\fonttbl{\\f0 3D Font;}}\\cf1\\f0\\fs24 x\\par y\\par z}");
 
     RtfDocument empty = smallDocument();

@@ -11,15 +11,15 @@
 
 class TestPanel : public TavWnd {
 public:
-    explicit TestPanel(uint32_t colour = 0xFFFFFFFF) : colour_(colour) {}
+    explicit TestPanel(uint32_t color = 0xFFFFFFFF) : color_(color) {}
     TavMemDC renderSelf() override {
         RECT rc{};
         GetClientRect(handle(), &rc);
-        return createMemoryDC(handle(), rc.right, rc.bottom, colour_);
+        return createMemoryDC(handle(), rc.right, rc.bottom, color_);
     }
 
 private:
-    uint32_t colour_;
+    uint32_t color_;
 };
 
 // Sends WM_KEYDOWN to the window with the keyboard state saying whether Control is down.
