@@ -50,7 +50,7 @@ struct Register {
 
 } // namespace bench
 
-#define TAV_BENCH(name)                                                                           \
-    static void name();                                                                           \
-    static bench::Register name##_reg(#name, &name);                                              \
+#define TAV_BENCH(name)                                                                                      \
+    static void name();                                                                                      \
+    static bench::Register name##_reg(#name, &name);                                                         \
     static void name()

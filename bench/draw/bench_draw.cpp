@@ -21,12 +21,14 @@ struct GdiplusSession {
 
 const std::wstring kCaption = L"提醒：明天上午十点 meeting with 张三";
 
-}  // namespace
+} // namespace
 
 TAV_BENCH(draw_default_text_caption) {
     RECT rect{0, 0, 300, 20};
-    double ms = bench::medianMs(50, [&] { drawDefaultText(nullptr, kCaption, Gdiplus::StringAlignmentNear,
-                                                          Gdiplus::StringAlignmentCenter, rect); });
+    double ms = bench::medianMs(50, [&] {
+        drawDefaultText(nullptr, kCaption, Gdiplus::StringAlignmentNear, Gdiplus::StringAlignmentCenter,
+                        rect);
+    });
     bench::report("drawDefaultText, 30 chars into 300x20 (text with alpha)", ms, "ms");
 }
 

@@ -29,14 +29,14 @@ struct Tree {
     Tree() {
         appState().instance = GetModuleHandleW(nullptr);
         root = std::make_unique<FillWnd>(0xF0FFF8C0);
-        root->create(0, L"", WS_EX_LAYERED | WS_EX_TOOLWINDOW, WS_POPUP | WS_VISIBLE, 50, 50,
-                     400, 400, nullptr);
+        root->create(0, L"", WS_EX_LAYERED | WS_EX_TOOLWINDOW, WS_POPUP | WS_VISIBLE, 50, 50, 400, 400,
+                     nullptr);
         // 20 children in a 5 x 4 grid of 70 x 80 cells, half of them half-transparent.
         for (int i = 0; i < 20; ++i) {
             uint32_t color = (i % 2 ? 0x80000000u : 0xFF000000u) | (0x101010u * (i + 1));
             auto child = std::make_unique<FillWnd>(color);
-            child->create(0, L"", 0, WS_CHILD | WS_VISIBLE, 10 + (i % 5) * 78, 10 + (i / 5) * 96,
-                          70, 80, root->handle());
+            child->create(0, L"", 0, WS_CHILD | WS_VISIBLE, 10 + (i % 5) * 78, 10 + (i / 5) * 96, 70, 80,
+                          root->handle());
             children.push_back(std::move(child));
         }
         root->redrawAll();
@@ -56,18 +56,16 @@ TAV_BENCH(layeredRedrawAndPresent) {
     TavWnd& root = *tree.root;
     POINT o{0, 0};
     ClientToScreen(root.handle(), &o);
-    RECT small{o.x + 40, o.y + 40, o.x + 60, o.y + 60};   // inside the first child
+    RECT small{o.x + 40, o.y + 40, o.x + 60, o.y + 60}; // inside the first child
 
     double full = bench::medianMs(50, [&] {
         if (root.redrawAll()) root.present();
     });
     double fullRedraw = bench::medianMs(50, [&] { root.redrawAll(); });
-    double smallRedraw = bench::medianMs(200, [&] {
-        root.redrawScreenRect(small.left, small.top, small.right, small.bottom);
-    });
+    double smallRedraw = bench::medianMs(
+        200, [&] { root.redrawScreenRect(small.left, small.top, small.right, small.bottom); });
     double smallBoth = bench::medianMs(50, [&] {
-        if (root.redrawScreenRect(small.left, small.top, small.right, small.bottom))
-            root.present(&small);
+        if (root.redrawScreenRect(small.left, small.top, small.right, small.bottom)) root.present(&small);
     });
     double presentOnly = bench::medianMs(50, [&] { root.present(); });
     pump();
@@ -76,6 +74,5 @@ TAV_BENCH(layeredRedrawAndPresent) {
     bench::report("400x400 layered, 20 children: present", presentOnly, "ms");
     bench::report("20x20 rectangle: redraw", smallRedraw, "ms");
     bench::report("20x20 rectangle: redraw + present", smallBoth, "ms");
-    bench::report("20x20 redraw / full redraw", smallRedraw / fullRedraw, "ratio",
-                  "goal: a small fraction");
+    bench::report("20x20 redraw / full redraw", smallRedraw / fullRedraw, "ratio", "goal: a small fraction");
 }

@@ -76,9 +76,10 @@ TAV_BENCH(menuBenches) {
     bench::report("shadowed menu background 166 x 342 (build)",
                   bench::medianMs(30, [&] { s.root.buildBackground(); }), "ms");
     bench::report("14-item menu redraw + present (icons, text)",
-                  bench::medianMs(20, [&] {
-                      if (s.root.redrawAll()) s.root.present();
-                  }),
+                  bench::medianMs(20,
+                                  [&] {
+                                      if (s.root.redrawAll()) s.root.present();
+                                  }),
                   "ms");
     {
         TavMemDC dc = createMemoryDC(nullptr, 160, 24);
@@ -87,23 +88,28 @@ TAV_BENCH(menuBenches) {
                       "ms");
         RECT area{28, 0, 160, 24};
         bench::report("one item text with alpha",
-                      bench::medianMs(20, [&] {
-                          drawDefaultText(nullptr, L"设置背景...", Gdiplus::StringAlignmentNear,
-                                          Gdiplus::StringAlignmentCenter, area);
-                      }),
+                      bench::medianMs(20,
+                                      [&] {
+                                          drawDefaultText(nullptr, L"设置背景...",
+                                                          Gdiplus::StringAlignmentNear,
+                                                          Gdiplus::StringAlignmentCenter, area);
+                                      }),
                       "ms");
     }
-    bench::report("  of which the redraw (compose into the back buffer)", bench::medianMs(20, [&] { s.root.redrawAll(); }), "ms");
-    bench::report("  of which the present (one layered-window update)", bench::medianMs(20, [&] { s.root.present(); }), "ms");
+    bench::report("  of which the redraw (compose into the back buffer)",
+                  bench::medianMs(20, [&] { s.root.redrawAll(); }), "ms");
+    bench::report("  of which the present (one layered-window update)",
+                  bench::medianMs(20, [&] { s.root.present(); }), "ms");
     bench::report("one item's own image (icon and text)",
                   bench::medianMs(20, [&] { s.items[1]->renderSelf(); }), "ms");
-    bench::report("the menu's own image (background)",
-                  bench::medianMs(20, [&] { s.root.renderSelf(); }), "ms");
+    bench::report("the menu's own image (background)", bench::medianMs(20, [&] { s.root.renderSelf(); }),
+                  "ms");
     HWND first = s.items[0]->handle(), second = s.items[1]->handle();
     bench::report("hover: open a 4-item submenu, then close it",
-                  bench::medianMs(20, [&] {
-                      SendMessageW(first, WM_MOUSEHOVER, 0, MAKELPARAM(5, 5));
-                      SendMessageW(second, WM_MOUSEHOVER, 0, MAKELPARAM(5, 5));
-                  }),
+                  bench::medianMs(20,
+                                  [&] {
+                                      SendMessageW(first, WM_MOUSEHOVER, 0, MAKELPARAM(5, 5));
+                                      SendMessageW(second, WM_MOUSEHOVER, 0, MAKELPARAM(5, 5));
+                                  }),
                   "ms");
 }

@@ -77,13 +77,14 @@ TAV_BENCH(note_property_save_3kb) {
                   bench::medianMs(200, [&] { note->SaveAlpha(alpha++ & 255); }), "ms");
     // The same change without the atomic, flushed save: what the store itself costs.
     bench::report("  of which load + change in memory",
-                  bench::medianMs(200, [&] {
-                      XmlDocument doc;
-                      note->OpenDocument(doc);
-                      doc.intoElement();
-                      doc.findElement(L"alpha");
-                      doc.setData(alpha++ & 255);
-                  }),
+                  bench::medianMs(200,
+                                  [&] {
+                                      XmlDocument doc;
+                                      note->OpenDocument(doc);
+                                      doc.intoElement();
+                                      doc.findElement(L"alpha");
+                                      doc.setData(alpha++ & 255);
+                                  }),
                   "ms");
     bench::report("one property read (LoadAlpha), 3 KB note file",
                   bench::medianMs(200, [&] { note->LoadAlpha(); }), "ms");

@@ -79,8 +79,7 @@ struct PeerEditor {
         pump();
     }
     ~PeerEditor() {
-        if (frame)
-            DestroyWindow(frame);
+        if (frame) DestroyWindow(frame);
     }
 };
 
@@ -90,8 +89,7 @@ std::wstring typingText() {
     std::wstring text;
     while (text.size() < 10000) {
         text += sample[text.size() % sample.size()];
-        if (text.size() % 60 == 59)
-            text += L'\r';
+        if (text.size() % 60 == 59) text += L'\r';
     }
     text.resize(10000);
     return text;
@@ -133,8 +131,7 @@ template <typename SendKey> TypingFigures typeAll(const std::wstring& text, Send
         double s = bench::nowMs();
         send(ch);
         times.push_back(bench::nowMs() - s);
-        if (times.size() % 256 == 0)
-            pump();
+        if (times.size() % 256 == 0) pump();
     }
     std::vector<double> last(times.end() - 1000, times.end());
     return TypingFigures{median(times), median(last)};
@@ -168,21 +165,18 @@ std::wstring benchFile(const wchar_t* name) {
 
 bool readAll(const std::wstring& path, std::string& out) {
     FILE* f = _wfopen(path.c_str(), L"rb");
-    if (!f)
-        return false;
+    if (!f) return false;
     char buf[65536];
     size_t n;
     out.clear();
-    while ((n = fread(buf, 1, sizeof buf, f)) > 0)
-        out.append(buf, n);
+    while ((n = fread(buf, 1, sizeof buf, f)) > 0) out.append(buf, n);
     fclose(f);
     return true;
 }
 
 bool writeAll(const std::wstring& path, const std::string& bytes) {
     FILE* f = _wfopen(path.c_str(), L"wb");
-    if (!f)
-        return false;
+    if (!f) return false;
     bool ok = fwrite(bytes.data(), 1, bytes.size(), f) == bytes.size();
     return fclose(f) == 0 && ok;
 }
@@ -290,8 +284,7 @@ TAV_BENCH(editorTyping) {
         });
         bench::report("of which the document alone, keys 9,000-10,000 (ms)", model.perKeyLast, "ms");
     }
-    if (!LoadLibraryW(L"Msftedit.dll"))
-        return;
+    if (!LoadLibraryW(L"Msftedit.dll")) return;
     TypingFigures peer;
     {
         PeerEditor p;
@@ -366,13 +359,11 @@ TAV_BENCH(editorRtfLoadAndSave) {
             parse.push_back(bench::nowMs() - s);
             for (int buffered = 0; buffered < 2; ++buffered) {
                 TavRichEditDoc d;
-                if (buffered)
-                    d.createBuffer(400, 300);
+                if (buffered) d.createBuffer(400, 300);
                 s = bench::nowMs();
                 std::vector<TavGlyph*> glyphs;
                 for (const RtfInsertChar& c : parsed) {
-                    if (c.setFont)
-                        d.setCurrentFont(c.family, float(c.pixelSize), c.style);
+                    if (c.setFont) d.setCurrentFont(c.family, float(c.pixelSize), c.style);
                     glyphs.push_back(new TavGlyphTChar(c.ch, d.currentFont(), c.argb, 254));
                 }
                 make.push_back(bench::nowMs() - s);
@@ -400,8 +391,7 @@ TAV_BENCH(editorRtfLoadAndSave) {
     bench::report("editor: load 200 KB RTF into the editor, presented (ms)", ourLoad, "ms");
     bench::report("editor: save it as RTF (ms)", ourSave, "ms");
 
-    if (!LoadLibraryW(L"Msftedit.dll"))
-        return;
+    if (!LoadLibraryW(L"Msftedit.dll")) return;
     std::vector<double> peerLoads, peerSaves;
     for (int run = 0; run < 5; ++run) {
         PeerEditor p;

@@ -64,8 +64,7 @@ RtfDocument unicodeDocument(unsigned codePage) {
     const std::wstring sample = L"便签 \U0001F600 café 한국어 \U0001F44D\r";
     RtfRun r;
     r.sizePixels = 16;
-    while (r.text.size() < 86000)
-        r.text += sample;
+    while (r.text.size() < 86000) r.text += sample;
     doc.runs.push_back(r);
     return doc;
 }
@@ -74,8 +73,7 @@ std::string repeated(const std::string& head, const std::string& unit, size_t by
                      const std::string& tail) {
     std::string s = head;
     s.reserve(bytes + head.size() + tail.size());
-    while (s.size() < bytes)
-        s += unit;
+    while (s.size() < bytes) s += unit;
     return s + tail;
 }
 
@@ -104,8 +102,7 @@ TAV_BENCH(rtfUnicodeAndHostile) {
         std::string rtf;
     };
     std::string fonts = "{\\rtf1{\\fonttbl";
-    for (int i = 0; i < 100000; ++i)
-        fonts += "{\\f" + std::to_string(i) + " F" + std::to_string(i) + ";}";
+    for (int i = 0; i < 100000; ++i) fonts += "{\\f" + std::to_string(i) + " F" + std::to_string(i) + ";}";
     fonts += "}x}";
     const Hostile hostile[] = {
         {"10 MB of {\\b x} (ms)", repeated("{\\rtf1 ", "{\\b x}", 10u << 20, "}")},
@@ -142,12 +139,10 @@ TAV_BENCH(rtfSaveAndLoad) {
     const double load = bench::medianMs(7, [&] { loadRtfCharacters(rtf.data(), rtf.size(), chars); });
     bench::report("RTF load to characters, 86,000 characters (ms)", load, "ms");
 
-    if (!LoadLibraryW(L"Msftedit.dll"))
-        return;
-    HWND edit = CreateWindowExW(0, MSFTEDIT_CLASS, L"", WS_POPUP | ES_MULTILINE, 0, 0, 400, 300,
-                                nullptr, nullptr, GetModuleHandleW(nullptr), nullptr);
-    if (!edit)
-        return;
+    if (!LoadLibraryW(L"Msftedit.dll")) return;
+    HWND edit = CreateWindowExW(0, MSFTEDIT_CLASS, L"", WS_POPUP | ES_MULTILINE, 0, 0, 400, 300, nullptr,
+                                nullptr, GetModuleHandleW(nullptr), nullptr);
+    if (!edit) return;
     const double peer = bench::medianMs(5, [&] {
         StreamSource src{&rtf, 0};
         EDITSTREAM es{reinterpret_cast<DWORD_PTR>(&src), 0, streamIn};

@@ -39,8 +39,9 @@ std::wstring generatedDocument(size_t targetChars) {
         doc.addElement(L"rect", L"10,20,300,400");
         doc.addElement(L"updatetime", L"2024\u5e7401\u670802\u65e5 03\u65f604\u520605\u79d2");
         doc.addElement(L"bTopMost", 1);
-        doc.addElement(L"text", L"\u4eca\u5929\u8981\u505a\u7684\u4e8b <b> & more text for the body of note " +
-                                    std::to_wstring(i));
+        doc.addElement(L"text",
+                       L"\u4eca\u5929\u8981\u505a\u7684\u4e8b <b> & more text for the body of note " +
+                           std::to_wstring(i));
         doc.addElement(L"ChildItems");
         doc.intoElement();
         for (int k = 0; k < 3; ++k) doc.addElement(L"item", k * 1000 + i);
@@ -90,7 +91,8 @@ bool readWithXmlLite(CreateReaderFn create, const std::wstring& path) {
         if (type == XmlNodeType_Element) {
             reader->GetLocalName(&s, &len);
             touched += len;
-            for (HRESULT hr = reader->MoveToFirstAttribute(); hr == S_OK; hr = reader->MoveToNextAttribute()) {
+            for (HRESULT hr = reader->MoveToFirstAttribute(); hr == S_OK;
+                 hr = reader->MoveToNextAttribute()) {
                 reader->GetValue(&s, &len);
                 touched += len;
             }
@@ -141,7 +143,8 @@ std::wstring noteDocument() {
     doc.intoElement();
     doc.addElement(L"updatetime", L"2024\u5e7401\u670802\u65e5 03\u65f604\u520605\u79d2");
     for (int i = 0; doc.documentText().size() < 3000; ++i) {
-        doc.addElement((L"prop" + std::to_wstring(i)).c_str(), L"\u4fbf\u7b7e value " + std::to_wstring(i * 7919));
+        doc.addElement((L"prop" + std::to_wstring(i)).c_str(),
+                       L"\u4fbf\u7b7e value " + std::to_wstring(i * 7919));
         doc.setAttribute(L"type", i % 3);
     }
     return doc.documentText();
@@ -163,8 +166,8 @@ TAV_BENCH(xmlPropertySave) {
     // The same work without the save, and the save's flush alone, to show where the time goes.
     double edit = bench::medianMs(51, [&] {
         XmlDocument doc;
-        doc.loadFile(path) && doc.findElement(L"TavNoteWnd") && doc.intoElement() && doc.findElement(L"updatetime") &&
-            doc.setData(++n);
+        doc.loadFile(path) && doc.findElement(L"TavNoteWnd") && doc.intoElement() &&
+            doc.findElement(L"updatetime") && doc.setData(++n);
     });
     bench::report("xml:   of which load, find and set", edit, "ms");
     std::wstring probe = tempFolder() + L"\\flush.tmp";

@@ -21,8 +21,8 @@ std::wstring& instanceMutexName() {
     return name;
 }
 
-constexpr DWORD kNoteExStyle = WS_EX_LAYERED | WS_EX_TOOLWINDOW;   // 0x80080
-constexpr DWORD kLoadedNoteStyle = WS_POPUP | WS_MINIMIZEBOX;        // 0x80020000
+constexpr DWORD kNoteExStyle = WS_EX_LAYERED | WS_EX_TOOLWINDOW;        // 0x80080
+constexpr DWORD kLoadedNoteStyle = WS_POPUP | WS_MINIMIZEBOX;           // 0x80020000
 constexpr DWORD kNewNoteStyle = WS_POPUP | WS_VISIBLE | WS_MINIMIZEBOX; // 0x90020000
 constexpr int kNoteSize = 180;
 
@@ -106,8 +106,7 @@ void TavNoteMain::onCreated() {
     startReminderThread();
 }
 
-void TavNoteMain::startReminderThread() {
-}
+void TavNoteMain::startReminderThread() {}
 
 void TavNoteMain::stopReminderThread() {
     if (!reminderThread_) return;
@@ -204,13 +203,25 @@ LRESULT TavNoteMain::onCommand(UINT message, WPARAM wParam, LPARAM lParam) {
         return 0;
     }
     switch (command) {
-    case kCmdMainNewNote: newNote(lParam); break;
-    case kCmdMainExit: exitProgram(); break;
-    case kCmdMainManager: break;
-    case kCmdMainAbout: showAbout(); break;
-    case kCmdMainHelp: openHelp(); break;
-    case kCmdNoteHide: closeNote(static_cast<int>(lParam)); break;
-    default: break;
+    case kCmdMainNewNote:
+        newNote(lParam);
+        break;
+    case kCmdMainExit:
+        exitProgram();
+        break;
+    case kCmdMainManager:
+        break;
+    case kCmdMainAbout:
+        showAbout();
+        break;
+    case kCmdMainHelp:
+        openHelp();
+        break;
+    case kCmdNoteHide:
+        closeNote(static_cast<int>(lParam));
+        break;
+    default:
+        break;
     }
     return 0;
 }
@@ -354,7 +365,8 @@ int TavNoteMain::loadNotes() {
             note->SetGroup(listing.group);
             note->SetBaseDir(listing.baseDir);
         }
-        TavNoteItem* made = openNote(std::move(note), listing.id, width * 3 / 4, height / 4, kLoadedNoteStyle);
+        TavNoteItem* made =
+            openNote(std::move(note), listing.id, width * 3 / 4, height / 4, kLoadedNoteStyle);
         if (!made) continue;
         made->Redraw();
         ++opened;

@@ -19,6 +19,7 @@ TavNoteMenuTray::TavNoteMenuTray(std::vector<std::wstring> groups) : groups_(std
 
 void TavNoteMenuTray::buildSubmenus(HWND commandTarget) {
     groupMenu_.setGroups(groups_, kCmdGroupSystem, L"系统分组");
-    if (groupMenu_.build(L"添加便签选择分组子菜单", commandTarget)) registerSubmenu(kCmdMainNewNote, &groupMenu_);
+    if (groupMenu_.build(L"添加便签选择分组子菜单", commandTarget))
+        registerSubmenu(kCmdMainNewNote, &groupMenu_);
     if (helpMenu_.build(L"帮助子菜单", commandTarget)) registerSubmenu(kCmdMainHelpMenu, &helpMenu_);
 }

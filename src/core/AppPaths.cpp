@@ -71,7 +71,8 @@ std::wstring templates2Directory() { return subFolder(dataDirectory(), L"NoteTpl
 std::wstring templates2Folder(const std::wstring& group, const std::wstring& name) {
     if (!isPlainFileName(group) || !isPlainFileName(name)) return std::wstring();
     std::wstring folder = templates2Directory() + group + L"\\" + name + L"\\";
-    return ensureFolder(templates2Directory() + group + L"\\") && ensureFolder(folder) ? folder : std::wstring();
+    return ensureFolder(templates2Directory() + group + L"\\") && ensureFolder(folder) ? folder
+                                                                                       : std::wstring();
 }
 
 std::wstring iconDirectory(const std::wstring& set) {

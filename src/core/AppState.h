@@ -3,7 +3,7 @@
 #include <windows.h>
 
 struct TavAppState {
-    HINSTANCE instance = nullptr;     // module of the dialog templates
+    HINSTANCE instance = nullptr; // module of the dialog templates
     ULONG_PTR gdiplusToken = 0;
     HHOOK messageHook = nullptr;
     HWND mainWindow = nullptr;

@@ -49,7 +49,8 @@ bool noLinkBetween(const std::wstring& root, const std::wstring& path) {
         size_t slash = path.find(L'\\', at);
         if (slash == std::wstring::npos || slash + 1 >= path.size()) return true;
         DWORD attributes = GetFileAttributesW(path.substr(0, slash).c_str());
-        if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_REPARSE_POINT)) return false;
+        if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_REPARSE_POINT))
+            return false;
         at = slash + 1;
     }
 }
@@ -82,8 +83,9 @@ bool isMissingFile(const std::wstring& path) {
 }
 
 bool canReadFile(const std::wstring& path) {
-    HANDLE file = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                              nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    HANDLE file =
+        CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                    nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (file == INVALID_HANDLE_VALUE) return false;
     CloseHandle(file);
     return true;
@@ -93,7 +95,8 @@ bool isPlainFileName(const std::wstring& name) {
     if (name.empty() || name == L"." || name == L"..") return false;
     if (name.find_first_of(L"\\/:") != std::wstring::npos) return false;
     for (wchar_t c : name) {
-        if (c < 0x20 || c == L'*' || c == L'?' || c == L'"' || c == L'<' || c == L'>' || c == L'|') return false;
+        if (c < 0x20 || c == L'*' || c == L'?' || c == L'"' || c == L'<' || c == L'>' || c == L'|')
+            return false;
     }
     if (name.back() == L'.' || name.back() == L' ') return false;
     return !isReservedDeviceName(name);

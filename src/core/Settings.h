@@ -8,10 +8,10 @@
 
 struct TavSettings {
     std::wstring defaultFontFace = L"宋体";
-    int defaultFontStyle = 0;                 // GDI+ style bits: 1 bold, 2 italic, 4 underline, 8 strike-out
-    uint32_t defaultTextColor = 0xFE000000;   // ARGB
-    uint32_t borderMenuColor = 0xFFFB5A45;    // ARGB accent color
-    std::array<COLORREF, 16> customColors{};  // color chooser's custom colors, 0x00BBGGRR
+    int defaultFontStyle = 0;                // GDI+ style bits: 1 bold, 2 italic, 4 underline, 8 strike-out
+    uint32_t defaultTextColor = 0xFE000000;  // ARGB
+    uint32_t borderMenuColor = 0xFFFB5A45;   // ARGB accent color
+    std::array<COLORREF, 16> customColors{}; // color chooser's custom colors, 0x00BBGGRR
 };
 
 // The one settings record of the process.

@@ -28,8 +28,8 @@ namespace {
 
 // One pass over `count` lines of `length` samples, `step` apart inside a line and `lineStep`
 // apart between lines; four channels per sample.
-void blurPass(const std::vector<float>& in, std::vector<float>& out, int count, int length,
-              size_t step, size_t lineStep, const std::vector<double>& kernel) {
+void blurPass(const std::vector<float>& in, std::vector<float>& out, int count, int length, size_t step,
+              size_t lineStep, const std::vector<double>& kernel) {
     int half = int(kernel.size() / 2);
     for (int line = 0; line < count; ++line) {
         size_t base = size_t(line) * lineStep;
@@ -48,7 +48,7 @@ void blurPass(const std::vector<float>& in, std::vector<float>& out, int count, 
     }
 }
 
-}  // namespace
+} // namespace
 
 void gaussianBlur(uint32_t* pixels, int width, int height, int radius) {
     if (!pixels || width <= 0 || height <= 0 || radius <= 0) return;
@@ -57,8 +57,8 @@ void gaussianBlur(uint32_t* pixels, int width, int height, int radius) {
     std::vector<float> a(n * 4), b(n * 4);
     for (size_t p = 0; p < n; ++p)
         for (int c = 0; c < 4; ++c) a[p * 4 + size_t(c)] = float((pixels[p] >> (8 * c)) & 0xFF);
-    blurPass(a, b, height, width, 1, size_t(width), kernel);  // rows
-    blurPass(b, a, width, height, size_t(width), 1, kernel);  // columns
+    blurPass(a, b, height, width, 1, size_t(width), kernel); // rows
+    blurPass(b, a, width, height, size_t(width), 1, kernel); // columns
     for (size_t p = 0; p < n; ++p) {
         uint32_t v = 0;
         for (int c = 0; c < 4; ++c) {

@@ -24,8 +24,7 @@ SolidBrush* defaultTextBrush() { return getBrush(settings().defaultTextColor); }
 namespace {
 
 // metric x size / em height, truncated, + 1; 0 when the font or its family is unusable.
-template <typename Metric>
-int scaledMetric(const Font* font, Metric metric) {
+template <typename Metric> int scaledMetric(const Font* font, Metric metric) {
     if (!font || font->GetLastStatus() != Ok) return 0;
     FontFamily family;
     if (font->GetFamily(&family) != Ok) return 0;
@@ -36,8 +35,7 @@ int scaledMetric(const Font* font, Metric metric) {
 }
 
 // Runs fn with a Graphics on the window's (or the screen's) DC.
-template <typename Fn>
-auto withScreenGraphics(HWND window, Fn fn) {
+template <typename Fn> auto withScreenGraphics(HWND window, Fn fn) {
     HDC dc = GetDC(window);
     auto result = [&] {
         Graphics g(dc);
@@ -56,8 +54,10 @@ SIZE boxSize(const RectF& box) { return SIZE{LONG(box.Width) + 1, LONG(box.Heigh
 std::vector<std::wstring> split(const std::wstring& text, wchar_t sep) {
     std::vector<std::wstring> parts(1);
     for (wchar_t c : text) {
-        if (c == sep) parts.emplace_back();
-        else parts.back() += c;
+        if (c == sep)
+            parts.emplace_back();
+        else
+            parts.back() += c;
     }
     return parts;
 }
@@ -82,7 +82,8 @@ bool gdiplusHonoursTabs() {
     static const bool honoured = withScreenGraphics(nullptr, [](Graphics& g) {
         const Font* font = defaultFont(13.0f);
         TavGpStringFormat format = makeStringFormat(L"a\ta");
-        return measureWidth(g, L"a\ta", font, format.get()) > measureWidth(g, L"aa", font, format.get()) + 4.0f;
+        return measureWidth(g, L"a\ta", font, format.get()) >
+               measureWidth(g, L"aa", font, format.get()) + 4.0f;
     });
     return honoured;
 }
@@ -115,12 +116,14 @@ std::vector<std::wstring> textLines(const std::wstring& text) {
     return split(clean, L'\n');
 }
 
-SIZE measureWithTabFallback(Graphics& g, const std::wstring& text, const Font* font, const StringFormat* format) {
+SIZE measureWithTabFallback(Graphics& g, const std::wstring& text, const Font* font,
+                            const StringFormat* format) {
     RectF box;
     std::wstring plain = withoutTabs(text);
     g.MeasureString(plain.c_str(), int(plain.size()), font, screenLayout(), format, &box);
     float width = 0.0f;
-    for (const std::wstring& line : textLines(text)) width = std::max(width, layoutTabLine(g, line, font, format).width);
+    for (const std::wstring& line : textLines(text))
+        width = std::max(width, layoutTabLine(g, line, font, format).width);
     box.Width = width;
     return boxSize(box);
 }
@@ -159,14 +162,17 @@ void renderText(HDC dc, const std::wstring& text, const Font* font, const Brush*
     // Greyscale anti-aliasing: sub-pixel (ClearType) color fringes have no meaning on a
     // layered window and would tint the alpha computed from the probe rendering.
     g.SetTextRenderingHint(TextRenderingHintAntiAlias);
-    if (format && needsTabFallback(text)) drawWithTabFallback(g, text, font, brush, format, layout);
-    else g.DrawString(text.c_str(), int(text.size()), font, layout, format, brush);
+    if (format && needsTabFallback(text))
+        drawWithTabFallback(g, text, font, brush, format, layout);
+    else
+        g.DrawString(text.c_str(), int(text.size()), font, layout, format, brush);
 }
 
-}  // namespace
+} // namespace
 
 int textHeight(const Font* font) {
-    return scaledMetric(font, [](const FontFamily& f, int s) { return f.GetCellAscent(s) + f.GetCellDescent(s); });
+    return scaledMetric(font,
+                        [](const FontFamily& f, int s) { return f.GetCellAscent(s) + f.GetCellDescent(s); });
 }
 
 int lineSpacing(const Font* font) {
@@ -179,7 +185,8 @@ int fontAscent(const Font* font) {
 
 int defaultLineHeight() { return textHeight(defaultFont(13.0f)); }
 
-TavGpStringFormat makeStringFormat(const std::wstring& text, StringAlignment horizontal, StringAlignment vertical) {
+TavGpStringFormat makeStringFormat(const std::wstring& text, StringAlignment horizontal,
+                                   StringAlignment vertical) {
     TavGpStringFormat format(StringFormat::GenericTypographic()->Clone());
     if (!format) format = std::make_unique<StringFormat>();
     format->SetFormatFlags(format->GetFormatFlags() | StringFormatFlagsMeasureTrailingSpaces);
@@ -213,7 +220,8 @@ SIZE measureText(HWND window, const Font* font, const std::wstring& text) {
     });
 }
 
-SIZE measureTextFormat(HWND window, const std::wstring& text, StringAlignment horizontal, StringAlignment vertical) {
+SIZE measureTextFormat(HWND window, const std::wstring& text, StringAlignment horizontal,
+                       StringAlignment vertical) {
     const Font* font = defaultFont(13.0f);
     TavGpStringFormat format = makeStringFormat(text, horizontal, vertical);
     return withScreenGraphics(window, [&](Graphics& g) {

@@ -27,10 +27,10 @@ Gdiplus::SolidBrush* getBrush(uint32_t argb);
 Gdiplus::SolidBrush* defaultTextBrush();
 
 // Font metrics in pixels: (design units) x size / em height, truncated, + 1. 0 for a null font.
-int textHeight(const Gdiplus::Font* font);   // cell ascent + cell descent
+int textHeight(const Gdiplus::Font* font); // cell ascent + cell descent
 int lineSpacing(const Gdiplus::Font* font);
 int fontAscent(const Gdiplus::Font* font);
-int defaultLineHeight();                      // textHeight(defaultFont(13))
+int defaultLineHeight(); // textHeight(defaultFont(13))
 
 // The format for caller-placed text: generic typographic, trailing spaces measured, the given
 // alignments, and one 24-pixel tab stop per tab character of the text.
@@ -53,8 +53,8 @@ std::vector<float> tabPieceStarts(const std::vector<float>& pieceWidths, float t
 // gives it an alpha channel from the text's luminance (see TextAlpha.h): transparent where there
 // is no ink, 254 where the glyph is solid.
 TavMemDC drawText(HWND window, const std::wstring& text, const Gdiplus::Font* font,
-                  const Gdiplus::Brush* brush, const Gdiplus::StringFormat* format,
-                  int x, int y, int width, int height);
+                  const Gdiplus::Brush* brush, const Gdiplus::StringFormat* format, int x, int y, int width,
+                  int height);
 // Default font at 13 pixels, default text brush; the DC is rect.right x rect.bottom.
 TavMemDC drawDefaultText(HWND window, const std::wstring& text, Gdiplus::StringAlignment horizontal,
                          Gdiplus::StringAlignment vertical, const RECT& rect);
@@ -73,7 +73,7 @@ TavMemDC blurredCopy(HWND window, HDC source, int width, int height);
 
 struct TavDropShadow {
     TavMemDC dc;
-    RECT placed{};  // where the shadow belongs: the inner rectangle grown by the radius
+    RECT placed{}; // where the shadow belongs: the inner rectangle grown by the radius
 };
 // A (w + 2r) x (h + 2r) shadow of color argb around the inner rectangle (x, y, w, h); the inner
 // rectangle itself stays transparent.

@@ -28,7 +28,7 @@ TavFileChoice runFileDialog(HWND owner, const wchar_t* filter, DWORD flags, Show
     return TavFileChoice{path, title};
 }
 
-}  // namespace
+} // namespace
 
 void setDialogSeam(TavDialogSeam answers) { seam() = std::move(answers); }
 
@@ -51,6 +51,6 @@ std::wstring browseForFolder(HWND owner) {
     if (!items) return {};
     wchar_t path[MAX_PATH] = L"";
     BOOL ok = SHGetPathFromIDListW(items, path);
-    CoTaskMemFree(items);  // the shell allocator
+    CoTaskMemFree(items); // the shell allocator
     return ok ? std::wstring(path) : std::wstring();
 }

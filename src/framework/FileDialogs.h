@@ -7,8 +7,8 @@
 #include <string>
 
 struct TavFileChoice {
-    std::wstring path;   // full path; empty when cancelled
-    std::wstring title;  // file name without the folder
+    std::wstring path;  // full path; empty when cancelled
+    std::wstring title; // file name without the folder
 };
 
 // The pictures a note or a dialog takes as its background.

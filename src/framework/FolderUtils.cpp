@@ -19,8 +19,7 @@ bool isDots(const wchar_t* name) {
 }
 
 // Calls fn(findData) for every entry of the folder except "." and "..".
-template <typename Fn>
-bool forEachEntry(const std::wstring& folder, Fn fn) {
+template <typename Fn> bool forEachEntry(const std::wstring& folder, Fn fn) {
     WIN32_FIND_DATAW data;
     TavFindHandle find(FindFirstFileW((asFolder(folder) + L"*.*").c_str(), &data));
     if (!find) return false;
@@ -53,7 +52,7 @@ bool isInside(const std::wstring& target, const std::wstring& source) {
            CompareStringOrdinal(t.c_str(), int(s.size()), s.c_str(), int(s.size()), TRUE) == CSTR_EQUAL;
 }
 
-}  // namespace
+} // namespace
 
 bool isFolder(const std::wstring& folder) {
     WIN32_FIND_DATAW data;
@@ -83,10 +82,14 @@ bool deleteTree(const std::wstring& base, bool removeSelf) {
     bool ok = true;
     bool listed = forEachEntry(base, [&](const WIN32_FIND_DATAW& d) {
         std::wstring path = base + d.cFileName;
-        if (isDirectory(d) && isLink(d)) ok = RemoveDirectoryW(path.c_str()) && ok;
-        else if (isLink(d)) ok = DeleteFileW(path.c_str()) && ok; // a file link: the link goes, not its target
-        else if (isDirectory(d)) ok = deleteTree(asFolder(path), true) && ok;
-        else ok = deleteFile(path) && ok;
+        if (isDirectory(d) && isLink(d))
+            ok = RemoveDirectoryW(path.c_str()) && ok;
+        else if (isLink(d))
+            ok = DeleteFileW(path.c_str()) && ok; // a file link: the link goes, not its target
+        else if (isDirectory(d))
+            ok = deleteTree(asFolder(path), true) && ok;
+        else
+            ok = deleteFile(path) && ok;
     });
     if (!listed) return !removeSelf || GetFileAttributesW(base.c_str()) == INVALID_FILE_ATTRIBUTES;
     if (removeSelf) ok = RemoveDirectoryW(base.c_str()) && ok;
@@ -98,8 +101,10 @@ bool copyTree(const std::wstring& from, const std::wstring& to) {
     bool ok = true;
     forEachEntry(from, [&](const WIN32_FIND_DATAW& d) {
         if (isLink(d)) return; // a link leads outside what is copied: it is not followed
-        if (isDirectory(d)) ok = copyTree(from + d.cFileName + L"\\", to + d.cFileName + L"\\") && ok;
-        else ok = CopyFileW((from + d.cFileName).c_str(), (to + d.cFileName).c_str(), FALSE) && ok;
+        if (isDirectory(d))
+            ok = copyTree(from + d.cFileName + L"\\", to + d.cFileName + L"\\") && ok;
+        else
+            ok = CopyFileW((from + d.cFileName).c_str(), (to + d.cFileName).c_str(), FALSE) && ok;
     });
     return ok;
 }
@@ -129,7 +134,8 @@ bool copyPictureInto(const std::wstring& sourcePath, const std::wstring& target,
                      const std::function<bool()>& mayOverwrite) {
     if (!fileExists(sourcePath) || !isInsideDataFolder(target)) return false;
     std::wstring from = fullPath(sourcePath), to = fullPath(target);
-    if (CompareStringOrdinal(from.c_str(), int(from.size()), to.c_str(), int(to.size()), TRUE) == CSTR_EQUAL) return true;
+    if (CompareStringOrdinal(from.c_str(), int(from.size()), to.c_str(), int(to.size()), TRUE) == CSTR_EQUAL)
+        return true;
     if (!isMissingFile(target) && !mayOverwrite()) return false;
     return CopyFileW(sourcePath.c_str(), target.c_str(), FALSE) != FALSE;
 }
@@ -139,10 +145,12 @@ bool removeDataFile(const std::wstring& path) {
     return deleteFile(path);
 }
 
-bool moveDataFolder(const std::wstring& source, const std::wstring& target, bool* sourceRemains, bool allowRename) {
+bool moveDataFolder(const std::wstring& source, const std::wstring& target, bool* sourceRemains,
+                    bool allowRename) {
     if (sourceRemains) *sourceRemains = false;
     std::wstring from = asFolder(source), to = asFolder(target);
-    if (!isInsideDataFolder(from) || !isInsideDataFolder(to) || isLinkPath(from) || !isFolder(from)) return false;
+    if (!isInsideDataFolder(from) || !isInsideDataFolder(to) || isLinkPath(from) || !isFolder(from))
+        return false;
     if (GetFileAttributesW(to.c_str()) != INVALID_FILE_ATTRIBUTES) return false; // never merged into another
     std::wstring bareFrom = from.substr(0, from.size() - 1), bareTo = to.substr(0, to.size() - 1);
     if (allowRename && MoveFileExW(bareFrom.c_str(), bareTo.c_str(), MOVEFILE_WRITE_THROUGH)) return true;

@@ -42,13 +42,10 @@ TavMemDC::TavMemDC(int width, int height, TavRowOrder order, TavDibStart start) 
 TavMemDC::~TavMemDC() { destroy(); }
 
 TavMemDC::TavMemDC(TavMemDC&& other) noexcept
-    : dc_(std::exchange(other.dc_, nullptr)),
-      bitmap_(std::move(other.bitmap_)),
-      oldBitmap_(std::exchange(other.oldBitmap_, nullptr)),
-      pixels_(std::exchange(other.pixels_, nullptr)),
-      width_(std::exchange(other.width_, 0)),
-      height_(std::exchange(other.height_, 0)),
-      order_(other.order_) {}
+    : dc_(std::exchange(other.dc_, nullptr)), bitmap_(std::move(other.bitmap_)),
+      oldBitmap_(std::exchange(other.oldBitmap_, nullptr)), pixels_(std::exchange(other.pixels_, nullptr)),
+      width_(std::exchange(other.width_, 0)), height_(std::exchange(other.height_, 0)), order_(other.order_) {
+}
 
 TavMemDC& TavMemDC::operator=(TavMemDC&& other) noexcept {
     if (this != &other) {

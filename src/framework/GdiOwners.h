@@ -9,8 +9,7 @@
 #include <utility>
 
 // A handle plus the rule that frees it. Traits provide `empty(h)` and `close(h)`.
-template <typename T, typename Traits>
-class TavUniqueHandle {
+template <typename T, typename Traits> class TavUniqueHandle {
 public:
     TavUniqueHandle() = default;
     explicit TavUniqueHandle(T handle) : handle_(handle) {}

@@ -34,8 +34,8 @@ struct GifTrack {
 };
 
 struct GifChange {
-    size_t track;   // index into the track list
-    size_t step;    // the step taken: a frame number, or frameCount() for the end of a cycle
+    size_t track; // index into the track list
+    size_t step;  // the step taken: a frame number, or frameCount() for the end of a cycle
 };
 
 // The earliest due time over the active tracks; nothing when none is active.

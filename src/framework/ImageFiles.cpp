@@ -49,15 +49,15 @@ std::optional<ImageSize> jpegSize(const uint8_t* d, size_t n) {
     while (p + 4 <= n) {
         if (d[p] != 0xFF) return std::nullopt;
         uint8_t marker = d[p + 1];
-        if (marker == 0xFF) {   // fill byte
+        if (marker == 0xFF) { // fill byte
             ++p;
             continue;
         }
-        if ((marker >= 0xD0 && marker <= 0xD7) || marker == 0x01) {   // no length
+        if ((marker >= 0xD0 && marker <= 0xD7) || marker == 0x01) { // no length
             p += 2;
             continue;
         }
-        if (marker == 0xD9 || marker == 0xDA) return std::nullopt;   // no frame header before data
+        if (marker == 0xD9 || marker == 0xDA) return std::nullopt; // no frame header before data
         if (isJpegFrameMarker(marker)) {
             if (p + 9 > n) return std::nullopt;
             return ImageSize{bigEndian16(d + p + 7), bigEndian16(d + p + 5)};
@@ -74,8 +74,9 @@ constexpr DWORD kHeaderBytes = 64 * 1024;
 
 std::vector<uint8_t> readFileStart(const std::wstring& path) {
     std::vector<uint8_t> bytes;
-    HANDLE file = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                              nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    HANDLE file =
+        CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                    nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (file == INVALID_HANDLE_VALUE) return bytes;
     TavKernelHandle owner(file);
     bytes.resize(kHeaderBytes);
@@ -106,7 +107,8 @@ TavGpImage loadImageFile(const std::wstring& path) {
     std::optional<ImageSize> declared = imageHeaderSize(start.data(), start.size());
     if (declared && !imageSizeAllowed(declared->width, declared->height)) return nullptr;
     auto image = std::make_unique<Image>(path.c_str());
-    if (image->GetLastStatus() != Ok || !imageSizeAllowed(image->GetWidth(), image->GetHeight())) return nullptr;
+    if (image->GetLastStatus() != Ok || !imageSizeAllowed(image->GetWidth(), image->GetHeight()))
+        return nullptr;
     return image;
 }
 
@@ -153,7 +155,8 @@ TavGpBitmap dcToBitmap(HWND /*window*/, HDC source, int width, int height) {
     BitmapData data{};
     if (bitmap->LockBits(&all, ImageLockModeWrite, PixelFormat32bppARGB, &data) != Ok) return nullptr;
     for (int row = 0; row < height; ++row) {
-        auto* out = reinterpret_cast<uint32_t*>(static_cast<BYTE*>(data.Scan0) + ptrdiff_t(row) * data.Stride);
+        auto* out =
+            reinterpret_cast<uint32_t*>(static_cast<BYTE*>(data.Scan0) + ptrdiff_t(row) * data.Stride);
         for (int col = 0; col < width; ++col) out[col] = unpremultiply(blended.at(col, row));
     }
     bitmap->UnlockBits(&data);

@@ -47,14 +47,19 @@ int zoneAt(POINT pt, const RECT& w, int t) {
 int cursorKindForZone(int zone) {
     switch (zone) {
     case kZoneTopLeft:
-    case kZoneBottomRight: return 4;
+    case kZoneBottomRight:
+        return 4;
     case kZoneTopRight:
-    case kZoneBottomLeft: return 5;
+    case kZoneBottomLeft:
+        return 5;
     case kZoneLeft:
-    case kZoneRight: return 2;
+    case kZoneRight:
+        return 2;
     case kZoneTop:
-    case kZoneBottom: return 3;
-    default: return 0;
+    case kZoneBottom:
+        return 3;
+    default:
+        return 0;
     }
 }
 

@@ -35,8 +35,8 @@ RECT sizeLimits(const RECT& window, int minSize);
 
 struct TavResizeStep {
     bool changed = false;
-    RECT rect{};      // the outline's new rectangle
-    POINT anchor{};   // where the next step starts from
+    RECT rect{};    // the outline's new rectangle
+    POINT anchor{}; // where the next step starts from
 };
 
 // One resize step of the outline from the anchor to the point in the zone. An edge that reaches

@@ -78,7 +78,7 @@ SliderLayout sliderLayout(int clientWidth, int clientHeight, bool vertical, int 
 int sliderValueAt(int centre, int trackStart, int trackEnd, int minimum, int maximum) {
     if (trackEnd <= trackStart || maximum <= minimum) return minimum;
     int offset = std::clamp(centre, trackStart, trackEnd) - trackStart;
-    int64_t value = int64_t(minimum) + mulDiv64(int64_t(maximum) - minimum, offset,
-                                                int64_t(trackEnd) - trackStart);
+    int64_t value =
+        int64_t(minimum) + mulDiv64(int64_t(maximum) - minimum, offset, int64_t(trackEnd) - trackStart);
     return static_cast<int>(std::clamp<int64_t>(value, minimum, maximum));
 }

@@ -6,7 +6,7 @@
 inline constexpr int kScrollWheelStep = 24;
 
 struct ScrollThumb {
-    int offset = 0;   // from the start of the track
+    int offset = 0; // from the start of the track
     int length = 0;
 };
 

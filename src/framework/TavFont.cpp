@@ -27,7 +27,7 @@ TavGpFont firstInstalledFont(float size, int style, Unit unit) {
     return found > 0 ? fontOfFamily(&families[0], size, style, unit) : nullptr;
 }
 
-}  // namespace
+} // namespace
 
 TavGpFont createFontWithFallback(const std::wstring& face, float size, int style, Unit unit) {
     FontFamily requested(face.c_str());

@@ -37,17 +37,17 @@ using GifFrame = std::shared_ptr<Bitmap>;
 // One animation. The worker holds a reference while it decodes, so an entry dropped meanwhile
 // (removed, or stopped) lives until the decode is over.
 struct GifEntry {
-    std::shared_ptr<GifCopy> copy;   // declared before `image`, so destroyed after it
+    std::shared_ptr<GifCopy> copy; // declared before `image`, so destroyed after it
     // Decoded only by the worker once the entry is shared; never drawn directly.
     TavGpImage image;
     GUID dimension{};
-    GifFrame spare;   // worker only: the bitmap the next frame is rendered into
+    GifFrame spare; // worker only: the bitmap the next frame is rendered into
 
     // Guarded by the shared mutex.
     GifTrack track;
     HWND owner = nullptr;
     std::wstring fileName;
-    GifFrame frame;   // the frame painting draws; replaced, never changed in place
+    GifFrame frame; // the frame painting draws; replaced, never changed in place
     int shownFrame = 0;
 };
 
@@ -58,7 +58,6 @@ bool sameName(const std::wstring& a, const std::wstring& b) { return lstrcmpiW(a
 bool isGifName(const std::wstring& name) {
     return name.size() >= 4 && lstrcmpiW(name.c_str() + name.size() - 4, L".gif") == 0;
 }
-
 
 // The frame delays in hundredths of a second; empty when the GIF has none.
 std::vector<int> frameDelays(Image& image, UINT frames) {
@@ -149,7 +148,7 @@ struct TavGifShared {
     TavKernelHandle wake{CreateEventW(nullptr, FALSE, FALSE, nullptr)};
     bool running = true;
     bool workerAlive = false;
-    ULONGLONG clockBase = 0;   // tick count at time 0 of the shared clock
+    ULONGLONG clockBase = 0; // tick count at time 0 of the shared clock
 
     int64_t clockNow() const { return int64_t(GetTickCount64() - clockBase); }
 
@@ -158,8 +157,9 @@ struct TavGifShared {
         std::vector<GifEntryRef> removed;
         for (auto& e : entries)
             if (e->track.removed) removed.push_back(e);
-        entries.erase(std::remove_if(entries.begin(), entries.end(), [](const auto& e) { return e->track.removed; }),
-                      entries.end());
+        entries.erase(
+            std::remove_if(entries.begin(), entries.end(), [](const auto& e) { return e->track.removed; }),
+            entries.end());
         return removed;
     }
 
@@ -179,8 +179,9 @@ struct TavGifShared {
             gifStepDue(tracks, changes);
             for (const GifChange& c : changes) {
                 const GifEntryRef& e = entries[c.track];
-                if (c.step >= e->track.frameCount()) continue;   // the end of a cycle shows nothing
-                auto job = std::find_if(jobs.begin(), jobs.end(), [&](const GifJob& j) { return j.entry == e; });
+                if (c.step >= e->track.frameCount()) continue; // the end of a cycle shows nothing
+                auto job =
+                    std::find_if(jobs.begin(), jobs.end(), [&](const GifJob& j) { return j.entry == e; });
                 if (job == jobs.end()) {
                     jobs.push_back(GifJob{e, UINT(c.step), nullptr});
                 } else {
@@ -233,7 +234,7 @@ void runWorker(TavGifShared& s) {
             if (s.running) dropped = s.takeRemoved();
             if (!s.running || s.entries.empty()) {
                 s.workerAlive = false;
-                return;   // `dropped` goes on the way out, unlocked
+                return; // `dropped` goes on the way out, unlocked
             }
             next = s.stepDue(jobs);
         }
@@ -258,7 +259,8 @@ void runWorker(TavGifShared& s) {
 
 DWORD WINAPI gifWorker(void* argument) {
     {
-        std::unique_ptr<std::shared_ptr<TavGifShared>> hold(static_cast<std::shared_ptr<TavGifShared>*>(argument));
+        std::unique_ptr<std::shared_ptr<TavGifShared>> hold(
+            static_cast<std::shared_ptr<TavGifShared>*>(argument));
         runWorker(**hold);
     }
     // Counted out only after the last GDI+ object this worker held is gone.
@@ -399,7 +401,8 @@ void TavGif::joinWorker(DWORD milliseconds) {
 }
 
 void TavGif::removePicture(const std::wstring& fileName) {
-    auto plain = std::find_if(plain_.begin(), plain_.end(), [&](const Plain& p) { return sameName(p.fileName, fileName); });
+    auto plain = std::find_if(plain_.begin(), plain_.end(),
+                              [&](const Plain& p) { return sameName(p.fileName, fileName); });
     if (plain != plain_.end()) {
         plain_.erase(plain);
         return;
@@ -472,7 +475,7 @@ bool TavGif::stopAll() {
     // A worker that did not end keeps the old state to itself; this object starts afresh.
     if (!ended) shared_ = std::make_shared<TavGifShared>();
     plain_.clear();
-    RemoveDirectoryW(tempFolder_.c_str());   // only when empty: other owners' copies keep it
+    RemoveDirectoryW(tempFolder_.c_str()); // only when empty: other owners' copies keep it
     return ended;
 }
 

@@ -24,7 +24,6 @@ std::map<HWND, TavObjectSub*>& handleMap() {
     return map;
 }
 
-
 int parseDecimal(const std::wstring& text) {
     return static_cast<int>(std::wcstol(text.c_str(), nullptr, 10));
 }
@@ -33,9 +32,7 @@ int parseDecimal(const std::wstring& text) {
 
 namespace tavwnd {
 
-HINSTANCE moduleInstance() {
-    return appState().instance ? appState().instance : GetModuleHandleW(nullptr);
-}
+HINSTANCE moduleInstance() { return appState().instance ? appState().instance : GetModuleHandleW(nullptr); }
 
 // The platform classes of the framework ("TavWnd" for every framework window, and the move/resize
 // outline's own); objects subclass their windows after creation.
@@ -135,24 +132,23 @@ int TavObject::OpenDocument(XmlDocument& doc) {
 
 void TavObject::reservedOperation() {}
 
-bool TavObject::findElementByText(XmlDocument& doc, const wchar_t* element,
-                                  const wchar_t* attribute, const std::wstring& value) {
+bool TavObject::findElementByText(XmlDocument& doc, const wchar_t* element, const wchar_t* attribute,
+                                  const std::wstring& value) {
     while (doc.findElement(element)) {
         if (doc.getAttribute(attribute) == value) return true;
     }
     return false;
 }
 
-bool TavObject::findElementByNumber(XmlDocument& doc, const wchar_t* element,
-                                    const wchar_t* attribute, int value) {
+bool TavObject::findElementByNumber(XmlDocument& doc, const wchar_t* element, const wchar_t* attribute,
+                                    int value) {
     while (doc.findElement(element)) {
         if (parseDecimal(doc.getAttribute(attribute)) == value) return true;
     }
     return false;
 }
 
-bool TavObject::findElementByData(XmlDocument& doc, const wchar_t* element,
-                                  const std::wstring& value) {
+bool TavObject::findElementByData(XmlDocument& doc, const wchar_t* element, const std::wstring& value) {
     while (doc.findElement(element)) {
         if (doc.getData() == value) return true;
     }
@@ -219,8 +215,7 @@ void TavObjectSub::attach(int id, HWND window) {
     hwnd_ = window;
     previousProc_ = nullptr;
     if (!window) return;
-    auto previous = SetWindowLongPtrW(window, GWLP_WNDPROC,
-                                      reinterpret_cast<LONG_PTR>(&sharedWindowProc));
+    auto previous = SetWindowLongPtrW(window, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&sharedWindowProc));
     if (previous != reinterpret_cast<LONG_PTR>(&sharedWindowProc))
         previousProc_ = reinterpret_cast<WNDPROC>(previous);
     mapHandle(window, this);
@@ -228,18 +223,17 @@ void TavObjectSub::attach(int id, HWND window) {
 
 void TavObjectSub::modalStart() {}
 
-bool TavObjectSub::create(int id, const wchar_t* name, DWORD exStyle, DWORD style, int x, int y,
-                          int width, int height, HWND parent) {
+bool TavObjectSub::create(int id, const wchar_t* name, DWORD exStyle, DWORD style, int x, int y, int width,
+                          int height, HWND parent) {
     HINSTANCE instance = tavwnd::moduleInstance();
     tavwnd::ensureWindowClass(instance, L"TavWnd");
-    HWND window = CreateWindowExW(exStyle, L"TavWnd", name ? name : L"", style, x, y, width,
-                                  height, parent, nullptr, instance, nullptr);
+    HWND window = CreateWindowExW(exStyle, L"TavWnd", name ? name : L"", style, x, y, width, height, parent,
+                                  nullptr, instance, nullptr);
     attach(id, window);
     return hwnd_ != nullptr;
 }
 
-LRESULT CALLBACK TavObjectSub::sharedWindowProc(HWND window, UINT message, WPARAM wParam,
-                                                LPARAM lParam) {
+LRESULT CALLBACK TavObjectSub::sharedWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     TavObjectSub* object = fromHandle(window);
     if (!object) return DefWindowProcW(window, message, wParam, lParam);
     // Nothing may unwind through the platform's dispatcher: a failure inside a handler stops a

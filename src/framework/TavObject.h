@@ -22,13 +22,12 @@ public:
     virtual int OpenDocument(XmlDocument& doc);
     virtual void reservedOperation();
     // Advance with findElement(element) until that element's `attribute` equals `value`.
-    virtual bool findElementByText(XmlDocument& doc, const wchar_t* element,
-                                   const wchar_t* attribute, const std::wstring& value);
-    virtual bool findElementByNumber(XmlDocument& doc, const wchar_t* element,
-                                     const wchar_t* attribute, int value);
-    // Advance with findElement(element) until that element's character data equals `value`.
-    virtual bool findElementByData(XmlDocument& doc, const wchar_t* element,
+    virtual bool findElementByText(XmlDocument& doc, const wchar_t* element, const wchar_t* attribute,
                                    const std::wstring& value);
+    virtual bool findElementByNumber(XmlDocument& doc, const wchar_t* element, const wchar_t* attribute,
+                                     int value);
+    // Advance with findElement(element) until that element's character data equals `value`.
+    virtual bool findElementByData(XmlDocument& doc, const wchar_t* element, const std::wstring& value);
     virtual bool findElementByDataNumber(XmlDocument& doc, const wchar_t* element, int value);
 
     // The object id, taken from the free ids at or above the id counter on first use.
@@ -68,8 +67,8 @@ public:
     // Takes the id (0: a free one), binds the handle and subclasses the window.
     virtual void attach(int id, HWND window);
     virtual void modalStart();
-    virtual bool create(int id, const wchar_t* name, DWORD exStyle, DWORD style, int x, int y,
-                        int width, int height, HWND parent);
+    virtual bool create(int id, const wchar_t* name, DWORD exStyle, DWORD style, int x, int y, int width,
+                        int height, HWND parent);
 
     HWND handle() const { return hwnd_; }
     WNDPROC previousProc() const { return previousProc_; }
@@ -80,8 +79,7 @@ public:
     static TavObjectSub* fromHandle(HWND window);
 
     // The window procedure every framework window is subclassed with.
-    static LRESULT CALLBACK sharedWindowProc(HWND window, UINT message, WPARAM wParam,
-                                             LPARAM lParam);
+    static LRESULT CALLBACK sharedWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 
 protected:
     // Runs the previous window procedure (DefWindowProcW when there is none).

@@ -40,8 +40,8 @@ public:
     LRESULT windowProc(UINT message, WPARAM wParam, LPARAM lParam) override;
     void attach(int id, HWND window) override;
     void modalStart() override;
-    bool create(int id, const wchar_t* name, DWORD exStyle, DWORD style, int x, int y, int width,
-                int height, HWND parent) override;
+    bool create(int id, const wchar_t* name, DWORD exStyle, DWORD style, int x, int y, int width, int height,
+                HWND parent) override;
 
     // --- operations added by the window, in slot order ---
     virtual void refresh();
@@ -69,8 +69,8 @@ public:
     virtual LRESULT onCommand(UINT message, WPARAM wParam, LPARAM lParam);
     // Composes this window and its children into `target`, a DC whose pixel (0,0) is the point
     // (left, top) of `targetWindow`'s client area. False when a step failed.
-    virtual bool paintInto(HWND origin, HWND targetWindow, HDC target, int left, int top,
-                           int right, int bottom, const TavWndSet& excluded);
+    virtual bool paintInto(HWND origin, HWND targetWindow, HDC target, int left, int top, int right,
+                           int bottom, const TavWndSet& excluded);
     // This window's own look, client-sized; the base is fully transparent.
     virtual TavMemDC renderSelf();
     // Nonzero swallows the message before it is translated and dispatched.
@@ -96,8 +96,8 @@ public:
     // One own image of a window in a composition, placed in the target DC.
     struct Layer {
         TavMemDC image;
-        RECT source;   // the part of the image that is drawn
-        POINT dest;    // where its top-left lands in the target DC
+        RECT source; // the part of the image that is drawn
+        POINT dest;  // where its top-left lands in the target DC
     };
 
     // Makes the root's back buffer visible: the whole window, or a screen rectangle of it.
@@ -179,15 +179,15 @@ protected:
     HCURSOR cursor_ = nullptr;
     bool pressFlag_ = false;
     RECT lastRect_{};
-    RECT sizedRect_{};   // the rectangle at the last size change (the old corner of a resize)
+    RECT sizedRect_{}; // the rectangle at the last size change (the old corner of a resize)
     POINT lastRightPress_{};
     POINT lastLeftPress_{};
     bool hoverPending_ = false;
     std::set<TavWnd*> focusCompanions_;
     int opacity_ = 255;
     std::map<int, int> keyValues_;
-    TavMemDC presentFrame_;         // root only: the frame handed to UpdateLayeredWindow
-    HDC clearTarget_ = nullptr;     // a DC known to be fully transparent (copies may blit)
+    TavMemDC presentFrame_;     // root only: the frame handed to UpdateLayeredWindow
+    HDC clearTarget_ = nullptr; // a DC known to be fully transparent (copies may blit)
 
 private:
     void registerWindow();

@@ -68,11 +68,10 @@ bool drawLayers(HDC target, std::vector<TavWnd::Layer>& layers, bool targetClear
     for (size_t i = 0; i < layers.size(); ++i) {
         auto& l = layers[i];
         int w = l.source.right - l.source.left, h = l.source.bottom - l.source.top;
-        BOOL ok = (i == 0 && targetClear)
-                      ? BitBlt(target, l.dest.x, l.dest.y, w, h, l.image.dc(), l.source.left,
-                               l.source.top, SRCCOPY)
-                      : AlphaBlend(target, l.dest.x, l.dest.y, w, h, l.image.dc(), l.source.left,
-                                   l.source.top, w, h, blend);
+        BOOL ok = (i == 0 && targetClear) ? BitBlt(target, l.dest.x, l.dest.y, w, h, l.image.dc(),
+                                                   l.source.left, l.source.top, SRCCOPY)
+                                          : AlphaBlend(target, l.dest.x, l.dest.y, w, h, l.image.dc(),
+                                                       l.source.left, l.source.top, w, h, blend);
         if (!ok) return false;
     }
     return true;
@@ -81,14 +80,13 @@ bool drawLayers(HDC target, std::vector<TavWnd::Layer>& layers, bool targetClear
 // Sets a rectangle of a memory DC back to transparent black.
 void clearRect(const TavMemDC& dc, const RECT& r) {
     GdiFlush();
-    for (int y = r.top; y < r.bottom; ++y)
-        std::fill_n(&dc.at(r.left, y), size_t(r.right - r.left), 0u);
+    for (int y = r.top; y < r.bottom; ++y) std::fill_n(&dc.at(r.left, y), size_t(r.right - r.left), 0u);
 }
 
 } // namespace
 
-bool TavWnd::paintInto(HWND, HWND targetWindow, HDC target, int left, int top, int right,
-                       int bottom, const TavWndSet& excluded) {
+bool TavWnd::paintInto(HWND, HWND targetWindow, HDC target, int left, int top, int right, int bottom,
+                       const TavWndSet& excluded) {
     if (!hwnd_ || !target) return false;
     POINT origin = clientOrigin(targetWindow);
     origin.x += left;
@@ -110,8 +108,7 @@ void TavWnd::copyBackBufferInto(HDC target) {
     if (!backBuffer_ || !target) return;
     if (target == clearTarget_) {
         // Blending over transparent pixels is copying them.
-        BitBlt(target, 0, 0, backBuffer_.width(), backBuffer_.height(), backBuffer_.dc(), 0, 0,
-               SRCCOPY);
+        BitBlt(target, 0, 0, backBuffer_.width(), backBuffer_.height(), backBuffer_.dc(), 0, 0, SRCCOPY);
         return;
     }
     BLENDFUNCTION blend = sourceOver();
@@ -147,8 +144,7 @@ bool TavWnd::redrawRect(HWND origin, const TavWndSet& excluded, const RECT& scre
     if (!collectLayers(layers, part, o, excluded)) return false;
     RECT local = part;
     OffsetRect(&local, -o.x, -o.y);
-    bool covered = !layers.empty() && layers[0].dest.x <= local.left &&
-                   layers[0].dest.y <= local.top &&
+    bool covered = !layers.empty() && layers[0].dest.x <= local.left && layers[0].dest.y <= local.top &&
                    layers[0].dest.x + (layers[0].source.right - layers[0].source.left) >= local.right &&
                    layers[0].dest.y + (layers[0].source.bottom - layers[0].source.top) >= local.bottom;
     if (!covered) clearRect(backBuffer_, local);
@@ -220,9 +216,9 @@ void TavWnd::presentChanged(const RECT& screenRect) {
     static const auto indirect = reinterpret_cast<IndirectFn>(reinterpret_cast<void*>(
         GetProcAddress(GetModuleHandleW(L"user32.dll"), "UpdateLayeredWindowIndirect")));
     SIZE client = clientSize(hwnd_);
-    bool sameFrame = backBuffer_ && backBuffer_.width() == client.cx &&
-                     backBuffer_.height() == client.cy && presentFrame_ &&
-                     presentFrame_.width() == client.cx && presentFrame_.height() == client.cy;
+    bool sameFrame = backBuffer_ && backBuffer_.width() == client.cx && backBuffer_.height() == client.cy &&
+                     presentFrame_ && presentFrame_.width() == client.cx &&
+                     presentFrame_.height() == client.cy;
     POINT o = clientOrigin(hwnd_);
     RECT dirty = screenRect, whole{0, 0, client.cx, client.cy};
     OffsetRect(&dirty, -o.x, -o.y);
@@ -243,8 +239,8 @@ void TavWnd::presentChanged(const RECT& screenRect) {
     POINT position{wr.left, wr.top};
     POINT source{0, 0};
     BLENDFUNCTION blend = sourceOver();
-    UPDATELAYEREDWINDOWINFO info{sizeof(info), nullptr, &position, &size, presentFrame_.dc(),
-                                 &source, 0, &blend, ULW_ALPHA, &dirty};
+    UPDATELAYEREDWINDOWINFO info{sizeof(info), nullptr, &position, &size,     presentFrame_.dc(),
+                                 &source,      0,       &blend,    ULW_ALPHA, &dirty};
     if (!indirect(hwnd_, &info)) presentLayered();
 }
 
@@ -262,8 +258,8 @@ void TavWnd::presentBlit(const RECT* screenRect) {
     }
     HDC dc = GetDC(hwnd_);
     if (!dc) return;
-    BitBlt(dc, area.left, area.top, area.right - area.left, area.bottom - area.top,
-           backBuffer_.dc(), area.left, area.top, SRCCOPY);
+    BitBlt(dc, area.left, area.top, area.right - area.left, area.bottom - area.top, backBuffer_.dc(),
+           area.left, area.top, SRCCOPY);
     ReleaseDC(hwnd_, dc);
 }
 

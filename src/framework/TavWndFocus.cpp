@@ -36,8 +36,7 @@ void TavWnd::takeFocus() {
 bool TavWnd::loseFocus(TavWnd* newFocus) {
     if (newFocus && focusCompanions_.count(newFocus)) return false;
     TavWnd* focused = core().focused;
-    if (focused && focused != this && focused->isDescendantOf(this))
-        return focused->loseFocus(newFocus);
+    if (focused && focused != this && focused->isDescendantOf(this)) return focused->loseFocus(newFocus);
     core().focused = newFocus;
     return true;
 }

@@ -10,9 +10,7 @@ constexpr int kMaxChainDepth = 32;
 
 SIZE rectSize(const RECT& rc) { return SIZE{rc.right - rc.left, rc.bottom - rc.top}; }
 
-bool isChildWindow(HWND window) {
-    return window && (GetWindowLongW(window, GWL_STYLE) & WS_CHILD);
-}
+bool isChildWindow(HWND window) { return window && (GetWindowLongW(window, GWL_STYLE) & WS_CHILD); }
 
 } // namespace
 
@@ -44,11 +42,13 @@ LRESULT TavWndMenu::windowProc(UINT message, WPARAM wParam, LPARAM lParam) {
     case kTavMsgItemLostFocus:
         onItemLostFocus(findByHandle(reinterpret_cast<HWND>(lParam)));
         break;
-    case kTavMsgCommand: return runCommand(static_cast<int>(wParam), lParam);
+    case kTavMsgCommand:
+        return runCommand(static_cast<int>(wParam), lParam);
     case kTavMsgItemHovered:
         onItemHovered(static_cast<int>(wParam), reinterpret_cast<HWND>(lParam));
         break;
-    default: break;
+    default:
+        break;
     }
     return result;
 }
@@ -184,16 +184,14 @@ bool TavWndMenu::loseFocus(TavWnd* newFocus) {
 void TavWndMenu::onItemHovered(int itemId, HWND item) {
     auto it = submenus_.find(itemId);
     TavWndMenu* found = it == submenus_.end() ? nullptr : it->second;
-    if (found && found == openSubmenu_ && found->handle() && IsWindowVisible(found->handle()))
-        return;
+    if (found && found == openSubmenu_ && found->handle() && IsWindowVisible(found->handle())) return;
     if (openSubmenu_ && openSubmenu_ != found) {
         TavWndMenu* old = openSubmenu_;
         closeChain();
         old->present();
     }
     bool alreadyOpen = found == openSubmenu_ && found && found->isLogicallyVisible();
-    if (found && found->handle() && IsWindow(found->handle()) && !alreadyOpen)
-        openSubmenuBeside(found, item);
+    if (found && found->handle() && IsWindow(found->handle()) && !alreadyOpen) openSubmenuBeside(found, item);
     openSubmenu_ = found;
 }
 

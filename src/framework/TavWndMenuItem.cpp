@@ -70,8 +70,7 @@ TavMemDC TavWndMenuItem::renderSelf() {
                                          Gdiplus::StringAlignmentCenter, area);
         if (label) {
             BLENDFUNCTION blend{AC_SRC_OVER, 0, 255, AC_SRC_ALPHA};
-            AlphaBlend(dc.dc(), 0, 0, rc.right, rc.bottom, label.dc(), 0, 0, rc.right, rc.bottom,
-                       blend);
+            AlphaBlend(dc.dc(), 0, 0, rc.right, rc.bottom, label.dc(), 0, 0, rc.right, rc.bottom, blend);
         }
     }
     return dc;

@@ -5,8 +5,7 @@
 
 TavWndMenuWithShadow::TavWndMenuWithShadow() { setObjectName(L"TavWndMenuWithShadow"); }
 
-POINT TavWndMenuWithShadow::submenuPosition(const RECT& menuRect, const RECT& itemRect,
-                                            POINT anchor) {
+POINT TavWndMenuWithShadow::submenuPosition(const RECT& menuRect, const RECT& itemRect, POINT anchor) {
     POINT plain = TavWndMenu::submenuPosition(menuRect, itemRect, anchor);
     return shadowedSubmenuPosition(plain, itemRect, shadowWidth_, submenuVerticalOffset_);
 }
@@ -41,8 +40,8 @@ void TavWndMenuWithShadow::buildBackground() {
         if (shadow.dc) {
             BLENDFUNCTION blend{AC_SRC_OVER, 0, 255, AC_SRC_ALPHA};
             const RECT& p = shadow.placed;
-            AlphaBlend(dc.dc(), p.left, p.top, p.right - p.left, p.bottom - p.top, shadow.dc.dc(), 0,
-                       0, shadow.dc.width(), shadow.dc.height(), blend);
+            AlphaBlend(dc.dc(), p.left, p.top, p.right - p.left, p.bottom - p.top, shadow.dc.dc(), 0, 0,
+                       shadow.dc.width(), shadow.dc.height(), blend);
         }
         GdiFlush();
         for (int y = s; y < h - s; ++y)
@@ -60,8 +59,7 @@ TavMemDC TavWndMenuWithShadow::renderSelf() {
         buildBackground();
     if (background_) {
         BLENDFUNCTION blend{AC_SRC_OVER, 0, 255, AC_SRC_ALPHA};
-        AlphaBlend(dc.dc(), 0, 0, rc.right, rc.bottom, background_.dc(), 0, 0, rc.right,
-                   rc.bottom, blend);
+        AlphaBlend(dc.dc(), 0, 0, rc.right, rc.bottom, background_.dc(), 0, 0, rc.right, rc.bottom, blend);
     }
     return dc;
 }

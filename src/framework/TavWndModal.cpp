@@ -35,7 +35,8 @@ INT_PTR TavWnd::runModal(TavWnd* window, HWND parent, int id) {
 
 INT_PTR CALLBACK TavWnd::dialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
     return tavGuardBoundary(
-        "dialog procedure", message, [&]() -> INT_PTR { return handleDialogMessage(dialog, message, wParam, lParam); },
+        "dialog procedure", message,
+        [&]() -> INT_PTR { return handleDialogMessage(dialog, message, wParam, lParam); },
         [] { return INT_PTR(FALSE); });
 }
 
@@ -51,7 +52,7 @@ INT_PTR TavWnd::handleDialogMessage(HWND dialog, UINT message, WPARAM wParam, LP
             mapHandle(dialog, window);
             window->attach(id, dialog);
             window->modalStart();
-            return FALSE;   // the window decides its own focus
+            return FALSE; // the window decides its own focus
         }
         if (message == WM_COMMAND) {
             TavWnd* window = findByHandle(dialog);

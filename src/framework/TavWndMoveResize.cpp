@@ -27,8 +27,8 @@ HWND ensureOutlineWindow() {
     if (s.window && IsWindow(s.window)) return s.window;
     HINSTANCE instance = tavwnd::moduleInstance();
     tavwnd::ensureWindowClass(instance, L"MoveResizeWnd");
-    s.window = CreateWindowExW(WS_EX_LAYERED | WS_EX_TRANSPARENT, L"MoveResizeWnd", nullptr, WS_POPUP,
-                               0, 0, 0, 0, appState().mainWindow, nullptr, instance, nullptr);
+    s.window = CreateWindowExW(WS_EX_LAYERED | WS_EX_TRANSPARENT, L"MoveResizeWnd", nullptr, WS_POPUP, 0, 0,
+                               0, 0, appState().mainWindow, nullptr, instance, nullptr);
     s.rect = RECT{};
     return s.window;
 }
@@ -79,7 +79,8 @@ void TavWndMoveResize::showOutline(const RECT& r) {
     HWND window = ensureOutlineWindow();
     if (!window || IsRectEmpty(&r)) return;
     bool hidden = !IsWindowVisible(window);
-    bool sameSize = r.right - r.left == s.rect.right - s.rect.left && r.bottom - r.top == s.rect.bottom - s.rect.top;
+    bool sameSize =
+        r.right - r.left == s.rect.right - s.rect.left && r.bottom - r.top == s.rect.bottom - s.rect.top;
     if (!hidden && sameSize && !EqualRect(&r, &s.rect)) {
         // A move keeps the picture: the layered window only changes place.
         SetWindowPos(window, nullptr, r.left, r.top, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);

@@ -91,8 +91,8 @@ TavWnd* TavWnd::findByHandle(HWND window) {
 
 size_t TavWnd::windowCount() { return core().byId.size(); }
 
-bool TavWnd::create(int id, const wchar_t* name, DWORD exStyle, DWORD style, int x, int y,
-                    int width, int height, HWND parent) {
+bool TavWnd::create(int id, const wchar_t* name, DWORD exStyle, DWORD style, int x, int y, int width,
+                    int height, HWND parent) {
     return TavObjectSub::create(id, name, exStyle, style, x, y, width, height, parent);
 }
 
@@ -167,8 +167,8 @@ bool TavWnd::isLayered() const {
 bool TavWnd::isLogicallyVisible() const {
     if (!hwnd_) return false;
     if (IsWindowVisible(hwnd_)) return true;
-    return showState_ == SW_SHOWNORMAL || showState_ == SW_SHOWNOACTIVATE ||
-           showState_ == SW_SHOW || showState_ == SW_SHOWNA;
+    return showState_ == SW_SHOWNORMAL || showState_ == SW_SHOWNOACTIVATE || showState_ == SW_SHOW ||
+           showState_ == SW_SHOWNA;
 }
 
 bool TavWnd::isDescendantOf(const TavWnd* ancestor) const {
@@ -183,7 +183,7 @@ void TavWnd::refresh() {
 }
 
 void TavWnd::setCursorKind(int kind) {
-    static const LPCWSTR shapes[] = {IDC_ARROW,  IDC_SIZEALL,  IDC_SIZEWE, IDC_SIZENS,
+    static const LPCWSTR shapes[] = {IDC_ARROW,    IDC_SIZEALL,  IDC_SIZEWE, IDC_SIZENS,
                                      IDC_SIZENWSE, IDC_SIZENESW, IDC_HAND,   IDC_IBEAM};
     LPCWSTR shape = (kind >= 0 && kind < 8) ? shapes[kind] : IDC_ARROW;
     cursorKind_ = kind;

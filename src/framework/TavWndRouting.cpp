@@ -11,8 +11,7 @@ using tavwnd::core;
 namespace {
 
 bool isNotification(UINT message) {
-    return message >= kTavMsgCommand && message <= kTavMsgLastNotification &&
-           message != kTavMsgTrayCallback;
+    return message >= kTavMsgCommand && message <= kTavMsgLastNotification && message != kTavMsgTrayCallback;
 }
 
 // Forwarding WM_SETCURSOR to the window under the pointer must not bounce forever when an
@@ -114,8 +113,7 @@ LRESULT TavWnd::handleButtonDownFocus(UINT message, WPARAM wParam, LPARAM lParam
     // The press belongs to the window under the pointer. A press inside a descendant reaches it
     // from the platform itself; a left press reaches the ancestors through WM_PARENTNOTIFY. Any
     // other window (a sibling below a see-through window) gets it forwarded here.
-    bool reachesHitAnyway =
-        hit->isDescendantOf(this) || (message == WM_LBUTTONDOWN && isDescendantOf(hit));
+    bool reachesHitAnyway = hit->isDescendantOf(this) || (message == WM_LBUTTONDOWN && isDescendantOf(hit));
     if (reachesHitAnyway || !hit->hwnd_) return 1;
     ScreenToClient(hit->hwnd_, &pt);
     return SendMessageW(hit->hwnd_, message, wParam, MAKELPARAM(pt.x, pt.y));
@@ -123,30 +121,54 @@ LRESULT TavWnd::handleButtonDownFocus(UINT message, WPARAM wParam, LPARAM lParam
 
 void TavWnd::routeAfterDefault(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) {
     switch (message) {
-    case WM_DESTROY: onDestroyed(); break;
-    case WM_MOVE: onMoved(clientX(lParam), clientY(lParam)); break;
-    case WM_SIZE: onSized(wParam, LOWORD(lParam), HIWORD(lParam)); break;
+    case WM_DESTROY:
+        onDestroyed();
+        break;
+    case WM_MOVE:
+        onMoved(clientX(lParam), clientY(lParam));
+        break;
+    case WM_SIZE:
+        onSized(wParam, LOWORD(lParam), HIWORD(lParam));
+        break;
     case WM_ACTIVATE:
         if (LOWORD(wParam) == WA_INACTIVE) loseFocus(findByHandle(reinterpret_cast<HWND>(lParam)));
         break;
-    case WM_SETFOCUS: onFocusGained(findByHandle(reinterpret_cast<HWND>(wParam))); break;
+    case WM_SETFOCUS:
+        onFocusGained(findByHandle(reinterpret_cast<HWND>(wParam)));
+        break;
     case WM_SETCURSOR:
         setCursorKind(cursorKind_);
         result = 1;
         break;
-    case WM_MOUSEACTIVATE: onMouseActivate(wParam, lParam); break;
-    case WM_CONTEXTMENU: handleContextMenu(wParam, lParam); break;
-    case WM_KEYUP: onKeyUp(wParam, lParam); break;
-    case WM_TIMER: onTimer(wParam); break;
-    case WM_MOUSEMOVE: handleMouseMove(wParam, lParam); break;
+    case WM_MOUSEACTIVATE:
+        onMouseActivate(wParam, lParam);
+        break;
+    case WM_CONTEXTMENU:
+        handleContextMenu(wParam, lParam);
+        break;
+    case WM_KEYUP:
+        onKeyUp(wParam, lParam);
+        break;
+    case WM_TIMER:
+        onTimer(wParam);
+        break;
+    case WM_MOUSEMOVE:
+        handleMouseMove(wParam, lParam);
+        break;
     case WM_LBUTTONDOWN:
         pressFlag_ = true;
         SetCapture(hwnd_);
         onLeftButtonDown(wParam, clientX(lParam), clientY(lParam));
         break;
-    case WM_LBUTTONUP: handleLeftButtonUp(wParam, lParam, result); break;
-    case WM_LBUTTONDBLCLK: onLeftDoubleClick(wParam, clientX(lParam), clientY(lParam)); break;
-    case WM_RBUTTONDOWN: onRightButtonDown(wParam, clientX(lParam), clientY(lParam)); break;
+    case WM_LBUTTONUP:
+        handleLeftButtonUp(wParam, lParam, result);
+        break;
+    case WM_LBUTTONDBLCLK:
+        onLeftDoubleClick(wParam, clientX(lParam), clientY(lParam));
+        break;
+    case WM_RBUTTONDOWN:
+        onRightButtonDown(wParam, clientX(lParam), clientY(lParam));
+        break;
     case WM_MOUSEHOVER:
         hoverPending_ = false;
         onHover(wParam, clientX(lParam), clientY(lParam));
@@ -155,8 +177,11 @@ void TavWnd::routeAfterDefault(UINT message, WPARAM wParam, LPARAM lParam, LRESU
         hoverPending_ = false;
         onMouseLeave();
         break;
-    case kTavMsgTrayCallback: onTrayNotify(wParam, lParam); break;
-    default: break;
+    case kTavMsgTrayCallback:
+        onTrayNotify(wParam, lParam);
+        break;
+    default:
+        break;
     }
 }
 
@@ -201,7 +226,7 @@ void TavWnd::handleContextMenu(WPARAM wParam, LPARAM lParam) {
         if (!h || !IsWindow(h) || !IsWindowVisible(h) || !IsWindowEnabled(h)) continue;
         RECT rc;
         GetWindowRect(h, &rc);
-        if (PtInRect(&rc, pt)) return;   // the child has it (through its own default processing)
+        if (PtInRect(&rc, pt)) return; // the child has it (through its own default processing)
     }
     onContextMenu(wParam, pt.x, pt.y);
 }
@@ -216,10 +241,8 @@ void TavWnd::handleRedrawRequest(WPARAM wParam, LPARAM lParam) {
         if (queued.wParam == 0 && queued.lParam == 0) {
             whole = true;
         } else if (!whole) {
-            RECT more{static_cast<short>(LOWORD(queued.wParam)),
-                      static_cast<short>(HIWORD(queued.wParam)),
-                      static_cast<short>(LOWORD(queued.lParam)),
-                      static_cast<short>(HIWORD(queued.lParam))};
+            RECT more{static_cast<short>(LOWORD(queued.wParam)), static_cast<short>(HIWORD(queued.wParam)),
+                      static_cast<short>(LOWORD(queued.lParam)), static_cast<short>(HIWORD(queued.lParam))};
             UnionRect(&area, &area, &more);
         }
     }

@@ -142,8 +142,8 @@ TavMemDC TavWndScrollBar::renderSelf() {
     TavMemDC dc = createMemoryDC(handle(), rc.right, rc.bottom, kTrackColor);
     if (!dc) return dc;
     if (scrollContentExceedsTrack(minimum_, maximum_, track_) && !IsRectEmpty(&thumb_)) {
-        fillAndFrame(dc.dc(), thumb_.left, thumb_.top, thumb_.right - thumb_.left,
-                     thumb_.bottom - thumb_.top, dragging_ ? kThumbDragColor : kThumbColor, 255);
+        fillAndFrame(dc.dc(), thumb_.left, thumb_.top, thumb_.right - thumb_.left, thumb_.bottom - thumb_.top,
+                     dragging_ ? kThumbDragColor : kThumbColor, 255);
     }
     return dc;
 }

@@ -12,15 +12,13 @@ constexpr uint32_t kThumbColor = 0xE9167A7B;
 
 } // namespace
 
-TavWndSlider::TavWndSlider(int orientation) : orientation_(orientation) {
-    setObjectName(L"TavWndSlider");
-}
+TavWndSlider::TavWndSlider(int orientation) : orientation_(orientation) { setObjectName(L"TavWndSlider"); }
 
 void TavWndSlider::layout() {
     RECT rc{};
     if (handle()) GetClientRect(handle(), &rc);
-    SliderLayout l = sliderLayout(rc.right, rc.bottom, isVertical(), value_, minimum_, maximum_,
-                                  marginH_, marginV_);
+    SliderLayout l =
+        sliderLayout(rc.right, rc.bottom, isVertical(), value_, minimum_, maximum_, marginH_, marginV_);
     track_ = l.track;
     thumb_ = l.thumb;
 }
@@ -107,11 +105,9 @@ TavMemDC TavWndSlider::renderSelf() {
     if (!dc) return dc;
     Gdiplus::Graphics g(dc.dc());
     g.SetSmoothingMode(Gdiplus::SmoothingModeAntiAlias);
-    g.FillRectangle(getBrush(kTrackColor), Gdiplus::Rect(track_.left, track_.top,
-                                                          track_.right - track_.left,
-                                                          track_.bottom - track_.top));
-    g.FillRectangle(getBrush(kThumbColor), Gdiplus::Rect(thumb_.left, thumb_.top,
-                                                          thumb_.right - thumb_.left,
-                                                          thumb_.bottom - thumb_.top));
+    g.FillRectangle(getBrush(kTrackColor), Gdiplus::Rect(track_.left, track_.top, track_.right - track_.left,
+                                                         track_.bottom - track_.top));
+    g.FillRectangle(getBrush(kThumbColor), Gdiplus::Rect(thumb_.left, thumb_.top, thumb_.right - thumb_.left,
+                                                         thumb_.bottom - thumb_.top));
     return dc;
 }

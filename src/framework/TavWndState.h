@@ -6,8 +6,8 @@
 
 namespace tavwnd {
 
-using UpdateLayeredWindowFn = BOOL(WINAPI*)(HWND, HDC, POINT*, SIZE*, HDC, POINT*, COLORREF,
-                                            BLENDFUNCTION*, DWORD);
+using UpdateLayeredWindowFn = BOOL(WINAPI*)(HWND, HDC, POINT*, SIZE*, HDC, POINT*, COLORREF, BLENDFUNCTION*,
+                                            DWORD);
 
 struct CoreState {
     // Several objects may carry the same explicit id; find by id answers the latest one.

@@ -29,12 +29,12 @@ double luminanceRoot(uint8_t blue, uint8_t green, uint8_t red) {
 // at most its brightest channel; for the probe it is about 214. Without this scale the root
 // times 1.15 leaves solid text at alpha 245, visibly see-through on a layered window.
 double fullCoverageRoot() {
-    static const double root = luminanceRoot(kTextProbeColor & 0xFF, (kTextProbeColor >> 8) & 0xFF,
-                                             (kTextProbeColor >> 16) & 0xFF);
+    static const double root =
+        luminanceRoot(kTextProbeColor & 0xFF, (kTextProbeColor >> 8) & 0xFF, (kTextProbeColor >> 16) & 0xFF);
     return root;
 }
 
-}  // namespace
+} // namespace
 
 const TavLuminanceTables& luminanceTables() {
     static const std::unique_ptr<TavLuminanceTables> tables = buildTables();

@@ -5,8 +5,7 @@
 
 #include "NoteFormat.h"
 
-bool setChildElements(XmlDocument& doc,
-                      const std::vector<std::pair<const wchar_t*, std::wstring>>& values) {
+bool setChildElements(XmlDocument& doc, const std::vector<std::pair<const wchar_t*, std::wstring>>& values) {
     std::vector<bool> done(values.size(), false);
     while (doc.findElement(nullptr)) {
         std::wstring name = doc.currentName();
@@ -40,10 +39,10 @@ namespace {
 
 // The note file's plain elements in the order a new note first writes them; `ChildItems`
 // follows `bkimage`.
-constexpr const wchar_t* kPlainElements[] = {
-    L"ID",      L"unique",   L"group",      L"left",  L"top",      L"right",   L"bottom",
-    L"bkimage", L"curcolor", L"datetime",   L"updatetime", L"alpha", L"bTopMost", L"bToDesk",
-    L"ishide",  L"pngview",  L"dir"};
+constexpr const wchar_t* kPlainElements[] = {L"ID",         L"unique", L"group",    L"left",     L"top",
+                                             L"right",      L"bottom", L"bkimage",  L"curcolor", L"datetime",
+                                             L"updatetime", L"alpha",  L"bTopMost", L"bToDesk",  L"ishide",
+                                             L"pngview",    L"dir"};
 
 struct Salvage {
     std::vector<TavFoundElement> plain;

@@ -8,8 +8,7 @@
 
 // With the cursor inside an element: sets each named child's text, the first child of that name
 // in one pass; names not found are appended at the end, in the order given.
-bool setChildElements(XmlDocument& doc,
-                      const std::vector<std::pair<const wchar_t*, std::wstring>>& values);
+bool setChildElements(XmlDocument& doc, const std::vector<std::pair<const wchar_t*, std::wstring>>& values);
 
 // With the cursor inside an element: the text of each named child (first of that name), empty
 // optional-like flag in `found`. One pass over the children.

@@ -10,13 +10,13 @@
 #include "NoteStore.h"
 
 struct TavNoteListing {
-    std::wstring unique;      // the note folder's name
-    std::wstring baseDir;     // the group folder for a named group, "" for "NoteItems\\"
-    std::wstring group;       // the group folder's name, "" for the system group
-    std::wstring filePath;    // the note file
-    bool readable = false;    // the file loads and has its "TavNoteItem" root
-    int id = 0;               // `ID` (0 when missing or unreadable)
-    bool hidden = false;      // `ishide` present and not 0 (only on a readable file)
+    std::wstring unique;   // the note folder's name
+    std::wstring baseDir;  // the group folder for a named group, "" for "NoteItems\\"
+    std::wstring group;    // the group folder's name, "" for the system group
+    std::wstring filePath; // the note file
+    bool readable = false; // the file loads and has its "TavNoteItem" root
+    int id = 0;            // `ID` (0 when missing or unreadable)
+    bool hidden = false;   // `ishide` present and not 0 (only on a readable file)
 };
 
 // The folder of a group's notes: "" (meaning "NoteItems\\") for the system group, else
@@ -43,10 +43,10 @@ std::optional<TavNoteStore> createNote(const std::wstring& group, int objectId, 
 bool hideNote(TavNoteStore& note, const TavSnapshotPixels& picture, const SYSTEMTIME& now);
 
 enum class TavRecycleResult {
-    Moved,           // complete copy under "Recycle\\", original gone
-    NoNote,          // no folder to move
-    CopyFailed,      // the copy failed: the original is untouched, no partial copy is left
-    SourceRemains,   // the copy is complete, but part of the original could not be deleted
+    Moved,         // complete copy under "Recycle\\", original gone
+    NoNote,        // no folder to move
+    CopyFailed,    // the copy failed: the original is untouched, no partial copy is left
+    SourceRemains, // the copy is complete, but part of the original could not be deleted
 };
 // Moves the note folder to "Recycle\\<unique>\\" (or "<unique>_<n>" when that name is taken: an
 // older copy is never merged into), by a rename where it can, else a complete copy before the

@@ -89,8 +89,10 @@ RECT placeStoredRect(const RECT& stored, int screenWidth, int screenHeight,
                      const std::vector<TavMonitorArea>& monitors) {
     // A note larger than the screen could never be seen whole and costs its size in memory.
     RECT sized = withUsableSize(stored);
-    if (screenWidth > 0 && int64_t(sized.right) - sized.left > screenWidth) sized.right = sized.left + screenWidth;
-    if (screenHeight > 0 && int64_t(sized.bottom) - sized.top > screenHeight) sized.bottom = sized.top + screenHeight;
+    if (screenWidth > 0 && int64_t(sized.right) - sized.left > screenWidth)
+        sized.right = sized.left + screenWidth;
+    if (screenHeight > 0 && int64_t(sized.bottom) - sized.top > screenHeight)
+        sized.bottom = sized.top + screenHeight;
     return bringIntoMonitors(shiftIntoScreen(sized, screenWidth, screenHeight), monitors);
 }
 

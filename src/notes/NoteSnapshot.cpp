@@ -18,8 +18,8 @@ bool writeSnapshotPng(const TavSnapshotPixels& picture, const std::wstring& path
         return false;
     std::vector<uint32_t> straight(size_t(picture.width) * size_t(picture.height));
     for (size_t i = 0; i < straight.size(); ++i) straight[i] = unpremultiply(picture.pixels[i]);
-    Gdiplus::Bitmap bitmap(picture.width, picture.height, picture.width * 4,
-                           PixelFormat32bppARGB, reinterpret_cast<BYTE*>(straight.data()));
+    Gdiplus::Bitmap bitmap(picture.width, picture.height, picture.width * 4, PixelFormat32bppARGB,
+                           reinterpret_cast<BYTE*>(straight.data()));
     if (bitmap.GetLastStatus() != Gdiplus::Ok) return false;
     // Encoded beside the target and moved over it: a failed or interrupted save leaves no partial
     // picture.

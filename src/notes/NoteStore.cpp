@@ -67,13 +67,9 @@ std::wstring TavNoteStore::fileInFolder(const std::wstring& name) const {
     return folder.empty() ? folder : folder + name;
 }
 
-std::wstring TavNoteStore::childFilePath(int childId) const {
-    return fileInFolder(childFileName(childId));
-}
+std::wstring TavNoteStore::childFilePath(int childId) const { return fileInFolder(childFileName(childId)); }
 
-std::wstring TavNoteStore::childBodyPath(int childId) const {
-    return fileInFolder(childBodyName(childId));
-}
+std::wstring TavNoteStore::childBodyPath(int childId) const { return fileInFolder(childBodyName(childId)); }
 
 bool TavNoteStore::OpenDocument(XmlDocument& doc) const {
     // Opened to be changed (or repaired): a kept copy would be out of date.
@@ -92,8 +88,7 @@ bool TavNoteStore::OpenDocument(XmlDocument& doc) const {
     }
     if (doc.loadFile(path) && doc.isWellFormed() && doc.findElement(kNoteRootName)) return true;
     // A file we cannot read now is someone else's business: it is never replaced.
-    if (doc.resultText().find(L"<file_error") != std::wstring::npos || !canReadFile(path))
-        return false;
+    if (doc.resultText().find(L"<file_error") != std::wstring::npos || !canReadFile(path)) return false;
     if (!keepDamagedCopy(path)) return false;
     std::wstring repaired = repairedNoteText(doc, id_);
     doc.setDocument(repaired.c_str());
@@ -138,8 +133,8 @@ bool TavNoteStore::rewriteUniqueFromFolder() {
     if (path.empty()) return false;
     std::optional<std::wstring> stored = readElement(L"unique");
     if (stored && stored->size() == unique_.size() &&
-        CompareStringOrdinal(stored->c_str(), int(stored->size()), unique_.c_str(), int(unique_.size()), TRUE) ==
-            CSTR_EQUAL)
+        CompareStringOrdinal(stored->c_str(), int(stored->size()), unique_.c_str(), int(unique_.size()),
+                             TRUE) == CSTR_EQUAL)
         return true;
     // A file naming another folder (a copied folder, a crafted file) is kept before it is
     // corrected: the folder's name is the note's identity.
@@ -154,8 +149,7 @@ bool TavNoteStore::readDocument(XmlDocument& doc) const {
         doc.setDocument(readCopy_.text.c_str());
         return doc.findElement(kNoteRootName);
     }
-    if (!doc.loadFile(path) || !doc.isWellFormed() || !doc.findElement(kNoteRootName))
-        return false;
+    if (!doc.loadFile(path) || !doc.isWellFormed() || !doc.findElement(kNoteRootName)) return false;
     if (readCopy_.depth > 0) {
         readCopy_.path = path;
         readCopy_.text = doc.documentText();
@@ -204,12 +198,10 @@ bool TavNoteStore::SaveBkImage(const std::wstring& fileName) {
     std::wstring text = doc.documentText();
     doc.setDocument(text.c_str());
     if (!doc.findElement(kNoteRootName) || !doc.intoElement()) return false;
-    if (!setChildElements(doc, {{L"bkimage", fileName}}) || !doc.saveFile(GetFilePath()))
-        return false;
+    if (!setChildElements(doc, {{L"bkimage", fileName}}) || !doc.saveFile(GetFilePath())) return false;
     // The old picture goes only once the file no longer names it.
     const std::wstring& previous = old[0].value;
-    if (previous != fileName && isPlainFileName(previous))
-        removeDataFile(fileInFolder(previous));
+    if (previous != fileName && isPlainFileName(previous)) removeDataFile(fileInFolder(previous));
     return true;
 }
 
@@ -230,8 +222,8 @@ std::optional<RECT> TavNoteStore::SaveGeometry(const RECT& windowRect) {
             std::vector<TavFoundElement> corner{{L"left", {}, false}, {L"top", {}, false}};
             findChildElements(stored, corner);
             if (corner[0].found && corner[1].found)
-                rect = keepStoredTopLeft(rect, {parseNoteInt64(corner[0].value),
-                                                parseNoteInt64(corner[1].value)});
+                rect = keepStoredTopLeft(rect,
+                                         {parseNoteInt64(corner[0].value), parseNoteInt64(corner[1].value)});
         }
     }
     XmlDocument doc;
@@ -245,8 +237,12 @@ std::optional<RECT> TavNoteStore::SaveGeometry(const RECT& windowRect) {
     return rect;
 }
 
-bool TavNoteStore::SaveCreateTime(const SYSTEMTIME& t) { return writeElement(L"datetime", formatNoteTime(t)); }
-bool TavNoteStore::SaveUpdateTime(const SYSTEMTIME& t) { return writeElement(L"updatetime", formatNoteTime(t)); }
+bool TavNoteStore::SaveCreateTime(const SYSTEMTIME& t) {
+    return writeElement(L"datetime", formatNoteTime(t));
+}
+bool TavNoteStore::SaveUpdateTime(const SYSTEMTIME& t) {
+    return writeElement(L"updatetime", formatNoteTime(t));
+}
 bool TavNoteStore::SaveCreateTime() { return SaveCreateTime(localNow()); }
 bool TavNoteStore::SaveUpdateTime() { return SaveUpdateTime(localNow()); }
 
@@ -260,8 +256,7 @@ bool TavNoteStore::SaveSnapshot(const TavSnapshotPixels& picture, const SYSTEMTI
         removeDataFile(folder + name);
         return false;
     }
-    if (previous && *previous != name && isPlainFileName(*previous))
-        removeDataFile(folder + *previous);
+    if (previous && *previous != name && isPlainFileName(*previous)) removeDataFile(folder + *previous);
     return true;
 }
 
@@ -341,8 +336,7 @@ std::optional<std::wstring> TavNoteStore::LoadBaseDir() const { return readEleme
 std::vector<TavNoteChild> TavNoteStore::LoadChildren() const {
     std::vector<TavNoteChild> children;
     XmlDocument doc;
-    if (!readDocument(doc) || !doc.intoElement() || !doc.findElement(kChildListName) ||
-        !doc.intoElement())
+    if (!readDocument(doc) || !doc.intoElement() || !doc.findElement(kChildListName) || !doc.intoElement())
         return children;
     while (doc.findElement(kChildItemName)) {
         TavNoteChild child{parseNoteInt(doc.getData()), doc.getAttribute(kChildClassAttribute)};
@@ -365,8 +359,7 @@ bool TavNoteStore::AddChildRecord(int childId, const std::wstring& className) {
     while (doc.findElement(kChildItemName)) {
         if (parseNoteInt(doc.getData()) == childId) return true;
     }
-    if (!doc.addElement(kChildItemName, childId) ||
-        !doc.setAttribute(kChildClassAttribute, className))
+    if (!doc.addElement(kChildItemName, childId) || !doc.setAttribute(kChildClassAttribute, className))
         return false;
     return doc.saveFile(GetFilePath());
 }

@@ -27,7 +27,6 @@ std::map<std::wstring, TavNoteItem*>& notesByUnique() {
     return map;
 }
 
-
 SYSTEMTIME localNow() {
     SYSTEMTIME now;
     GetLocalTime(&now);
@@ -44,7 +43,6 @@ TavNoteItem* TavNoteItem::findByUnique(const std::wstring& unique) {
     auto it = notesByUnique().find(unique);
     return it == notesByUnique().end() ? nullptr : it->second;
 }
-
 
 TavNoteItem::TavNoteItem(std::wstring unique, bool hosted)
     : store_(std::move(unique), L"", 0), hosted_(hosted), color_(settings().defaultTextColor) {
@@ -85,14 +83,16 @@ void TavNoteItem::onCreated() {
     GetClientRect(handle(), &client);
     // See-through for the framework's hit test while it shows nothing (TavNoteLabel::windowProc
     // does the same for the platform's).
-    label_.create(0, L"'", WS_EX_TRANSPARENT, WS_CHILD | WS_VISIBLE, 0, client.bottom - kLabelHeight, client.right,
-                  kLabelHeight, handle());
+    label_.create(0, L"'", WS_EX_TRANSPARENT, WS_CHILD | WS_VISIBLE, 0, client.bottom - kLabelHeight,
+                  client.right, kLabelHeight, handle());
 
     // The folder's name is the note's identity: a file that names another folder is corrected,
     // never followed (the note would write into another note's folder). A new note's file starts
     // with `ID`, `unique` and `group` in one save.
-    if (store_.unique().empty()) store_.createNewNoteFile(localNow());
-    else store_.rewriteUniqueFromFolder();
+    if (store_.unique().empty())
+        store_.createNewNoteFile(localNow());
+    else
+        store_.rewriteUniqueFromFolder();
     if (!store_.unique().empty()) notesByUnique()[store_.unique()] = this;
     // A note's id is never handed to another note in this run, even after it is hidden or
     // recycled; a stored id that another note had taken was replaced: the file learns the new one.
@@ -117,7 +117,8 @@ void TavNoteItem::onCreated() {
         RECT window{};
         GetWindowRect(handle(), &window);
         RECT centred = centreOnScreen(window, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN));
-        SetWindowPos(handle(), nullptr, centred.left, centred.top, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+        SetWindowPos(handle(), nullptr, centred.left, centred.top, 0, 0,
+                     SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
     }
     GetClientRect(handle(), &client);
     frames_ = swingFrames(client, -9.0);
@@ -191,7 +192,8 @@ bool TavNoteItem::SetBackgroundFrom(const std::wstring& sourcePath, const SYSTEM
     const std::wstring target = store_.fileInFolder(name);
     // A failed copy keeps the old background: the note must never name a missing picture.
     if (target.empty() || !copyPictureInto(sourcePath, target, [&] {
-            int answer = dialogs_.confirmOverwrite ? dialogs_.confirmOverwrite(*this) : askOverwriteFile(handle());
+            int answer =
+                dialogs_.confirmOverwrite ? dialogs_.confirmOverwrite(*this) : askOverwriteFile(handle());
             return answer == kNoteResultYes;
         }))
         return false;
@@ -205,4 +207,3 @@ void TavNoteItem::hideWithSnapshot() {
     TavSnapshotPixels picture{pixels.empty() ? nullptr : pixels.data(), w, h};
     hideNote(store_, picture, localNow());
 }
-

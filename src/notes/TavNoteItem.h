@@ -33,16 +33,16 @@ public:
     static constexpr int kResizeCorner = 10;
     static constexpr int kLabelHeight = 24;
     static constexpr uint32_t kPlainBackground = 0xFEFDFDFC;
-    static constexpr DWORD kExStyle = WS_EX_LAYERED | WS_EX_TOOLWINDOW;     // 0x80080
-    static constexpr DWORD kStyle = WS_POPUP | WS_MINIMIZEBOX;               // 0x80020000
+    static constexpr DWORD kExStyle = WS_EX_LAYERED | WS_EX_TOOLWINDOW; // 0x80080
+    static constexpr DWORD kStyle = WS_POPUP | WS_MINIMIZEBOX;          // 0x80020000
 
     // unique: the note folder's name ("" for a new note); hosted: opened by the manager.
     explicit TavNoteItem(std::wstring unique, bool hosted = false);
     ~TavNoteItem() override;
 
     // --- overridden window operations ---
-    bool create(int id, const wchar_t* name, DWORD exStyle, DWORD style, int x, int y, int width,
-                int height, HWND parent) override;
+    bool create(int id, const wchar_t* name, DWORD exStyle, DWORD style, int x, int y, int width, int height,
+                HWND parent) override;
     LRESULT windowProc(UINT message, WPARAM wParam, LPARAM lParam) override;
     void onRightButtonDown(WPARAM keys, int x, int y) override;
     void onLeftButtonDown(WPARAM keys, int x, int y) override;

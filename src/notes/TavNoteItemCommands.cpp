@@ -7,7 +7,6 @@
 #include "TavNoteMenu.h"
 #include "TavNoteMessageBox.h"
 
-
 LRESULT TavNoteItem::windowProc(UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
     case kNoteMsgAlphaChanged:
@@ -54,7 +53,8 @@ void TavNoteItem::deleteAfterConfirmation() {
     HWND main = appState().mainWindow;
     if (main) SendMessageW(main, kNoteMsgDelete, static_cast<WPARAM>(objectId()), 0);
     // The note may be gone now: touch no member.
-    if (TavWnd* manager = TavWnd::findById(kManagerWindowId)) PostMessageW(manager->handle(), kNoteMsgManagerRefresh, 0, 0);
+    if (TavWnd* manager = TavWnd::findById(kManagerWindowId))
+        PostMessageW(manager->handle(), kNoteMsgManagerRefresh, 0, 0);
 }
 
 LRESULT TavNoteItem::onCommand(UINT message, WPARAM wParam, LPARAM lParam) {
@@ -70,11 +70,13 @@ LRESULT TavNoteItem::onCommand(UINT message, WPARAM wParam, LPARAM lParam) {
     };
     static const Entry table[] = {
         {kCmdNoteAdd, [](TavNoteItem& n, LPARAM at) { n.postToMain(kTavMsgCommand, kCmdMainNewNote, at); }},
-        {kCmdNoteHide, [](TavNoteItem& n, LPARAM) { n.postToMain(kTavMsgCommand, kCmdNoteHide, n.objectId()); }},
+        {kCmdNoteHide,
+         [](TavNoteItem& n, LPARAM) { n.postToMain(kTavMsgCommand, kCmdNoteHide, n.objectId()); }},
         {kCmdNoteDelete, [](TavNoteItem& n, LPARAM) { n.deleteAfterConfirmation(); }},
         {kCmdNoteTopMost, [](TavNoteItem& n, LPARAM) { n.SetTopMost(!n.topMost_); }},
         {kCmdNoteToDesk, [](TavNoteItem& n, LPARAM) { n.EmbedInDesktop(!n.toDesk_); }},
-        {kCmdNoteAddText, [](TavNoteItem& n, LPARAM) { n.AddRichText(n.lastRightPress().x, n.lastRightPress().y); }},
+        {kCmdNoteAddText,
+         [](TavNoteItem& n, LPARAM) { n.AddRichText(n.lastRightPress().x, n.lastRightPress().y); }},
         {kCmdNoteBackground, [](TavNoteItem& n, LPARAM) { n.SetBackground(); }},
         {kCmdNoteManager, [](TavNoteItem& n, LPARAM) { n.postToMain(kTavMsgCommand, kCmdMainManager, 0); }},
         {kCmdNoteQuit, [](TavNoteItem& n, LPARAM) { n.postToMain(kTavMsgCommand, kCmdMainExit, 0); }},
@@ -85,7 +87,8 @@ LRESULT TavNoteItem::onCommand(UINT message, WPARAM wParam, LPARAM lParam) {
         return 0;
     }
     // A group entry: the main window chooses the group and makes the note beside this one.
-    if (command >= kCmdGroupSystem && command <= kCmdGroupLast) postToMain(kTavMsgCommand, WPARAM(command), corner);
+    if (command >= kCmdGroupSystem && command <= kCmdGroupLast)
+        postToMain(kTavMsgCommand, WPARAM(command), corner);
     return 0;
 }
 

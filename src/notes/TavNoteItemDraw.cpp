@@ -62,7 +62,8 @@ TavMemDC TavNoteItem::swingPicture(const TavMemDC& surface) {
     const TavSwingFrame& f = frames_[size_t(std::clamp(frameCounter_, 0, int(frames_.size()) - 1))];
     Gdiplus::Graphics g(tilted.dc());
     g.SetSmoothingMode(Gdiplus::SmoothingModeAntiAlias);
-    Gdiplus::Point corners[3] = {{int(f[0].x), int(f[0].y)}, {int(f[1].x), int(f[1].y)}, {int(f[2].x), int(f[2].y)}};
+    Gdiplus::Point corners[3] = {
+        {int(f[0].x), int(f[0].y)}, {int(f[1].x), int(f[1].y)}, {int(f[2].x), int(f[2].y)}};
     g.DrawImage(picture.get(), corners, 3);
     return tilted;
 }
@@ -96,7 +97,8 @@ void TavNoteItem::drawGrip(TavMemDC& surface) {
     for (int y = std::max(0, h - kResizeCorner); y < h; ++y)
         for (int x = std::max(0, w - kResizeCorner); x < w; ++x)
             if ((surface.at(x, y) >> 24) == 0) surface.at(x, y) = 0x01000000u;
-    const uint32_t accent = (settings().borderMenuColor & 0x00FFFFFFu) | (uint32_t(gripAlpha(opacity())) << 24);
+    const uint32_t accent =
+        (settings().borderMenuColor & 0x00FFFFFFu) | (uint32_t(gripAlpha(opacity())) << 24);
     const uint32_t dot = premultiply(accent);
     for (POINT offset : kGripDotOffsets) {
         for (int dy = 0; dy < 2; ++dy)

@@ -26,7 +26,8 @@ int noteResizeZone(POINT screenPoint, const RECT& windowRect, int corner);
 int gripAlpha(int opacity);
 
 // Offsets of the six 2 x 2 grip dots from the bottom-right corner.
-constexpr std::array<POINT, 6> kGripDotOffsets{{{-2, -2}, {-6, -2}, {-10, -2}, {-2, -6}, {-2, -10}, {-6, -6}}};
+constexpr std::array<POINT, 6> kGripDotOffsets{
+    {{-2, -2}, {-6, -2}, {-10, -2}, {-2, -6}, {-2, -10}, {-6, -6}}};
 
 // Where a new note opens: (x - 30, y + 30) of the packed screen point, or, for argument 0, the
 // default place (screen width - 296, 180). A zero y alone becomes 180 as well.

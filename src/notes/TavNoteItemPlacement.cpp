@@ -10,7 +10,8 @@ void TavNoteItem::applyPlacement() {
         topMost_ = false;
         attachToDesktop(handle());
     } else if (topMost_) {
-        SetWindowPos(handle(), HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOREDRAW | SWP_NOACTIVATE);
+        SetWindowPos(handle(), HWND_TOPMOST, 0, 0, 0, 0,
+                     SWP_NOMOVE | SWP_NOSIZE | SWP_NOREDRAW | SWP_NOACTIVATE);
     }
 }
 
@@ -85,8 +86,10 @@ void TavNoteItem::SetAlpha(int alpha) {
 
 void TavNoteItem::SetGroup(const std::wstring& group) {
     // Before the window exists only the memory changes; the note file is made at creation.
-    if (handle()) store_.SetGroup(group);
-    else store_.setGroupInMemory(group);
+    if (handle())
+        store_.SetGroup(group);
+    else
+        store_.setGroupInMemory(group);
 }
 
 void TavNoteItem::SetBaseDir(const std::wstring& dir) {

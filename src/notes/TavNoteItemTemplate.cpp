@@ -53,7 +53,8 @@ bool saveNoteAsTemplate(TavNoteItem& note, const std::wstring& name, const std::
                                {L"bkimage", *background},
                                {L"group", group},
                                {L"datetime", formatNoteTime(now)}});
-        if (isPlainFileName(*background)) copyKeeping(note.store().folderPath() + *background, folder + *background);
+        if (isPlainFileName(*background))
+            copyKeeping(note.store().folderPath() + *background, folder + *background);
     }
     doc.outOfElement();
     return doc.saveFile(path);
@@ -67,8 +68,8 @@ bool applyTemplateToNote(TavNoteItem& note, const std::wstring& name, const std:
     XmlDocument doc;
     if (!doc.loadFile(folder + name + L".xml") || !doc.findElement(kTemplateRoot) || !doc.intoElement())
         return false;
-    std::vector<TavFoundElement> wanted{{L"left", {}}, {L"top", {}}, {L"right", {}}, {L"bottom", {}},
-                                        {L"bkimage", {}}};
+    std::vector<TavFoundElement> wanted{
+        {L"left", {}}, {L"top", {}}, {L"right", {}}, {L"bottom", {}}, {L"bkimage", {}}};
     findChildElements(doc, wanted);
     for (int i = 0; i < 4; ++i)
         if (!wanted[size_t(i)].found) return false;

@@ -34,13 +34,14 @@ TavNoteMenuItem* TavNoteMenu::item(int id) {
 
 bool TavNoteMenu::build(const wchar_t* name, HWND commandTarget) {
     const int height = int(defs_.size()) * kItemHeight + 2 * shadowWidth();
-    if (!create(menuId_, name, kMenuExStyle, WS_POPUP, 0, 0, kWidth + 2 * shadowWidth(), height, nullptr)) return false;
+    if (!create(menuId_, name, kMenuExStyle, WS_POPUP, 0, 0, kWidth + 2 * shadowWidth(), height, nullptr))
+        return false;
     for (size_t i = 0; i < defs_.size(); ++i) {
         const ItemDef& def = defs_[i];
         auto entry = std::make_unique<TavNoteMenuItem>();
         // The opacity row holds the slider instead of a text.
-        if (!entry->create(def.id, def.text.c_str(), 0, WS_CHILD | WS_VISIBLE, shadowWidth(), itemTop(i), kWidth,
-                           kItemHeight, handle()))
+        if (!entry->create(def.id, def.text.c_str(), 0, WS_CHILD | WS_VISIBLE, shadowWidth(), itemTop(i),
+                           kWidth, kItemHeight, handle()))
             continue;
         if (!def.icon.empty()) entry->setIcon(def.icon);
         auto check = checks_.find(def.id);
@@ -77,7 +78,8 @@ void TavNoteSliderAlpha::onValueChanged() {
     if (note_) PostMessageW(note_, kNoteMsgAlphaChanged, WPARAM(objectId()), LPARAM(255 - value()));
 }
 
-void TavNoteMenuGroups::setGroups(const std::vector<std::wstring>& names, int firstId, const std::wstring& systemName) {
+void TavNoteMenuGroups::setGroups(const std::vector<std::wstring>& names, int firstId,
+                                  const std::wstring& systemName) {
     defs_.clear();
     if (!systemName.empty()) addItem(firstId, systemName);
     for (size_t k = 0; k < names.size() && k < 198; ++k) addItem(firstId + 1 + int(k), names[k]);

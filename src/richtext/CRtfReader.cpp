@@ -19,13 +19,41 @@ enum DestIndex { kDestFontTable, kDestSkip };
 enum SpecialIndex { kSpecBin, kSpecSkipDest, kSpecHex };
 enum ColorIndex { kRed, kGreen, kBlue };
 enum FormatIndex {
-    kFmtBold, kFmtItalic, kFmtU, kFmtUl, kFmtUlNone, kFmtStrike, kFmtFont, kFmtColor,
-    kFmtSize, kFmtSl, kFmtSlMult, kFmtPar, kFmtUnicodeSkip, kFmtAnsiCodePage, kFmtCharset
+    kFmtBold,
+    kFmtItalic,
+    kFmtU,
+    kFmtUl,
+    kFmtUlNone,
+    kFmtStrike,
+    kFmtFont,
+    kFmtColor,
+    kFmtSize,
+    kFmtSl,
+    kFmtSlMult,
+    kFmtPar,
+    kFmtUnicodeSkip,
+    kFmtAnsiCodePage,
+    kFmtCharset
 };
 enum PropIndex {
-    kPropLeftIndent, kPropRightIndent, kPropFirstIndent, kPropCols, kPropSectionBreak,
-    kPropPgnX, kPropPgnY, kPropPgnFormat, kPropJustify, kPropPaperW, kPropPaperH, kPropMargL,
-    kPropMargR, kPropMargT, kPropMargB, kPropPgnStart, kPropFacing, kPropLandscape
+    kPropLeftIndent,
+    kPropRightIndent,
+    kPropFirstIndent,
+    kPropCols,
+    kPropSectionBreak,
+    kPropPgnX,
+    kPropPgnY,
+    kPropPgnFormat,
+    kPropJustify,
+    kPropPaperW,
+    kPropPaperH,
+    kPropMargL,
+    kPropMargR,
+    kPropMargT,
+    kPropMargB,
+    kPropPgnStart,
+    kPropFacing,
+    kPropLandscape
 };
 
 const RtfKeyword kKeywords[] = {
@@ -127,8 +155,7 @@ static_assert(std::size(kKeywords) == 91, "the keyword table has 91 entries");
 
 std::string lowered(std::string s) {
     for (char& c : s)
-        if (c >= 'A' && c <= 'Z')
-            c = char(c - 'A' + 'a');
+        if (c >= 'A' && c <= 'Z') c = char(c - 'A' + 'a');
     return s;
 }
 
@@ -136,12 +163,9 @@ bool isLetter(unsigned char c) { return (c >= 'a' && c <= 'z') || (c >= 'A' && c
 bool isDigit(unsigned char c) { return c >= '0' && c <= '9'; }
 
 int hexValue(unsigned char c) {
-    if (isDigit(c))
-        return c - '0';
-    if (c >= 'a' && c <= 'f')
-        return c - 'a' + 10;
-    if (c >= 'A' && c <= 'F')
-        return c - 'A' + 10;
+    if (isDigit(c)) return c - '0';
+    if (c >= 'a' && c <= 'f') return c - 'a' + 10;
+    if (c >= 'A' && c <= 'F') return c - 'A' + 10;
     return -1;
 }
 
@@ -154,8 +178,7 @@ bool isLowSurrogate(wchar_t u) { return u >= 0xDC00 && u <= 0xDFFF; }
 } // namespace
 
 const RtfKeyword* CRtfReader::defaultTable(size_t* count) {
-    if (count)
-        *count = std::size(kKeywords);
+    if (count) *count = std::size(kKeywords);
     return kKeywords;
 }
 
@@ -165,8 +188,7 @@ CRtfReader::CRtfReader(unsigned codePage, const RtfKeyword* table, size_t count)
     : m_table(table, table + count), m_defaultCodePage(codePage ? codePage : GetACP()) {
     for (size_t i = 0; i < m_table.size(); ++i) {
         const char* word = m_table[i].keyword ? m_table[i].keyword : "";
-        if (*word)
-            m_index.emplace_back(lowered(word), int(i));
+        if (*word) m_index.emplace_back(lowered(word), int(i));
     }
     std::stable_sort(m_index.begin(), m_index.end(),
                      [](const auto& a, const auto& b) { return a.first < b.first; });
@@ -180,11 +202,9 @@ int CRtfReader::lookup(const std::string& word) const {
 }
 
 int CRtfReader::open(const char* ansiPath) {
-    if (!ansiPath)
-        return RtfCannotOpen;
+    if (!ansiPath) return RtfCannotOpen;
     const int n = MultiByteToWideChar(CP_ACP, 0, ansiPath, -1, nullptr, 0);
-    if (n <= 0)
-        return RtfCannotOpen;
+    if (n <= 0) return RtfCannotOpen;
     std::wstring wide(size_t(n), L'\0');
     MultiByteToWideChar(CP_ACP, 0, ansiPath, -1, wide.data(), n);
     wide.resize(size_t(n - 1));
@@ -195,22 +215,19 @@ int CRtfReader::open(const std::wstring& path) {
     reset();
     m_input.clear();
     FILE* f = _wfopen(path.c_str(), L"rb");
-    if (!f)
-        return RtfCannotOpen;
+    if (!f) return RtfCannotOpen;
     bool ok = true;
     unsigned char chunk[65536];
     for (;;) {
         const size_t got = std::fread(chunk, 1, sizeof chunk, f);
-        if (got == 0)
-            break;
+        if (got == 0) break;
         if (m_input.size() + got > kMaxFileSize) {
             ok = false;
             break;
         }
         m_input.insert(m_input.end(), chunk, chunk + got);
     }
-    if (std::ferror(f))
-        ok = false;
+    if (std::ferror(f)) ok = false;
     std::fclose(f);
     if (!ok) {
         m_input.clear();
@@ -280,58 +297,59 @@ void CRtfReader::reset() {
 int CRtfReader::run() {
     const size_t size = m_input.size();
     while (m_pos < size) {
-        if (m_depth < 0)
-            return RtfStackUnderflow;
+        if (m_depth < 0) return RtfStackUnderflow;
         if (m_internal == Internal::Binary) {
             // Binary data is never text: skip it in one step.
             const size_t left = size - m_pos;
             const size_t take = m_binCount < 0 || size_t(m_binCount) > left ? left : size_t(m_binCount);
             m_pos += take;
             m_binCount -= (long long)take;
-            if (m_binCount <= 0)
-                m_internal = Internal::Normal;
+            if (m_binCount <= 0) m_internal = Internal::Normal;
             continue;
         }
         const unsigned char ch = m_input[m_pos++];
         if (m_internal == Internal::Hex) {
             const int v = hexValue(ch);
-            if (v < 0)
-                return RtfInvalidHex;
+            if (v < 0) return RtfInvalidHex;
             m_hexByte = static_cast<unsigned char>((m_hexByte << 4) | v);
             if (--m_hexNibbles == 0) {
                 m_internal = Internal::Normal;
-                if (int ec = parseChar(m_hexByte))
-                    return ec;
+                if (int ec = parseChar(m_hexByte)) return ec;
             }
             continue;
         }
         int ec = RtfOk;
         switch (ch) {
-        case '{': ec = pushGroup(); break;
-        case '}': ec = popGroup(); break;
-        case '\\': ec = parseKeyword(); break;
+        case '{':
+            ec = pushGroup();
+            break;
+        case '}':
+            ec = popGroup();
+            break;
+        case '\\':
+            ec = parseKeyword();
+            break;
         case '\r':
-        case '\n': break;
-        default: ec = parseChar(ch); break;
+        case '\n':
+            break;
+        default:
+            ec = parseChar(ch);
+            break;
         }
-        if (ec != RtfOk)
-            return ec;
+        if (ec != RtfOk) return ec;
     }
-    if (m_depth < 0)
-        return RtfStackUnderflow;
-    if (m_internal != Internal::Normal)
-        return RtfEndOfFile;
+    if (m_depth < 0) return RtfStackUnderflow;
+    if (m_internal != Internal::Normal) return RtfEndOfFile;
     flushDecoder(Sink::Text);
     closeLoneSurrogate();
     return m_depth > 0 ? RtfUnmatchedBrace : RtfOk;
 }
 
 int CRtfReader::pushGroup() {
-    if (m_depth >= kMaxGroupDepth)
-        return RtfNoMemory;
+    if (m_depth >= kMaxGroupDepth) return RtfNoMemory;
     m_stack.push_back(SavedState{m_chp, m_pap, m_sep, m_dest, m_internal, m_unicodeSkip});
     m_internal = Internal::Normal;
-    m_skipLeft = 0;  // a fallback never reaches into another group
+    m_skipLeft = 0; // a fallback never reaches into another group
     ++m_depth;
     return RtfOk;
 }
@@ -342,13 +360,10 @@ int CRtfReader::popGroup() {
         return RtfStackUnderflow;
     }
     m_skipLeft = 0;
-    if (m_destKeyword == DestKeyword::FontTable)
-        finishFontName();
-    if (m_highSurrogateIn == Sink::FontName)
-        closeLoneSurrogate();
+    if (m_destKeyword == DestKeyword::FontTable) finishFontName();
+    if (m_highSurrogateIn == Sink::FontName) closeLoneSurrogate();
     m_fontName.clear();
-    if (m_destKeyword == DestKeyword::ColorTable && m_depth == m_destDepth)
-        finishColor();
+    if (m_destKeyword == DestKeyword::ColorTable && m_depth == m_destDepth) finishColor();
     const SavedState& saved = m_stack.back();
     m_chp = saved.chp;
     m_pap = saved.pap;
@@ -358,18 +373,15 @@ int CRtfReader::popGroup() {
     m_unicodeSkip = saved.unicodeSkip;
     m_stack.pop_back();
     --m_depth;
-    if (m_destKeyword != DestKeyword::None && m_depth < m_destDepth)
-        m_destKeyword = DestKeyword::None;
+    if (m_destKeyword != DestKeyword::None && m_depth < m_destDepth) m_destKeyword = DestKeyword::None;
     return RtfOk;
 }
 
 int CRtfReader::parseKeyword() {
     const size_t size = m_input.size();
-    if (m_pos >= size)
-        return RtfEndOfFile;
+    if (m_pos >= size) return RtfEndOfFile;
     unsigned char ch = m_input[m_pos++];
-    if (!isLetter(ch))
-        return translateKeyword(std::string(1, char(ch)), 0, false, false);
+    if (!isLetter(ch)) return translateKeyword(std::string(1, char(ch)), 0, false, false);
 
     std::string word;
     bool tooLong = false;
@@ -378,15 +390,13 @@ int CRtfReader::parseKeyword() {
             word.push_back(char(ch));
         else
             tooLong = true;
-        if (m_pos >= size)
-            return translateKeyword(word, 0, false, tooLong);
+        if (m_pos >= size) return translateKeyword(word, 0, false, tooLong);
         ch = m_input[m_pos++];
     }
     bool negative = false;
     if (ch == '-') {
         negative = true;
-        if (m_pos >= size)
-            return RtfEndOfFile;
+        if (m_pos >= size) return RtfEndOfFile;
         ch = m_input[m_pos++];
     }
     bool hasParam = false;
@@ -394,16 +404,14 @@ int CRtfReader::parseKeyword() {
     bool atEnd = false;
     while (isDigit(ch)) {
         hasParam = true;
-        if (value < kParamLimit)
-            value = value * 10 + (ch - '0');
+        if (value < kParamLimit) value = value * 10 + (ch - '0');
         if (m_pos >= size) {
             atEnd = true;
             break;
         }
         ch = m_input[m_pos++];
     }
-    if (!atEnd && ch != ' ')
-        --m_pos;  // the delimiter belongs to the text; only a blank is consumed
+    if (!atEnd && ch != ' ') --m_pos; // the delimiter belongs to the text; only a blank is consumed
     value = std::min(value, kParamLimit);
     return translateKeyword(word, int(negative ? -value : value), hasParam, tooLong);
 }
@@ -415,8 +423,8 @@ int CRtfReader::translateKeyword(const std::string& word, int param, bool hasPar
         // "\'" and character symbols count when their byte arrives; "\bin" data is still
         // skipped as data.
         const RtfKeyword* k = i >= 0 ? &m_table[size_t(i)] : nullptr;
-        const bool countsLater = k && (k->kind == K::Character ||
-                                       (k->kind == K::Special && k->index == kSpecHex));
+        const bool countsLater =
+            k && (k->kind == K::Character || (k->kind == K::Special && k->index == kSpecHex));
         if (!countsLater) {
             --m_skipLeft;
             if (k && k->kind == K::Special && k->index == kSpecBin)
@@ -425,8 +433,7 @@ int CRtfReader::translateKeyword(const std::string& word, int param, bool hasPar
         }
     }
     if (i < 0) {
-        if (m_skipNextDest)
-            m_dest = Dest::Skip;
+        if (m_skipNextDest) m_dest = Dest::Skip;
         m_skipNextDest = false;
         return RtfOk;
     }
@@ -435,31 +442,32 @@ int CRtfReader::translateKeyword(const std::string& word, int param, bool hasPar
     const int value = k.useDefault || !hasParam ? k.defaultValue : param;
     switch (k.kind) {
     case K::Character:
-        if (k.index < 0 || k.index > 255)
-            return RtfBadTable;
+        if (k.index < 0 || k.index > 255) return RtfBadTable;
         return parseChar(static_cast<unsigned char>(k.index));
     case K::Destination:
         if (lowered(k.keyword) == "fonttbl" || lowered(k.keyword) == "colortbl") {
             if (m_dest != Dest::Skip) {
-                m_destKeyword = lowered(k.keyword) == "fonttbl" ? DestKeyword::FontTable
-                                                                : DestKeyword::ColorTable;
+                m_destKeyword =
+                    lowered(k.keyword) == "fonttbl" ? DestKeyword::FontTable : DestKeyword::ColorTable;
                 m_destDepth = m_depth;
             }
         }
         return changeDestination(k.index);
-    case K::Property: return applyProperty(k.index, value);
-    case K::Special: return parseSpecial(k.index, value);
-    case K::Color: return applyColor(k.index, value);
-    case K::Formatting: return applyFormatting(k.index, value, hasParam);
+    case K::Property:
+        return applyProperty(k.index, value);
+    case K::Special:
+        return parseSpecial(k.index, value);
+    case K::Color:
+        return applyColor(k.index, value);
+    case K::Formatting:
+        return applyFormatting(k.index, value, hasParam);
     }
     return RtfBadTable;
 }
 
 int CRtfReader::changeDestination(int index) {
-    if (index != kDestFontTable && index != kDestSkip)
-        return RtfBadTable;
-    if (m_dest == Dest::Skip)
-        return RtfOk;  // a destination inside a skipped one stays skipped
+    if (index != kDestFontTable && index != kDestSkip) return RtfBadTable;
+    if (m_dest == Dest::Skip) return RtfOk; // a destination inside a skipped one stays skipped
     m_dest = index == kDestFontTable ? Dest::FontTable : Dest::Skip;
     return RtfOk;
 }
@@ -490,35 +498,70 @@ int CRtfReader::applyProperty(int index, int value) {
         return index >= kPropLeftIndent && index <= kPropLandscape ? RtfOk : RtfBadTable;
     auto s16 = [](int v) { return int16_t(std::clamp(v, -32768, 32767)); };
     switch (index) {
-    case kPropLeftIndent: m_pap.leftIndent = value; break;
-    case kPropRightIndent: m_pap.rightIndent = value; break;
-    case kPropFirstIndent: m_pap.firstIndent = value; break;
-    case kPropJustify: m_pap.justify = value; break;
-    case kPropCols: m_sep.cols = value; break;
-    case kPropSectionBreak: m_sep.breakKind = value; break;
-    case kPropPgnX: m_sep.pgnX = static_cast<unsigned char>(value); break;
-    case kPropPgnY: m_sep.pgnY = static_cast<unsigned char>(value); break;
-    case kPropPgnFormat: m_sep.pgnFormat = value; break;
-    case kPropPaperW: m_sep.paperW = value; break;
-    case kPropPaperH: m_sep.paperH = value; break;
-    case kPropMargL: m_sep.margL = s16(value); break;
-    case kPropMargR: m_sep.margR = s16(value); break;
-    case kPropMargT: m_sep.margT = s16(value); break;
-    case kPropMargB: m_sep.margB = s16(value); break;
-    case kPropPgnStart: m_sep.pgnStart = s16(value); break;
-    case kPropFacing: m_sep.facing = value != 0; break;
-    case kPropLandscape: m_sep.landscape = value != 0; break;
-    default: return RtfBadTable;
+    case kPropLeftIndent:
+        m_pap.leftIndent = value;
+        break;
+    case kPropRightIndent:
+        m_pap.rightIndent = value;
+        break;
+    case kPropFirstIndent:
+        m_pap.firstIndent = value;
+        break;
+    case kPropJustify:
+        m_pap.justify = value;
+        break;
+    case kPropCols:
+        m_sep.cols = value;
+        break;
+    case kPropSectionBreak:
+        m_sep.breakKind = value;
+        break;
+    case kPropPgnX:
+        m_sep.pgnX = static_cast<unsigned char>(value);
+        break;
+    case kPropPgnY:
+        m_sep.pgnY = static_cast<unsigned char>(value);
+        break;
+    case kPropPgnFormat:
+        m_sep.pgnFormat = value;
+        break;
+    case kPropPaperW:
+        m_sep.paperW = value;
+        break;
+    case kPropPaperH:
+        m_sep.paperH = value;
+        break;
+    case kPropMargL:
+        m_sep.margL = s16(value);
+        break;
+    case kPropMargR:
+        m_sep.margR = s16(value);
+        break;
+    case kPropMargT:
+        m_sep.margT = s16(value);
+        break;
+    case kPropMargB:
+        m_sep.margB = s16(value);
+        break;
+    case kPropPgnStart:
+        m_sep.pgnStart = s16(value);
+        break;
+    case kPropFacing:
+        m_sep.facing = value != 0;
+        break;
+    case kPropLandscape:
+        m_sep.landscape = value != 0;
+        break;
+    default:
+        return RtfBadTable;
     }
     return RtfOk;
 }
 
 int CRtfReader::applyColor(int index, int value) {
-    if (index < kRed || index > kBlue)
-        return RtfBadTable;
+    if (index < kRed || index > kBlue) return RtfBadTable;
     // Color components count only inside the color table.
-    if (m_destKeyword != DestKeyword::ColorTable)
-        return RtfOk;
+    if (m_destKeyword != DestKeyword::ColorTable) return RtfOk;
     const int v = std::clamp(value, 0, 255);
     (index == kRed ? m_red : index == kGreen ? m_green : m_blue) = v;
     m_colorPending = true;
@@ -526,13 +569,11 @@ int CRtfReader::applyColor(int index, int value) {
 }
 
 int CRtfReader::applyFormatting(int index, int value, bool hasParam) {
-    if (index < kFmtBold || index > kFmtCharset)
-        return RtfBadTable;
+    if (index < kFmtBold || index > kFmtCharset) return RtfBadTable;
     // These describe how to read the text, wherever they stand.
     switch (index) {
     case kFmtU:
-        if (hasParam)
-            applyUnicode(value);
+        if (hasParam) applyUnicode(value);
         return RtfOk;
     case kFmtUnicodeSkip:
         m_unicodeSkip = std::clamp(value, 0, kMaxUnicodeSkip);
@@ -544,8 +585,7 @@ int CRtfReader::applyFormatting(int index, int value, bool hasParam) {
         }
         return RtfOk;
     case kFmtCharset:
-        if (m_dest == Dest::FontTable)
-            m_fontCharset = value;
+        if (m_dest == Dest::FontTable) m_fontCharset = value;
         return RtfOk;
     default:
         break;
@@ -556,22 +596,39 @@ int CRtfReader::applyFormatting(int index, int value, bool hasParam) {
     }
     // Formatting inside the font table, style sheets and other destinations describes those
     // destinations, not the text.
-    if (m_dest != Dest::Normal)
-        return RtfOk;
+    if (m_dest != Dest::Normal) return RtfOk;
     switch (index) {
-    case kFmtBold: m_bold = value != 0; break;
-    case kFmtItalic: m_italic = value != 0; break;
-    case kFmtUl: m_underline = value != 0; break;
-    case kFmtUlNone: m_underline = false; break;
-    case kFmtStrike: m_strike = value != 0; break;
+    case kFmtBold:
+        m_bold = value != 0;
+        break;
+    case kFmtItalic:
+        m_italic = value != 0;
+        break;
+    case kFmtUl:
+        m_underline = value != 0;
+        break;
+    case kFmtUlNone:
+        m_underline = false;
+        break;
+    case kFmtStrike:
+        m_strike = value != 0;
+        break;
     case kFmtFont:
         m_font = value;
         m_textCodePageKnown = false;
         break;
-    case kFmtColor: m_color = value; break;
-    case kFmtSize: m_halfPoints = value; break;
-    case kFmtSl: m_sl = value; break;
-    case kFmtSlMult: m_slmult = value; break;
+    case kFmtColor:
+        m_color = value;
+        break;
+    case kFmtSize:
+        m_halfPoints = value;
+        break;
+    case kFmtSl:
+        m_sl = value;
+        break;
+    case kFmtSlMult:
+        m_slmult = value;
+        break;
     case kFmtPar:
         flushDecoder(Sink::Text);
         emitUnit(L'\r', Sink::Text);
@@ -584,13 +641,12 @@ int CRtfReader::applyFormatting(int index, int value, bool hasParam) {
 
 int CRtfReader::parseChar(unsigned char b) {
     if (m_skipLeft > 0) {
-        --m_skipLeft;  // a fallback character of the last "\u"
+        --m_skipLeft; // a fallback character of the last "\u"
         return RtfOk;
     }
     switch (m_dest) {
     case Dest::Skip:
-        if (b == ';' && m_destKeyword == DestKeyword::ColorTable)
-            finishColor();
+        if (b == ';' && m_destKeyword == DestKeyword::ColorTable) finishColor();
         break;
     case Dest::FontTable:
         if (b == ';') {
@@ -615,8 +671,7 @@ unsigned CRtfReader::codePageFor(Sink sink) {
     if (!m_textCodePageKnown) {
         unsigned cp = 0;
         auto it = m_font >= 0 ? m_fontByNumber.find(m_font) : m_fontByNumber.end();
-        if (it != m_fontByNumber.end())
-            cp = m_fontCodePages[size_t(it->second)];
+        if (it != m_fontByNumber.end()) cp = m_fontCodePages[size_t(it->second)];
         m_textCodePage = cp ? cp : m_docCodePage;
         m_textCodePageKnown = true;
     }
@@ -637,14 +692,12 @@ void CRtfReader::flushDecoder(Sink sink) {
 }
 
 void CRtfReader::emitUnits(const RtfByteDecoder::Units& units, Sink sink) {
-    for (int i = 0; i < units.count; ++i)
-        emitUnit(units.unit[i], sink);
+    for (int i = 0; i < units.count; ++i) emitUnit(units.unit[i], sink);
 }
 
 void CRtfReader::applyUnicode(int value) {
     m_skipLeft = m_unicodeSkip;
-    if (m_dest == Dest::Skip)
-        return;
+    if (m_dest == Dest::Skip) return;
     const Sink sink = m_dest == Dest::FontTable ? Sink::FontName : Sink::Text;
     flushDecoder(sink);
     if (value < -32768 || value > 65535) {
@@ -659,8 +712,7 @@ void CRtfReader::applyUnicode(int value) {
 // Every decoded code unit passes here. A high surrogate is appended at once and remembered;
 // anything but its low surrogate next turns it into "?", as does a low surrogate alone.
 void CRtfReader::emitUnit(wchar_t u, Sink sink) {
-    if (u == 0)
-        return;  // a NUL is no character of the text
+    if (u == 0) return; // a NUL is no character of the text
     if (m_highSurrogateIn != Sink::None) {
         if (isLowSurrogate(u) && sink == m_highSurrogateIn) {
             m_highSurrogateIn = Sink::None;
@@ -673,8 +725,7 @@ void CRtfReader::emitUnit(wchar_t u, Sink sink) {
         m_lossy = true;
         u = L'?';
     }
-    if (appendUnit(u, sink) && isHighSurrogate(u))
-        m_highSurrogateIn = sink;
+    if (appendUnit(u, sink) && isHighSurrogate(u)) m_highSurrogateIn = sink;
 }
 
 void CRtfReader::closeLoneSurrogate() {
@@ -694,16 +745,14 @@ void CRtfReader::closeLoneSurrogate() {
 
 bool CRtfReader::appendUnit(wchar_t u, Sink sink) {
     if (sink == Sink::FontName) {
-        if (m_fontName.size() >= kMaxFontNameLength)
-            return false;
+        if (m_fontName.size() >= kMaxFontNameLength) return false;
         m_fontName.push_back(u);
         return true;
     }
     if (!m_runs.empty()) {
         RtfCharRun& last = m_runs.back();
-        const bool same = last.bold == m_bold && last.italic == m_italic &&
-                          last.underline == m_underline && last.strike == m_strike &&
-                          last.font == m_font && last.color == m_color &&
+        const bool same = last.bold == m_bold && last.italic == m_italic && last.underline == m_underline &&
+                          last.strike == m_strike && last.font == m_font && last.color == m_color &&
                           last.halfPoints == m_halfPoints;
         if (same || m_runs.size() >= kMaxRuns) {
             last.text.push_back(u);
@@ -725,13 +774,11 @@ bool CRtfReader::appendUnit(wchar_t u, Sink sink) {
 }
 
 void CRtfReader::finishFontName() {
-    if (m_highSurrogateIn == Sink::FontName)
-        closeLoneSurrogate();
-    if (m_fontName.empty())
-        return;  // (a nested group such as "\*\panose" ends before the name)
+    if (m_highSurrogateIn == Sink::FontName) closeLoneSurrogate();
+    if (m_fontName.empty()) return; // (a nested group such as "\*\panose" ends before the name)
     if (m_fontNames.size() < kMaxFonts) {
         const int number = m_fontNumber >= 0 ? m_fontNumber : int(m_fontNames.size());
-        m_fontByNumber.emplace(number, int(m_fontNames.size()));  // the first declaration wins
+        m_fontByNumber.emplace(number, int(m_fontNames.size())); // the first declaration wins
         m_fontNumbers.push_back(number);
         m_fontNames.push_back(m_fontName);
         m_fontCodePages.push_back(codePageForCharset(m_fontCharset));
@@ -743,17 +790,14 @@ void CRtfReader::finishFontName() {
 }
 
 int CRtfReader::fontEntry(int number) const {
-    if (number < 0 || m_fontNames.empty())
-        return -1;
+    if (number < 0 || m_fontNames.empty()) return -1;
     auto it = m_fontByNumber.find(number);
-    if (it != m_fontByNumber.end())
-        return it->second;
+    if (it != m_fontByNumber.end()) return it->second;
     return int(std::min(size_t(number), m_fontNames.size() - 1));
 }
 
 void CRtfReader::finishColor() {
-    if (!m_colorPending)
-        return;
+    if (!m_colorPending) return;
     if (m_colors.size() < kMaxColors)
         m_colors.push_back(uint32_t(m_red) << 16 | uint32_t(m_green) << 8 | uint32_t(m_blue));
     m_red = m_green = m_blue = 0;
@@ -762,7 +806,7 @@ void CRtfReader::finishColor() {
 
 namespace {
 
-constexpr int kDefaultHalfPoints = 24;  // RTF's own default size, 12 points
+constexpr int kDefaultHalfPoints = 24; // RTF's own default size, 12 points
 constexpr int kMaxPoints = 999;
 
 // The font the editor is to make current for a run, or none.
@@ -777,10 +821,8 @@ RunFont runFont(const CRtfReader& reader, const RtfCharRun& run,
                 std::unordered_set<uint64_t>& fontsAskedFor) {
     RunFont f;
     const int entry = run.font >= 0 ? reader.fontEntry(run.font) : -1;
-    if (entry < 0)
-        return f;
-    f.style = (run.bold ? 1 : 0) | (run.italic ? 2 : 0) | (run.underline ? 4 : 0) |
-              (run.strike ? 8 : 0);
+    if (entry < 0) return f;
+    f.style = (run.bold ? 1 : 0) | (run.italic ? 2 : 0) | (run.underline ? 4 : 0) | (run.strike ? 8 : 0);
     const int halfPoints = run.halfPoints > 0 ? run.halfPoints : kDefaultHalfPoints;
     const int points = std::clamp(halfPoints / 2, 1, kMaxPoints);
     f.family = reader.fontNames()[size_t(entry)];
@@ -801,8 +843,7 @@ std::vector<RtfInsertChar> rtfCharactersToInsert(const CRtfReader& reader) {
     std::unordered_set<uint64_t> fontsAskedFor;
 
     size_t total = 0;
-    for (const RtfCharRun& run : reader.runs())
-        total += run.text.size();
+    for (const RtfCharRun& run : reader.runs()) total += run.text.size();
     std::vector<RtfInsertChar> out;
     out.reserve(total);
     for (const RtfCharRun& run : reader.runs()) {
@@ -831,10 +872,8 @@ int loadRtfCharacters(const void* data, size_t size, std::vector<RtfInsertChar>&
     out.clear();
     CRtfReader reader;
     const int ec = reader.parse(data, size);
-    if (lossy)
-        *lossy = reader.lossy();
-    if (ec == RtfOk)
-        out = rtfCharactersToInsert(reader);
+    if (lossy) *lossy = reader.lossy();
+    if (ec == RtfOk) out = rtfCharactersToInsert(reader);
     return ec;
 }
 
@@ -842,9 +881,7 @@ int loadRtfCharacters(const std::wstring& path, std::vector<RtfInsertChar>& out,
     out.clear();
     CRtfReader reader;
     const int ec = reader.open(path);
-    if (lossy)
-        *lossy = reader.lossy();
-    if (ec == RtfOk)
-        out = rtfCharactersToInsert(reader);
+    if (lossy) *lossy = reader.lossy();
+    if (ec == RtfOk) out = rtfCharactersToInsert(reader);
     return ec;
 }

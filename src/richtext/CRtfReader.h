@@ -15,14 +15,14 @@
 // Result codes of CRtfReader::parse and open.
 enum RtfResult : int {
     RtfOk = 0,
-    RtfStackUnderflow = 1,  // more "}" than "{"
-    RtfNoMemory = 2,        // no memory for a group (or nesting deeper than the reader allows)
-    RtfUnmatchedBrace = 3,  // "{" left open at the end of the input
-    RtfInvalidHex = 4,      // a "\'" escape with a non-hexadecimal digit
-    RtfBadTable = 5,        // a keyword table entry the reader does not understand
-    RtfInternalState = 6,   // a table entry asked for an internal state the reader does not have
-    RtfEndOfFile = 7,       // the input ended inside a keyword, a hex escape or "\bin" data
-    RtfCannotOpen = 8,      // the file cannot be opened or read
+    RtfStackUnderflow = 1, // more "}" than "{"
+    RtfNoMemory = 2,       // no memory for a group (or nesting deeper than the reader allows)
+    RtfUnmatchedBrace = 3, // "{" left open at the end of the input
+    RtfInvalidHex = 4,     // a "\'" escape with a non-hexadecimal digit
+    RtfBadTable = 5,       // a keyword table entry the reader does not understand
+    RtfInternalState = 6,  // a table entry asked for an internal state the reader does not have
+    RtfEndOfFile = 7,      // the input ended inside a keyword, a hex escape or "\bin" data
+    RtfCannotOpen = 8,     // the file cannot be opened or read
     // Not a parse result: a paste refused the document because its text did not decode
     // exactly (CRtfReader::lossy), so that the plain-text form can be pasted instead.
     RtfLossy = 9,
@@ -35,22 +35,22 @@ enum class RtfKeywordKind : int { Character, Destination, Property, Special, Col
 struct RtfKeyword {
     const char* keyword;
     int defaultValue;
-    bool useDefault;  // the parameter is ignored and the default used
+    bool useDefault; // the parameter is ignored and the default used
     RtfKeywordKind kind;
     int index;
 };
 
 // Neighbouring characters of one format share a run.
 struct RtfCharRun {
-    int paragraph = 0;  // paragraph of the run's first character
-    std::wstring text;  // UTF-16, "\r" for each paragraph end
+    int paragraph = 0; // paragraph of the run's first character
+    std::wstring text; // UTF-16, "\r" for each paragraph end
     bool bold = false;
     bool italic = false;
     bool underline = false;
     bool strike = false;
-    int font = -1;       // "f" parameter, −1 before any
+    int font = -1;      // "f" parameter, −1 before any
     int color = -1;     // "cf" parameter, −1 before any
-    int halfPoints = 0;  // "fs" parameter, 0 before any
+    int halfPoints = 0; // "fs" parameter, 0 before any
 };
 
 struct RtfParagraphSpacing {
@@ -157,7 +157,7 @@ private:
     int lookup(const std::string& word) const;
 
     std::vector<RtfKeyword> m_table;
-    std::vector<std::pair<std::string, int>> m_index;  // lower-case keyword → entry, sorted
+    std::vector<std::pair<std::string, int>> m_index; // lower-case keyword → entry, sorted
 
     std::vector<unsigned char> m_input;
     size_t m_pos = 0;
@@ -182,12 +182,12 @@ private:
 
     unsigned m_defaultCodePage;
     unsigned m_docCodePage = 0;
-    int m_unicodeSkip = 1;  // "\uc": fallback characters after each "\u"
-    int m_skipLeft = 0;     // fallback characters still to skip
+    int m_unicodeSkip = 1; // "\uc": fallback characters after each "\u"
+    int m_skipLeft = 0;    // fallback characters still to skip
     RtfByteDecoder m_decoder;
     bool m_textCodePageKnown = false;
     unsigned m_textCodePage = 0;
-    Sink m_highSurrogateIn = Sink::None;  // where a high surrogate waits for its low one
+    Sink m_highSurrogateIn = Sink::None; // where a high surrogate waits for its low one
     bool m_lossy = false;
     std::wstring m_fontName;
     int m_fontNumber = -1;
@@ -198,7 +198,7 @@ private:
 
     std::vector<std::wstring> m_fontNames;
     std::vector<int> m_fontNumbers;
-    std::vector<unsigned> m_fontCodePages;  // 0: the document's code page
+    std::vector<unsigned> m_fontCodePages; // 0: the document's code page
     std::unordered_map<int, int> m_fontByNumber;
     std::vector<uint32_t> m_colors;
     std::vector<RtfCharRun> m_runs;
@@ -211,10 +211,10 @@ struct RtfInsertChar {
     wchar_t ch = 0;
     bool setFont = false;
     std::wstring family;
-    int style = 0;  // 1 bold, 2 italic, 4 underline, 8 strikeout
+    int style = 0; // 1 bold, 2 italic, 4 underline, 8 strikeout
     int pixelSize = 0;
     bool setColor = false;
-    uint32_t argb = 0;  // alpha 0xFE with the table color
+    uint32_t argb = 0; // alpha 0xFE with the table color
 };
 
 // The characters of a successfully parsed document, one per UTF-16 code unit. Color index 0 is
@@ -226,7 +226,5 @@ std::vector<RtfInsertChar> rtfCharactersToInsert(const CRtfReader& reader);
 
 // Parses and converts; any result other than RtfOk leaves `out` empty. `lossy` (if given)
 // receives CRtfReader::lossy().
-int loadRtfCharacters(const void* data, size_t size, std::vector<RtfInsertChar>& out,
-                      bool* lossy = nullptr);
-int loadRtfCharacters(const std::wstring& path, std::vector<RtfInsertChar>& out,
-                      bool* lossy = nullptr);
+int loadRtfCharacters(const void* data, size_t size, std::vector<RtfInsertChar>& out, bool* lossy = nullptr);
+int loadRtfCharacters(const std::wstring& path, std::vector<RtfInsertChar>& out, bool* lossy = nullptr);

@@ -14,21 +14,17 @@ unsigned resolveCodePage(unsigned codePage) { return codePage ? codePage : GetAC
 std::string narrow(const std::wstring& word) {
     std::string out;
     out.reserve(word.size());
-    for (wchar_t c : word)
-        out.push_back(c < 0x80 ? char(c) : '?');
+    for (wchar_t c : word) out.push_back(c < 0x80 ? char(c) : '?');
     return out;
 }
 
 } // namespace
 
 std::string toCodePage(const std::wstring& text, unsigned codePage) {
-    if (text.empty())
-        return std::string();
+    if (text.empty()) return std::string();
     const UINT cp = resolveCodePage(codePage);
-    const int n = WideCharToMultiByte(cp, 0, text.data(), int(text.size()), nullptr, 0, nullptr,
-                                      nullptr);
-    if (n <= 0)
-        return std::string();
+    const int n = WideCharToMultiByte(cp, 0, text.data(), int(text.size()), nullptr, 0, nullptr, nullptr);
+    if (n <= 0) return std::string();
     std::string out(size_t(n), '\0');
     WideCharToMultiByte(cp, 0, text.data(), int(text.size()), out.data(), n, nullptr, nullptr);
     return out;
@@ -43,8 +39,7 @@ std::string rtfEscapeBytes(const std::string& bytes) {
         if (b == '\t') {
             out += "\\tab ";
         } else if (b >= 0x20 && b <= 0x7F) {
-            if (b == '\\' || b == '{' || b == '}')
-                out.push_back('\\');
+            if (b == '\\' || b == '{' || b == '}') out.push_back('\\');
             out.push_back(char(b));
         } else {
             out += "\\'";
@@ -59,23 +54,20 @@ namespace {
 
 // Whether the code page holds the code point exactly (no best fit, no default character).
 bool holds(UINT codePage, const wchar_t* units, int count) {
-    if (count == 1 && units[0] < 0x80)
-        return true;
-    if (codePage == CP_UTF8)
-        return count == 2 || units[0] < 0xD800 || units[0] > 0xDFFF;
+    if (count == 1 && units[0] < 0x80) return true;
+    if (codePage == CP_UTF8) return count == 2 || units[0] < 0xD800 || units[0] > 0xDFFF;
     char bytes[8];
     BOOL usedDefault = FALSE;
-    const int n = WideCharToMultiByte(codePage, WC_NO_BEST_FIT_CHARS, units, count, bytes,
-                                      sizeof bytes, nullptr, &usedDefault);
+    const int n = WideCharToMultiByte(codePage, WC_NO_BEST_FIT_CHARS, units, count, bytes, sizeof bytes,
+                                      nullptr, &usedDefault);
     return n > 0 && !usedDefault;
 }
 
 bool holdsAll(UINT codePage, const std::wstring& text) {
-    if (codePage == CP_UTF8)
-        return false;  // checked character by character
+    if (codePage == CP_UTF8) return false; // checked character by character
     BOOL usedDefault = FALSE;
-    const int n = WideCharToMultiByte(codePage, WC_NO_BEST_FIT_CHARS, text.data(), int(text.size()),
-                                      nullptr, 0, nullptr, &usedDefault);
+    const int n = WideCharToMultiByte(codePage, WC_NO_BEST_FIT_CHARS, text.data(), int(text.size()), nullptr,
+                                      0, nullptr, &usedDefault);
     return n > 0 && !usedDefault;
 }
 
@@ -90,10 +82,9 @@ void appendUnicode(std::string& out, wchar_t unit) {
 
 std::string rtfEscapeText(const std::wstring& text, unsigned codePage) {
     const UINT cp = resolveCodePage(codePage);
-    if (text.empty() || holdsAll(cp, text))
-        return rtfEscapeBytes(toCodePage(text, cp));
+    if (text.empty() || holdsAll(cp, text)) return rtfEscapeBytes(toCodePage(text, cp));
     std::string out;
-    size_t held = 0;  // start of the stretch the code page holds
+    size_t held = 0; // start of the stretch the code page holds
     size_t i = 0;
     while (i < text.size()) {
         const bool pair = i + 1 < text.size() && text[i] >= 0xD800 && text[i] <= 0xDBFF &&
@@ -104,8 +95,7 @@ std::string rtfEscapeText(const std::wstring& text, unsigned codePage) {
             continue;
         }
         out += rtfEscapeBytes(toCodePage(text.substr(held, i - held), cp));
-        for (int k = 0; k < count; ++k)
-            appendUnicode(out, text[i + size_t(k)]);
+        for (int k = 0; k < count; ++k) appendUnicode(out, text[i + size_t(k)]);
         i += size_t(count);
         held = i;
     }
@@ -113,37 +103,31 @@ std::string rtfEscapeText(const std::wstring& text, unsigned codePage) {
     return out;
 }
 
-CRtfWriter::CRtfWriter(FILE* file, unsigned codePage)
-    : m_file(file), m_codePage(resolveCodePage(codePage)) {
-    if (!m_file)
-        m_failed = true;
+CRtfWriter::CRtfWriter(FILE* file, unsigned codePage) : m_file(file), m_codePage(resolveCodePage(codePage)) {
+    if (!m_file) m_failed = true;
 }
 
 CRtfWriter::CRtfWriter(std::string* buffer, unsigned codePage)
     : m_buffer(buffer), m_codePage(resolveCodePage(codePage)) {
-    if (!m_buffer)
-        m_failed = true;
+    if (!m_buffer) m_failed = true;
 }
 
 CRtfWriter::~CRtfWriter() { close(); }
 
 bool CRtfWriter::close() {
     if (m_file) {
-        if (std::fclose(m_file) != 0)
-            m_failed = true;
+        if (std::fclose(m_file) != 0) m_failed = true;
         m_file = nullptr;
     }
     return !m_failed;
 }
 
 void CRtfWriter::put(const char* bytes, size_t count) {
-    if (count == 0)
-        return;
+    if (count == 0) return;
     if (m_buffer) {
         m_buffer->append(bytes, count);
     } else if (m_file) {
-        if (std::fwrite(bytes, 1, count, m_file) != count)
-            m_failed = true;
+        if (std::fwrite(bytes, 1, count, m_file) != count) m_failed = true;
     } else {
         m_failed = true;
     }
@@ -154,24 +138,20 @@ void CRtfWriter::newLineAndIndent() {
     put("\r\n", 2);
     m_column = 0;
     const std::string unit = narrow(m_indentUnit);
-    for (int i = 0; i < m_indentLevel; ++i)
-        put(unit);
+    for (int i = 0; i < m_indentLevel; ++i) put(unit);
 }
 
 void CRtfWriter::beginGroup() {
-    if (m_pretty && m_indentLevel > 0)
-        newLineAndIndent();
+    if (m_pretty && m_indentLevel > 0) newLineAndIndent();
     put("{", 1);
     ++m_depth;
-    if (m_pretty)
-        ++m_indentLevel;
+    if (m_pretty) ++m_indentLevel;
 }
 
 void CRtfWriter::endGroup() {
     --m_depth;
     if (m_pretty) {
-        if (m_indentLevel > 0)
-            --m_indentLevel;
+        if (m_indentLevel > 0) --m_indentLevel;
         newLineAndIndent();
     }
     put("}", 1);
@@ -198,14 +178,11 @@ std::string escapeRunText(const std::wstring& text, unsigned codePage) {
     size_t start = 0;
     for (size_t i = 0; i <= text.size(); ++i) {
         const bool end = i == text.size();
-        if (!end && text[i] != L'\r' && text[i] != L'\n')
-            continue;
+        if (!end && text[i] != L'\r' && text[i] != L'\n') continue;
         out += rtfEscapeText(text.substr(start, i - start), codePage);
-        if (end)
-            break;
+        if (end) break;
         out += "\\par ";
-        if (text[i] == L'\r' && i + 1 < text.size() && text[i + 1] == L'\n')
-            ++i;
+        if (text[i] == L'\r' && i + 1 < text.size() && text[i + 1] == L'\n') ++i;
         start = i + 1;
     }
     return out;
@@ -254,8 +231,7 @@ struct RunState {
 
 // Writes the toggles of one style whose state changed; returns whether a word was written.
 bool writeToggle(CRtfWriter& w, bool& last, bool now, const wchar_t* on, const wchar_t* off) {
-    if (last == now)
-        return false;
+    if (last == now) return false;
     w.writeControlWord(now ? on : off);
     last = now;
     return true;
@@ -263,14 +239,12 @@ bool writeToggle(CRtfWriter& w, bool& last, bool now, const wchar_t* on, const w
 
 void writeRuns(CRtfWriter& w, const RtfDocument& doc) {
     std::map<uint32_t, int> colorPos;
-    for (size_t j = 0; j < doc.colors.size(); ++j)
-        colorPos.emplace(doc.colors[j], int(j));
+    for (size_t j = 0; j < doc.colors.size(); ++j) colorPos.emplace(doc.colors[j], int(j));
     const int fontCount = int(doc.fontFamilies.size());
 
     RunState last;
     for (const RtfRun& run : doc.runs) {
-        if (run.text.empty())
-            continue;
+        if (run.text.empty()) continue;
         bool wrote = false;
         auto c = colorPos.find(run.argb);
         const int color = c == colorPos.end() ? 0 : c->second;
@@ -297,8 +271,7 @@ void writeRuns(CRtfWriter& w, const RtfDocument& doc) {
             last.points = points;
             wrote = true;
         }
-        if (wrote)
-            w.writeRaw(" ");
+        if (wrote) w.writeRaw(" ");
         w.writeRaw(escapeRunText(run.text, w.codePage()));
     }
 }
@@ -313,16 +286,14 @@ void writeRtfDocument(CRtfWriter& writer, const RtfDocument& doc) {
 
 std::string rtfToString(const RtfDocument& doc) {
     std::string out;
-    if (doc.runs.empty())
-        return out;
+    if (doc.runs.empty()) return out;
     CRtfWriter writer(&out, doc.codePage);
     writeRtfDocument(writer, doc);
     return out;
 }
 
 bool writeRtf(const std::wstring& path, const RtfDocument& doc) {
-    if (doc.runs.empty())
-        return false;
+    if (doc.runs.empty()) return false;
     // The same atomic replace as every other file: a unique temporary file beside the target,
     // flushed, then moved over it, so that a failed or interrupted save never leaves a
     // half-written body behind.

@@ -9,10 +9,10 @@
 
 // One stretch of text with one format. The glyph code passes one run per character glyph.
 struct RtfRun {
-    std::wstring text;               // line ends ("\r\n", "\r", "\n") become "\par "
-    uint32_t argb = 0xFF000000;      // looked up in RtfDocument::colors
-    int font = 0;                    // position in RtfDocument::fontFamilies
-    int sizePixels = 0;              // the font's size truncated to whole pixels
+    std::wstring text;          // line ends ("\r\n", "\r", "\n") become "\par "
+    uint32_t argb = 0xFF000000; // looked up in RtfDocument::colors
+    int font = 0;               // position in RtfDocument::fontFamilies
+    int sizePixels = 0;         // the font's size truncated to whole pixels
     bool bold = false;
     bool italic = false;
     bool underline = false;

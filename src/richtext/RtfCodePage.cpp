@@ -15,8 +15,7 @@ unsigned codePageForCharset(int charset) {
         {163, 1258}, {177, 1255}, {178, 1256}, {186, 1257}, {204, 1251}, {222, 874}, {238, 1250}, {255, 437},
     };
     for (const Entry& e : kEntries)
-        if (e.charset == charset)
-            return e.codePage;
+        if (e.charset == charset) return e.codePage;
     return 0;
 }
 
@@ -24,11 +23,9 @@ namespace {
 
 std::shared_ptr<const RtfCodePageTable> buildTable(unsigned codePage) {
     CPINFO info{};
-    if (!GetCPInfo(codePage, &info))
-        return nullptr;
+    if (!GetCPInfo(codePage, &info)) return nullptr;
     const bool utf8 = codePage == CP_UTF8;
-    if (!utf8 && info.MaxCharSize > 2)
-        return nullptr;
+    if (!utf8 && info.MaxCharSize > 2) return nullptr;
     auto table = std::make_shared<RtfCodePageTable>();
     table->codePage = codePage;
     table->utf8 = utf8;
@@ -44,20 +41,15 @@ std::shared_ptr<const RtfCodePageTable> buildTable(unsigned codePage) {
 
 // Length of the UTF-8 sequence a byte starts; 0 when it cannot start one.
 int utf8Length(unsigned char b) {
-    if (b < 0x80)
-        return 1;
-    if (b >= 0xC2 && b <= 0xDF)
-        return 2;
-    if (b >= 0xE0 && b <= 0xEF)
-        return 3;
-    if (b >= 0xF0 && b <= 0xF4)
-        return 4;
+    if (b < 0x80) return 1;
+    if (b >= 0xC2 && b <= 0xDF) return 2;
+    if (b >= 0xE0 && b <= 0xEF) return 3;
+    if (b >= 0xF0 && b <= 0xF4) return 4;
     return 0;
 }
 
 void append(RtfByteDecoder::Units& out, wchar_t u) {
-    if (out.count < 4)
-        out.unit[out.count++] = u;
+    if (out.count < 4) out.unit[out.count++] = u;
 }
 
 } // namespace
@@ -67,8 +59,7 @@ std::shared_ptr<const RtfCodePageTable> rtfCodePageTable(unsigned codePage) {
     static std::map<unsigned, std::shared_ptr<const RtfCodePageTable>> cache;
     std::lock_guard<std::mutex> lock(mutex);
     auto it = cache.find(codePage);
-    if (it == cache.end())
-        it = cache.emplace(codePage, buildTable(codePage)).first;
+    if (it == cache.end()) it = cache.emplace(codePage, buildTable(codePage)).first;
     return it->second;
 }
 
@@ -82,32 +73,26 @@ void RtfByteDecoder::reset() {
 
 void RtfByteDecoder::setCodePage(unsigned codePage, Units& out) {
     const unsigned cp = codePage ? codePage : GetACP();
-    if (cp == m_requested && m_table)
-        return;
+    if (cp == m_requested && m_table) return;
     flush(out);
     m_requested = cp;
     m_table.reset();
 }
 
 void RtfByteDecoder::ensureTable() {
-    if (m_table)
-        return;
-    if (!m_requested)
-        m_requested = GetACP();
+    if (m_table) return;
+    if (!m_requested) m_requested = GetACP();
     m_table = rtfCodePageTable(m_requested);
     m_fallback = !m_table;
-    if (!m_table)
-        m_table = rtfCodePageTable(GetACP());
-    if (!m_table)
-        m_table = rtfCodePageTable(1252);
+    if (!m_table) m_table = rtfCodePageTable(GetACP());
+    if (!m_table) m_table = rtfCodePageTable(1252);
 }
 
 void RtfByteDecoder::put(unsigned char b, Units& out) {
     ensureTable();
     if (!m_table) {
         // No code page at all: ASCII is still ASCII.
-        if (b >= 0x80)
-            m_lossy = true;
+        if (b >= 0x80) m_lossy = true;
         append(out, b < 0x80 ? wchar_t(b) : L'?');
         return;
     }
@@ -122,8 +107,7 @@ void RtfByteDecoder::put(unsigned char b, Units& out) {
         return;
     }
     m_pending[m_pendingCount++] = b;
-    if (m_pendingCount == m_pendingNeeded)
-        decodePending(out);
+    if (m_pendingCount == m_pendingNeeded) decodePending(out);
 }
 
 void RtfByteDecoder::putFresh(unsigned char b, Units& out) {
@@ -135,8 +119,7 @@ void RtfByteDecoder::putFresh(unsigned char b, Units& out) {
         return;
     }
     const wchar_t u = length == 1 ? m_table->single[b] : RtfCodePageTable::kNoChar;
-    if (u == RtfCodePageTable::kNoChar || (m_fallback && b >= 0x80))
-        m_lossy = true;
+    if (u == RtfCodePageTable::kNoChar || (m_fallback && b >= 0x80)) m_lossy = true;
     append(out, u == RtfCodePageTable::kNoChar ? L'?' : u);
 }
 
@@ -148,23 +131,19 @@ void RtfByteDecoder::decodePending(Units& out) {
     const int count = m_pendingCount;
     m_pendingCount = m_pendingNeeded = 0;
     if (n > 0) {
-        if (m_fallback)
-            m_lossy = true;
-        for (int i = 0; i < n; ++i)
-            append(out, units[i]);
+        if (m_fallback) m_lossy = true;
+        for (int i = 0; i < n; ++i) append(out, units[i]);
         return;
     }
     // Not a character of the code page: the lead byte is lost, and a two-byte pair's second
     // byte may be a character of its own (an ASCII letter after a stray lead byte).
     m_lossy = true;
     append(out, L'?');
-    if (count == 2 && !m_table->utf8)
-        putFresh(trail, out);
+    if (count == 2 && !m_table->utf8) putFresh(trail, out);
 }
 
 void RtfByteDecoder::flush(Units& out) {
-    if (m_pendingCount == 0)
-        return;
+    if (m_pendingCount == 0) return;
     m_pendingCount = m_pendingNeeded = 0;
     m_lossy = true;
     append(out, L'?');

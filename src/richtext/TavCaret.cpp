@@ -10,8 +10,7 @@ TavCaret::~TavCaret() {
 bool TavCaret::createFor(HWND owner) {
     owner_ = owner;
     bool ok = create(0, L"Caret",
-                     WS_EX_LAYERED | WS_EX_TRANSPARENT | WS_EX_TOOLWINDOW | WS_EX_NOACTIVATE |
-                         WS_EX_TOPMOST,
+                     WS_EX_LAYERED | WS_EX_TRANSPARENT | WS_EX_TOOLWINDOW | WS_EX_NOACTIVATE | WS_EX_TOPMOST,
                      WS_POPUP, 0, 0, 2, 16, nullptr);
     if (ok) show(SW_SHOWNA);
     return ok;

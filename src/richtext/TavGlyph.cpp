@@ -26,11 +26,16 @@ int serialCount = 0;
 float emPixels(Gdiplus::Font* font) {
     float size = font->GetSize();
     switch (font->GetUnit()) {
-    case Gdiplus::UnitPoint: return size * 96.0f / 72.0f;
-    case Gdiplus::UnitInch: return size * 96.0f;
-    case Gdiplus::UnitDocument: return size * 96.0f / 300.0f;
-    case Gdiplus::UnitMillimeter: return size * 96.0f / 25.4f;
-    default: return size;
+    case Gdiplus::UnitPoint:
+        return size * 96.0f / 72.0f;
+    case Gdiplus::UnitInch:
+        return size * 96.0f;
+    case Gdiplus::UnitDocument:
+        return size * 96.0f / 300.0f;
+    case Gdiplus::UnitMillimeter:
+        return size * 96.0f / 25.4f;
+    default:
+        return size;
     }
 }
 
@@ -80,9 +85,7 @@ struct CharKey {
     uint64_t font;
     wchar_t ch;
     uint32_t color;
-    bool operator==(const CharKey& o) const {
-        return font == o.font && ch == o.ch && color == o.color;
-    }
+    bool operator==(const CharKey& o) const { return font == o.font && ch == o.ch && color == o.color; }
 };
 struct CharKeyHash {
     size_t operator()(const CharKey& k) const {
@@ -93,8 +96,7 @@ struct CharKeyHash {
 
 // Least recently used entries go first once the summed cost passes the budget; the newest entry
 // always stays, so a pointer from insert() is good until the next insert().
-template <typename Value>
-class LruCache {
+template <typename Value> class LruCache {
 public:
     explicit LruCache(size_t budget) : budget_(budget) {}
     Value* find(const CharKey& key) {
@@ -212,8 +214,8 @@ TavCharMetrics measureUncached(Gdiplus::Font* font, wchar_t ch) {
 TavMemDC& scratchFor(int width, int height) {
     static auto* scratch = new TavMemDC();
     if (scratch->width() < width || scratch->height() < height || !scratch->ok()) {
-        *scratch = TavMemDC(std::max({width, scratch->width(), 64}),
-                            std::max({height, scratch->height(), 64}));
+        *scratch =
+            TavMemDC(std::max({width, scratch->width(), 64}), std::max({height, scratch->height(), 64}));
     }
     return *scratch;
 }
@@ -237,18 +239,17 @@ bool renderChar(Gdiplus::Font* font, wchar_t ch, uint32_t color, CharImage& imag
         // Underline and strikeout are drawn here, across the whole advance so that neighbours
         // join up: not every GDI+ draws them, and drawing both would double them.
         const int lines = info.style & (Gdiplus::FontStyleUnderline | Gdiplus::FontStyleStrikeout);
-        Gdiplus::Font* face = lines ? glyphFont(info.family, info.size, info.style & ~lines, info.unit)
-                                    : font;
+        Gdiplus::Font* face =
+            lines ? glyphFont(info.family, info.size, info.style & ~lines, info.unit) : font;
         g.DrawString(&ch, 1, face, Gdiplus::PointF(float(m.overhang), 0), typographic(), &brush);
         const float thickness = std::max(1.0f, std::floor(emPixels(font) / 14.0f));
         const float advance = std::max(m.width, 1.0f);
         if (lines & Gdiplus::FontStyleUnderline)
-            g.FillRectangle(&brush, float(m.overhang), std::min(float(fm.ascent) + thickness,
-                                                                float(h) - thickness),
-                            advance, thickness);
+            g.FillRectangle(&brush, float(m.overhang),
+                            std::min(float(fm.ascent) + thickness, float(h) - thickness), advance, thickness);
         if (lines & Gdiplus::FontStyleStrikeout)
-            g.FillRectangle(&brush, float(m.overhang), std::floor(float(fm.ascent) * 0.62f),
-                            advance, thickness);
+            g.FillRectangle(&brush, float(m.overhang), std::floor(float(fm.ascent) * 0.62f), advance,
+                            thickness);
         g.Flush(Gdiplus::FlushIntentionSync);
     }
     GdiFlush();
@@ -276,8 +277,8 @@ const CharImage* charImage(Gdiplus::Font* font, wchar_t ch, uint32_t color) {
 
 // AlphaBlend's arithmetic with per-pixel alpha; `row(y)` gives the first source word of row y.
 template <typename RowOf>
-void blendRows(const TavMemDC& target, const RECT& clip, RowOf row, int width, int height, int x,
-               int y, int constantAlpha) {
+void blendRows(const TavMemDC& target, const RECT& clip, RowOf row, int width, int height, int x, int y,
+               int constantAlpha) {
     if (!target.ok() || constantAlpha <= 0) return;
     int left = std::max({x, int(clip.left), 0});
     int top = std::max({y, int(clip.top), 0});
@@ -313,18 +314,20 @@ void blendRows(const TavMemDC& target, const RECT& clip, RowOf row, int width, i
 
 // --- blending ---
 
-void blendPremultiplied(const TavMemDC& target, const RECT& clip, const TavMemDC& image, int x,
-                        int y, int constantAlpha) {
+void blendPremultiplied(const TavMemDC& target, const RECT& clip, const TavMemDC& image, int x, int y,
+                        int constantAlpha) {
     if (!image.ok()) return;
-    blendRows(target, clip, [&image](int row) { return &image.at(0, row); }, image.width(),
-              image.height(), x, y, constantAlpha);
+    blendRows(
+        target, clip, [&image](int row) { return &image.at(0, row); }, image.width(), image.height(), x, y,
+        constantAlpha);
 }
 
 void blendPremultiplied(const TavMemDC& target, const RECT& clip, const uint32_t* pixels, int width,
                         int height, int x, int y, int constantAlpha) {
     if (!pixels || width <= 0 || height <= 0) return;
-    blendRows(target, clip, [pixels, width](int row) { return pixels + size_t(row) * size_t(width); },
-              width, height, x, y, constantAlpha);
+    blendRows(
+        target, clip, [pixels, width](int row) { return pixels + size_t(row) * size_t(width); }, width,
+        height, x, y, constantAlpha);
 }
 
 // --- font requests ---
@@ -495,8 +498,7 @@ void TavGlyphTChar::measure(Gdiplus::Font* font) {
     overhang_ = m.overhang;
     bounds_.Width = m.width;
     bounds_.Height = float(fm.cellHeight);
-    ink_ = Gdiplus::RectF(bounds_.X - float(m.overhang), bounds_.Y, m.ink.Width,
-                          float(fm.cellHeight));
+    ink_ = Gdiplus::RectF(bounds_.X - float(m.overhang), bounds_.Y, m.ink.Width, float(fm.cellHeight));
 }
 
 void TavGlyphTChar::drawInto(const TavMemDC& target, const RECT& clip, float x, float y) {

@@ -125,8 +125,8 @@ const TavFontMetrics& fontMetrics(Gdiplus::Font* font);
 
 // One character's measurement, cached per (font, character) in a bounded cache.
 struct TavCharMetrics {
-    float width = 0;      // advance, whole pixels
-    Gdiplus::RectF ink;   // relative to the glyph origin: x = -overhang, y = 0
+    float width = 0;    // advance, whole pixels
+    Gdiplus::RectF ink; // relative to the glyph origin: x = -overhang, y = 0
     int overhang = 0;
 };
 TavCharMetrics charMetrics(Gdiplus::Font* font, wchar_t ch);
@@ -140,10 +140,10 @@ constexpr size_t kGlyphImageBudget = size_t(24) << 20;
 constexpr size_t kGlyphMeasureEntries = size_t(1) << 16;
 struct TavGlyphCacheStats {
     size_t images = 0;
-    size_t imageBytes = 0;   // pixels plus bookkeeping
+    size_t imageBytes = 0; // pixels plus bookkeeping
     size_t imageBudget = 0;
     size_t measurements = 0;
-    size_t fonts = 0;        // fonts with requests or metrics remembered
+    size_t fonts = 0; // fonts with requests or metrics remembered
 };
 TavGlyphCacheStats glyphCacheStats();
 // Sets the image budget (at least one image is always kept) and drops images beyond it.
@@ -202,8 +202,8 @@ public:
 
     // Placement by the editor: top of the row box (below its line spacing), left edge, the
     // height and ascent used while the row is empty, the buffer to paint into and the listener.
-    void place(float x, float top, float width, int emptyHeight, int emptyAscent,
-               const TavMemDC* target, TavGlyphListener* listener);
+    void place(float x, float top, float width, int emptyHeight, int emptyAscent, const TavMemDC* target,
+               TavGlyphListener* listener);
     // A new target starts clear.
     void setTarget(const TavMemDC* target) {
         target_ = target;
@@ -273,16 +273,16 @@ private:
     int ascent_ = 0;
     int emptyHeight_ = 0;
     int emptyAscent_ = 0;
-    bool painted_ = false;    // the row's band may hold pixels (a clear band needs no clearing)
-    bool waiting_ = false;    // not painted yet: edits paint nothing, the band is clear
-    int maxOverhang_ = 0;     // largest left overhang of any character the row has held
-    int maxInkReach_ = 0;     // largest ink right edge beyond a character's x
+    bool painted_ = false; // the row's band may hold pixels (a clear band needs no clearing)
+    bool waiting_ = false; // not painted yet: edits paint nothing, the band is clear
+    int maxOverhang_ = 0;  // largest left overhang of any character the row has held
+    int maxInkReach_ = 0;  // largest ink right edge beyond a character's x
 };
 
 // Blends a premultiplied image into `target` at (x, y), clipped to `clip`, scaled by the
 // constant alpha (0..255): the arithmetic of AlphaBlend with per-pixel alpha.
-void blendPremultiplied(const TavMemDC& target, const RECT& clip, const TavMemDC& image, int x,
-                        int y, int constantAlpha);
+void blendPremultiplied(const TavMemDC& target, const RECT& clip, const TavMemDC& image, int x, int y,
+                        int constantAlpha);
 // The same for top-down pixel rows of `width` words.
 void blendPremultiplied(const TavMemDC& target, const RECT& clip, const uint32_t* pixels, int width,
                         int height, int x, int y, int constantAlpha);

@@ -18,13 +18,13 @@ void TavGlyphEditRow::moveBy(float dx, float dy, bool movePixels) {
         int top = std::max(bandTop(), 0), bottom = std::min(bandBottom(), target_->height());
         int shift = int(dy), w = target_->width();
         std::vector<uint32_t> band;
-        for (int y = top; y < bottom; ++y) band.insert(band.end(), &target_->at(0, y), &target_->at(0, y) + w);
+        for (int y = top; y < bottom; ++y)
+            band.insert(band.end(), &target_->at(0, y), &target_->at(0, y) + w);
         clearArea();
         for (int y = top; y < bottom; ++y) {
             int to = y + shift;
             if (to < 0 || to >= target_->height()) continue;
-            std::memcpy(&target_->at(0, to), band.data() + size_t(y - top) * size_t(w),
-                        size_t(w) * 4);
+            std::memcpy(&target_->at(0, to), band.data() + size_t(y - top) * size_t(w), size_t(w) * 4);
         }
         painted_ = true;
     }
@@ -44,9 +44,7 @@ void TavGlyphEditRow::place(float x, float top, float width, int emptyHeight, in
     layoutPositions(0);
 }
 
-bool TavGlyphEditRow::endsWithLineEnd() const {
-    return !children_.empty() && children_.back()->isLineEnd();
-}
+bool TavGlyphEditRow::endsWithLineEnd() const { return !children_.empty() && children_.back()->isLineEnd(); }
 
 TavGlyph* TavGlyphEditRow::charAt(int index) const {
     if (children_.empty()) return nullptr;
@@ -83,8 +81,7 @@ int TavGlyphEditRow::hitTest(float x) const {
     int i = int(it - children_.begin()) - 1;
     const TavGlyph* g = children_[size_t(i)];
     if (x < g->bounds().X + g->bounds().Width && !g->isLineEnd()) return i;
-    if (i == count() - 1 || (i == count() - 2 && children_.back()->isLineEnd()))
-        return lastColumn();
+    if (i == count() - 1 || (i == count() - 2 && children_.back()->isLineEnd())) return lastColumn();
     return -1;
 }
 
@@ -107,14 +104,13 @@ void TavGlyphEditRow::layoutPositions(int index) {
         float y = bounds_.Y + float(ascent_ - g->ascent());
         g->setBounds(x, y, width, g->bounds().Height);
         Gdiplus::RectF ink = g->inkBounds();
-        g->setInkBounds(Gdiplus::RectF(x - float(g->leftOverhang()), y,
-                                       g->isTab() ? width : ink.Width, ink.Height));
+        g->setInkBounds(
+            Gdiplus::RectF(x - float(g->leftOverhang()), y, g->isTab() ? width : ink.Width, ink.Height));
         x += width + float(charSpacing_);
     }
     textWidth_ = int(std::ceil(xAt(count()) - bounds_.X));
-    float inkRight = children_.empty() ? bounds_.X
-                                       : children_.back()->inkBounds().X +
-                                             children_.back()->inkBounds().Width;
+    float inkRight =
+        children_.empty() ? bounds_.X : children_.back()->inkBounds().X + children_.back()->inkBounds().Width;
     inkWidth_ = std::max(textWidth_, int(std::ceil(inkRight - bounds_.X)));
 }
 
@@ -176,8 +172,7 @@ void TavGlyphEditRow::clearArea() {
     painted_ = false;
     GdiFlush();
     int top = std::max(bandTop(), 0), bottom = std::min(bandBottom(), target_->height());
-    for (int y = top; y < bottom; ++y)
-        std::fill_n(&target_->at(0, y), size_t(target_->width()), 0u);
+    for (int y = top; y < bottom; ++y) std::fill_n(&target_->at(0, y), size_t(target_->width()), 0u);
 }
 
 void TavGlyphEditRow::repaint() {

@@ -24,10 +24,9 @@ struct ImeApi {
         HMODULE imm = LoadLibraryW(L"imm32.dll");
         if (!imm) return;
         getContext = reinterpret_cast<decltype(getContext)>(GetProcAddress(imm, "ImmGetContext"));
-        setCompositionWindow = reinterpret_cast<decltype(setCompositionWindow)>(
-            GetProcAddress(imm, "ImmSetCompositionWindow"));
-        releaseContext =
-            reinterpret_cast<decltype(releaseContext)>(GetProcAddress(imm, "ImmReleaseContext"));
+        setCompositionWindow =
+            reinterpret_cast<decltype(setCompositionWindow)>(GetProcAddress(imm, "ImmSetCompositionWindow"));
+        releaseContext = reinterpret_cast<decltype(releaseContext)>(GetProcAddress(imm, "ImmReleaseContext"));
     }
 };
 const ImeApi& ime() {
@@ -99,11 +98,19 @@ LRESULT TavRichEdit::windowProc(UINT message, WPARAM wParam, LPARAM lParam) {
         // Handled here: default processing would send the character again as WM_CHAR.
         if (!controlHeld()) onCharacter(wchar_t(wParam));
         return 0;
-    case WM_GETDLGCODE: return DLGC_WANTALLKEYS | DLGC_WANTCHARS;
-    case WM_COPY: copy(); return 0;
-    case WM_CUT: cut(); return 0;
-    case WM_PASTE: paste(); return 0;
-    default: return TavWnd::windowProc(message, wParam, lParam);
+    case WM_GETDLGCODE:
+        return DLGC_WANTALLKEYS | DLGC_WANTCHARS;
+    case WM_COPY:
+        copy();
+        return 0;
+    case WM_CUT:
+        cut();
+        return 0;
+    case WM_PASTE:
+        paste();
+        return 0;
+    default:
+        return TavWnd::windowProc(message, wParam, lParam);
     }
 }
 
@@ -147,7 +154,7 @@ void TavRichEdit::afterChange() {
 }
 
 TavRichEdit::ViewState TavRichEdit::viewState() const {
-    return ViewState{doc_->scrollX(),       doc_->scrollY(),      doc_->rowCount(),
+    return ViewState{doc_->scrollX(),       doc_->scrollY(),   doc_->rowCount(),
                      doc_->contentHeight(), doc_->caret().row, doc_->hasSelection()};
 }
 
@@ -313,8 +320,7 @@ TavMemDC TavRichEdit::renderSelf() {
     paintSelection(dc);
     RECT inner{TavRichEditDoc::kMarginLeft, TavRichEditDoc::kMarginTop,
                rc.right - TavRichEditDoc::kMarginRight, rc.bottom - TavRichEditDoc::kMarginBottom};
-    blendPremultiplied(dc, inner, doc_->buffer(), -doc_->scrollX(), -doc_->scrollY(),
-                       doc_->glyphAlpha());
+    blendPremultiplied(dc, inner, doc_->buffer(), -doc_->scrollX(), -doc_->scrollY(), doc_->glyphAlpha());
     return dc;
 }
 
@@ -370,12 +376,10 @@ bool TavRichEdit::copy() {
     EmptyClipboard();
     if (haveRtf) setClipboardBytes(rtfFormat(), rtf.c_str(), rtf.size() + 1);
     setClipboardBytes(CF_UNICODETEXT, text.c_str(), (text.size() + 1) * sizeof(wchar_t));
-    int n = WideCharToMultiByte(CP_ACP, 0, text.c_str(), int(text.size()) + 1, nullptr, 0,
-                                nullptr, nullptr);
+    int n = WideCharToMultiByte(CP_ACP, 0, text.c_str(), int(text.size()) + 1, nullptr, 0, nullptr, nullptr);
     if (n > 0) {
         std::string ansi(size_t(n), '\0');
-        WideCharToMultiByte(CP_ACP, 0, text.c_str(), int(text.size()) + 1, ansi.data(), n,
-                            nullptr, nullptr);
+        WideCharToMultiByte(CP_ACP, 0, text.c_str(), int(text.size()) + 1, ansi.data(), n, nullptr, nullptr);
         setClipboardBytes(CF_TEXT, ansi.data(), ansi.size());
     }
     CloseClipboard();

@@ -53,16 +53,13 @@ void TavRichEditDoc::ensureBuffer(int width, int height) {
     if (!grown.ok()) return;
     if (buffer_.ok()) {
         GdiFlush();
-        for (int y = 0; y < bh; ++y)
-            std::memcpy(&grown.at(0, y), &buffer_.at(0, y), size_t(bw) * 4);
+        for (int y = 0; y < bh; ++y) std::memcpy(&grown.at(0, y), &buffer_.at(0, y), size_t(bw) * 4);
     }
     buffer_ = std::move(grown);
     // Rows keep a pointer to the member, which now holds the new buffer.
 }
 
-int TavRichEditDoc::contentBottom() const {
-    return rows_.empty() ? kMarginTop : rows_.back()->bandBottom();
-}
+int TavRichEditDoc::contentBottom() const { return rows_.empty() ? kMarginTop : rows_.back()->bandBottom(); }
 
 void TavRichEditDoc::shiftRowsFrom(int index, int dy) {
     if (dy == 0 || index < 0 || index >= rowCount()) return;
@@ -75,7 +72,7 @@ void TavRichEditDoc::shiftRowsFrom(int index, int dy) {
         int from = std::clamp(top, 0, h), to = std::clamp(bottom, 0, h);
         int dest = std::clamp(from + dy, 0, h);
         int lines = std::max(0, std::min(to - from, h - dest));
-        if (from + dy < 0) {   // never happens for rows below the top margin
+        if (from + dy < 0) { // never happens for rows below the top margin
             lines = 0;
         }
         if (lines > 0)
@@ -101,7 +98,7 @@ void TavRichEditDoc::endBulk() {
     for (const TavGlyphEditRow* r : rows_)
         width = std::max(width, kMarginLeft + r->inkWidth() + 64 + kMarginRight);
     int height = std::max(buffer_.height(), contentBottom() + kMarginBottom);
-    buffer_ = TavMemDC();   // the old pixels are not needed: every row is painted again
+    buffer_ = TavMemDC(); // the old pixels are not needed: every row is painted again
     // Pages of rows never shown are never touched.
     buffer_ = TavMemDC(width, height, TavRowOrder::TopDown, TavDibStart::AsAllocated);
     for (TavGlyphEditRow* r : rows_) {
@@ -113,9 +110,8 @@ void TavRichEditDoc::endBulk() {
 void TavRichEditDoc::paintRowsIn(int top, int bottom) {
     if (!hasBuffer_) return;
     // Rows lie top to bottom without overlapping.
-    auto it = std::partition_point(rows_.begin(), rows_.end(), [top](const TavGlyphEditRow* r) {
-        return r->bandBottom() <= top;
-    });
+    auto it = std::partition_point(rows_.begin(), rows_.end(),
+                                   [top](const TavGlyphEditRow* r) { return r->bandBottom() <= top; });
     for (; it != rows_.end() && (*it)->bandTop() < bottom; ++it)
         if ((*it)->waiting()) (*it)->repaint();
 }
@@ -169,8 +165,7 @@ int TavRichEditDoc::indexOf(const TavGlyphEditRow* row) const {
 void TavRichEditDoc::rowHeightChanged(TavGlyphEditRow* row, int difference) {
     int i = indexOf(row);
     if (i < 0) return;
-    if (hasBuffer_)
-        ensureBuffer(buffer_.width(), contentBottom() + std::max(difference, 0) + kMarginBottom);
+    if (hasBuffer_) ensureBuffer(buffer_.width(), contentBottom() + std::max(difference, 0) + kMarginBottom);
     shiftRowsFrom(i + 1, difference);
 }
 
@@ -240,8 +235,7 @@ TavTextPos TavRichEditDoc::insertGlyphs(TavTextPos at, const std::vector<TavGlyp
     if (glyphs.empty()) return at;
     for (TavGlyph* g : glyphs) TavGlyph::addRef(g);
     int r = at.row, col = at.column;
-    bool splits = std::any_of(glyphs.begin(), glyphs.end(),
-                              [](const TavGlyph* g) { return g->isLineEnd(); });
+    bool splits = std::any_of(glyphs.begin(), glyphs.end(), [](const TavGlyph* g) { return g->isLineEnd(); });
     if (!splits) {
         rows_[size_t(r)]->insertChars(col, glyphs);
         return TavTextPos{r, col + int(glyphs.size())};

@@ -21,9 +21,7 @@ struct TavTextPos {
     int column = 0;
     bool operator==(const TavTextPos& o) const { return row == o.row && column == o.column; }
     bool operator!=(const TavTextPos& o) const { return !(*this == o); }
-    bool operator<(const TavTextPos& o) const {
-        return row < o.row || (row == o.row && column < o.column);
-    }
+    bool operator<(const TavTextPos& o) const { return row < o.row || (row == o.row && column < o.column); }
 };
 
 // What a character or key did.

@@ -14,8 +14,8 @@ Gdiplus::Font* fontLike(Gdiplus::Font* font, const std::wstring* family, const f
                         const int* style) {
     if (!font) return nullptr;
     TavFontInfo info = fontInfo(font);
-    return glyphFont(family ? *family : info.family, size ? *size : info.size,
-                     style ? *style : info.style, info.unit);
+    return glyphFont(family ? *family : info.family, size ? *size : info.size, style ? *style : info.style,
+                     info.unit);
 }
 
 } // namespace
@@ -26,8 +26,7 @@ bool TavRichEditDoc::deleteSelectionAs(int sequence) {
     int count = linearIndex(end) - linearIndex(start);
     std::vector<TavGlyph*> removed;
     removeGlyphs(start, count, removed);
-    history_.recordChars(sequence, kOpDelete, removed, start.row, start.column, start.row,
-                         start.column);
+    history_.recordChars(sequence, kOpDelete, removed, start.row, start.column, start.row, start.column);
     dropGlyphs(removed);
     collapseTo(start);
     adoptFormatAt(start);
@@ -130,19 +129,32 @@ TavEditResult TavRichEditDoc::keyDown(unsigned key, bool control) {
     const TavGlyphEditRow* r = rows_[size_t(caret_.row)];
     if (control) {
         switch (key) {
-        case 'A': selectAll(); return TavEditResult::Handled;
-        case 'B': return toggleStyle(1) ? TavEditResult::Handled : TavEditResult::Ignored;
-        case 'I': return toggleStyle(2) ? TavEditResult::Handled : TavEditResult::Ignored;
-        case 'U': return toggleStyle(4) ? TavEditResult::Handled : TavEditResult::Ignored;
-        case 'T': return toggleStyle(8) ? TavEditResult::Handled : TavEditResult::Ignored;
-        case 'Y': return redo() ? TavEditResult::Handled : TavEditResult::Ignored;
-        case 'Z': return undo() ? TavEditResult::Handled : TavEditResult::Ignored;
-        default: break;
+        case 'A':
+            selectAll();
+            return TavEditResult::Handled;
+        case 'B':
+            return toggleStyle(1) ? TavEditResult::Handled : TavEditResult::Ignored;
+        case 'I':
+            return toggleStyle(2) ? TavEditResult::Handled : TavEditResult::Ignored;
+        case 'U':
+            return toggleStyle(4) ? TavEditResult::Handled : TavEditResult::Ignored;
+        case 'T':
+            return toggleStyle(8) ? TavEditResult::Handled : TavEditResult::Ignored;
+        case 'Y':
+            return redo() ? TavEditResult::Handled : TavEditResult::Ignored;
+        case 'Z':
+            return undo() ? TavEditResult::Handled : TavEditResult::Ignored;
+        default:
+            break;
         }
     }
     switch (key) {
-    case VK_END: collapseTo(TavTextPos{caret_.row, r->lastColumn()}); break;
-    case VK_HOME: collapseTo(TavTextPos{caret_.row, 0}); break;
+    case VK_END:
+        collapseTo(TavTextPos{caret_.row, r->lastColumn()});
+        break;
+    case VK_HOME:
+        collapseTo(TavTextPos{caret_.row, 0});
+        break;
     case VK_LEFT:
         if (caret_.column > 0)
             collapseTo(TavTextPos{caret_.row, caret_.column - 1});
@@ -159,13 +171,18 @@ TavEditResult TavRichEditDoc::keyDown(unsigned key, bool control) {
         else
             collapseTo(caret_);
         break;
-    case VK_UP: verticalMove(-1); break;
-    case VK_DOWN: verticalMove(1); break;
+    case VK_UP:
+        verticalMove(-1);
+        break;
+    case VK_DOWN:
+        verticalMove(1);
+        break;
     case VK_DELETE:
         if (readOnly_) return TavEditResult::Ignored;
         deleteForward();
         break;
-    default: return TavEditResult::Ignored;
+    default:
+        return TavEditResult::Ignored;
     }
     return TavEditResult::Handled;
 }
@@ -217,8 +234,7 @@ void TavRichEditDoc::insertCharacters(const std::vector<RtfInsertChar>& chars, b
     TavTextPos at = caret_;
     TavTextPos end = insertGlyphs(at, glyphs);
     if (record) {
-        history_.recordChars(sequence_, kOpInsert, glyphs, at.row, at.column, end.row,
-                             end.column);
+        history_.recordChars(sequence_, kOpInsert, glyphs, at.row, at.column, end.row, end.column);
         ++sequence_;
     }
     collapseTo(end);
@@ -231,14 +247,12 @@ void TavRichEditDoc::reformatSelection(const std::function<TavGlyph*(TavGlyph*)>
     int count = linearIndex(end) - linearIndex(start);
     std::vector<TavGlyph*> removed;
     removeGlyphs(start, count, removed);
-    history_.recordChars(sequence_, kOpDelete, removed, start.row, start.column, start.row,
-                         start.column);
+    history_.recordChars(sequence_, kOpDelete, removed, start.row, start.column, start.row, start.column);
     std::vector<TavGlyph*> clones;
     clones.reserve(removed.size());
     for (TavGlyph* g : removed) clones.push_back(makeClone(g));
     TavTextPos newEnd = insertGlyphs(start, clones);
-    history_.recordChars(sequence_, kOpInsert, clones, start.row, start.column, newEnd.row,
-                         newEnd.column);
+    history_.recordChars(sequence_, kOpInsert, clones, start.row, start.column, newEnd.row, newEnd.column);
     dropGlyphs(removed);
     if (caretFirst)
         setSelection(newEnd, start);

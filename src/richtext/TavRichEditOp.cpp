@@ -4,14 +4,10 @@
 #include "TavGlyph.h"
 #include "TavRichEditDoc.h"
 
-TavRichEditOpTChar::TavRichEditOpTChar(int sequence, int kind, std::vector<TavGlyph*> glyphs,
-                                       int startRow, int startColumn, int endRow, int endColumn)
-    : TavRichEditOp(sequence, kind),
-      glyphs_(std::move(glyphs)),
-      startRow_(startRow),
-      startColumn_(startColumn),
-      endRow_(endRow),
-      endColumn_(endColumn) {
+TavRichEditOpTChar::TavRichEditOpTChar(int sequence, int kind, std::vector<TavGlyph*> glyphs, int startRow,
+                                       int startColumn, int endRow, int endColumn)
+    : TavRichEditOp(sequence, kind), glyphs_(std::move(glyphs)), startRow_(startRow),
+      startColumn_(startColumn), endRow_(endRow), endColumn_(endColumn) {
     for (TavGlyph* g : glyphs_) TavGlyph::addRef(g);
 }
 
@@ -47,12 +43,8 @@ void TavRichEditOpTChar::undo(TavRichEditDoc& doc) {
 
 TavRichEditOpRow::TavRichEditOpRow(int sequence, int kind, TavGlyph* lineEnd, int lineEndRow,
                                    int lineEndColumn, int row, int column)
-    : TavRichEditOp(sequence, kind),
-      lineEnd_(lineEnd),
-      lineEndRow_(lineEndRow),
-      lineEndColumn_(lineEndColumn),
-      row_(row),
-      column_(column) {
+    : TavRichEditOp(sequence, kind), lineEnd_(lineEnd), lineEndRow_(lineEndRow),
+      lineEndColumn_(lineEndColumn), row_(row), column_(column) {
     TavGlyph::addRef(lineEnd_);
 }
 
@@ -87,16 +79,16 @@ void TavRichEditOpRow::undo(TavRichEditDoc& doc) {
 void TavRichEditHistory::recordChars(int sequence, int kind, const std::vector<TavGlyph*>& glyphs,
                                      int startRow, int startColumn, int endRow, int endColumn) {
     discardRedo();
-    records_.push_back(std::make_unique<TavRichEditOpTChar>(sequence, kind, glyphs, startRow,
-                                                            startColumn, endRow, endColumn));
+    records_.push_back(std::make_unique<TavRichEditOpTChar>(sequence, kind, glyphs, startRow, startColumn,
+                                                            endRow, endColumn));
     cursor_ = records_.size();
 }
 
 void TavRichEditHistory::recordRow(int sequence, int kind, TavGlyph* lineEnd, int lineEndRow,
                                    int lineEndColumn, int row, int column) {
     discardRedo();
-    records_.push_back(std::make_unique<TavRichEditOpRow>(sequence, kind, lineEnd, lineEndRow,
-                                                          lineEndColumn, row, column));
+    records_.push_back(
+        std::make_unique<TavRichEditOpRow>(sequence, kind, lineEnd, lineEndRow, lineEndColumn, row, column));
     cursor_ = records_.size();
 }
 

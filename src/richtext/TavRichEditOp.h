@@ -32,8 +32,8 @@ private:
 // caret after the change. Line ends among them split or join rows like typed ones.
 class TavRichEditOpTChar : public TavRichEditOp {
 public:
-    TavRichEditOpTChar(int sequence, int kind, std::vector<TavGlyph*> glyphs, int startRow,
-                       int startColumn, int endRow, int endColumn);
+    TavRichEditOpTChar(int sequence, int kind, std::vector<TavGlyph*> glyphs, int startRow, int startColumn,
+                       int endRow, int endColumn);
     ~TavRichEditOpTChar() override;
     void redo(TavRichEditDoc& doc) override;
     void undo(TavRichEditDoc& doc) override;
@@ -52,8 +52,8 @@ private:
 // that bounded the row and where it stood; (row, column) is the caret after undo or redo.
 class TavRichEditOpRow : public TavRichEditOp {
 public:
-    TavRichEditOpRow(int sequence, int kind, TavGlyph* lineEnd, int lineEndRow,
-                     int lineEndColumn, int row, int column);
+    TavRichEditOpRow(int sequence, int kind, TavGlyph* lineEnd, int lineEndRow, int lineEndColumn, int row,
+                     int column);
     ~TavRichEditOpRow() override;
     void redo(TavRichEditDoc& doc) override;
     void undo(TavRichEditDoc& doc) override;
@@ -76,8 +76,8 @@ public:
 
     void recordChars(int sequence, int kind, const std::vector<TavGlyph*>& glyphs, int startRow,
                      int startColumn, int endRow, int endColumn);
-    void recordRow(int sequence, int kind, TavGlyph* lineEnd, int lineEndRow, int lineEndColumn,
-                   int row, int column);
+    void recordRow(int sequence, int kind, TavGlyph* lineEnd, int lineEndRow, int lineEndColumn, int row,
+                   int column);
     // Deletes every record at or after the cursor.
     void discardRedo();
     // Undo / redo one user action; false when there was nothing to do.

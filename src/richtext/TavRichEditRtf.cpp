@@ -53,7 +53,7 @@ RtfDocument rtfDocumentFromGlyphs(const std::vector<TavGlyph*>& glyphs) {
     int runIndex = 0;
     TavFontInfo runInfo;
     Gdiplus::Font* lastRunFont = nullptr;
-    bool extendable = false;   // the last run may take the next character of its format
+    bool extendable = false; // the last run may take the next character of its format
     for (const TavGlyph* g : glyphs) {
         std::wstring text = g->text();
         if (text.empty()) continue;

@@ -41,9 +41,9 @@ struct TavDialogMetrics {
     int captionHeight = 0;
     int buttonWidth = 48;
     int buttonHeight = 23;
-    int buttonRightMargin = 45;   // the rightmost button ends this far from the right edge
+    int buttonRightMargin = 45; // the rightmost button ends this far from the right edge
     int buttonGap = 10;
-    int buttonBottomMargin = 8;   // bottom-aligned, clear of the border
+    int buttonBottomMargin = 8; // bottom-aligned, clear of the border
 };
 
 struct TavPlacedButton {

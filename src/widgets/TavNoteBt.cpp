@@ -33,8 +33,8 @@ TavNoteBt::TavNoteBt(std::wstring label, std::wstring image)
 }
 
 bool TavNoteBt::createChild(HWND parent, int controlId, const RECT& r) {
-    return create(controlId, label_.c_str(), 0, WS_CHILD | WS_VISIBLE, r.left, r.top,
-                  r.right - r.left, r.bottom - r.top, parent);
+    return create(controlId, label_.c_str(), 0, WS_CHILD | WS_VISIBLE, r.left, r.top, r.right - r.left,
+                  r.bottom - r.top, parent);
 }
 
 TavNoteBt::Look TavNoteBt::lookFor(bool hot, bool pressed, uint32_t accent, bool picture) {
@@ -62,8 +62,8 @@ TavMemDC TavNoteBt::renderSelf() {
     if (!label_.empty()) {
         TavGpStringFormat format =
             makeStringFormat(label_, Gdiplus::StringAlignmentCenter, Gdiplus::StringAlignmentCenter);
-        TavMemDC text = drawText(handle(), label_, defaultFont(13.0f), getBrush(look.ink),
-                                 format.get(), 0, 0, w, h);
+        TavMemDC text =
+            drawText(handle(), label_, defaultFont(13.0f), getBrush(look.ink), format.get(), 0, 0, w, h);
         blendOnto(dc.dc(), text, w, h);
     }
     return dc;

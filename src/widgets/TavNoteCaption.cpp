@@ -87,7 +87,7 @@ void TavNoteCaption::onDestroyed() {
 }
 
 void TavNoteCaption::renderBackground() {
-    background_ = TavMemDC();   // released before the new one is made
+    background_ = TavMemDC(); // released before the new one is made
     RECT rc{};
     GetClientRect(handle(), &rc);
     SIZE size{rc.right, rc.bottom};
@@ -100,7 +100,8 @@ void TavNoteCaption::renderBackground() {
     }
     if (!image) {
         uint32_t accent = settings().borderMenuColor | 0xFF000000u;
-        line(dc, metrics_.border, size.cx - metrics_.border, metrics_.border + metrics_.captionHeight, accent);
+        line(dc, metrics_.border, size.cx - metrics_.border, metrics_.border + metrics_.captionHeight,
+             accent);
         // A thin frame keeps the white dialog apart from a white desktop.
         fillAndFrame(dc.dc(), 0, 0, size.cx, size.cy, accent, 0);
     }
@@ -133,8 +134,8 @@ void TavNoteCaption::drawCaption(HDC dc, SIZE window) {
 void TavNoteCaption::blendLayer(HDC dc, const TavMemDC& layer, int x, int y) {
     if (!layer) return;
     BLENDFUNCTION blend{AC_SRC_OVER, 0, 255, AC_SRC_ALPHA};
-    AlphaBlend(dc, x, y, layer.width(), layer.height(), layer.dc(), 0, 0, layer.width(),
-               layer.height(), blend);
+    AlphaBlend(dc, x, y, layer.width(), layer.height(), layer.dc(), 0, 0, layer.width(), layer.height(),
+               blend);
 }
 
 TavMemDC TavNoteCaption::renderSelf() {
@@ -167,9 +168,10 @@ void TavNoteCaption::zoneHitTest(int screenX, int screenY, const RECT& windowRec
     POINT pt{screenX, screenY};
     if ((pressFlag() && ownsVisibleOutline()) || !PtInRect(&windowRect, pt) || zone() != kZoneNone) return;
     // The caption bar drags the window.
-    RECT bar = captionBarRect(SIZE{windowRect.right - windowRect.left, windowRect.bottom - windowRect.top}, metrics_);
+    RECT bar = captionBarRect(SIZE{windowRect.right - windowRect.left, windowRect.bottom - windowRect.top},
+                              metrics_);
     OffsetRect(&bar, windowRect.left, windowRect.top);
-    bar.top = windowRect.top;   // the border above the bar drags too
+    bar.top = windowRect.top; // the border above the bar drags too
     if (PtInRect(&bar, pt)) setCursorKind(kCursorSizeAll);
 }
 
@@ -183,10 +185,15 @@ LRESULT TavNoteCaption::onCommand(UINT message, WPARAM wParam, LPARAM lParam) {
 
 void TavNoteCaption::onControl(int controlId) {
     switch (controlId) {
-    case kNoteOkId: onOk(); break;
+    case kNoteOkId:
+        onOk();
+        break;
     case kNoteCancelId:
-    case kNoteCloseId: onCancel(); break;
-    default: break;
+    case kNoteCloseId:
+        onCancel();
+        break;
+    default:
+        break;
     }
 }
 
@@ -230,7 +237,8 @@ bool TavNoteCaption::createModeless(HWND parent, int id) {
     placementParent_ = parent;
     modal_ = false;
     lastResult_ = 0;
-    if (!create(id, title_.c_str(), WS_EX_LAYERED | WS_EX_TOOLWINDOW, WS_POPUP, 0, 0, width_, height_, parent))
+    if (!create(id, title_.c_str(), WS_EX_LAYERED | WS_EX_TOOLWINDOW, WS_POPUP, 0, 0, width_, height_,
+                parent))
         return false;
     placeOverParent();
     show(SW_SHOW);
@@ -264,7 +272,8 @@ bool TavNoteCaption::setBackgroundImage(const std::wstring& sourcePath) {
     std::wstring folder = capNoteFolder(objectId());
     if (folder.empty()) return false;
     // A failed copy keeps the old background: the window must not point at a missing file.
-    if (!copyPictureInto(sourcePath, folder + name, [&] { return askOverwrite() == kNoteResultYes; })) return false;
+    if (!copyPictureInto(sourcePath, folder + name, [&] { return askOverwrite() == kNoteResultYes; }))
+        return false;
     backgroundImage_ = name;
     if (handle()) {
         renderBackground();

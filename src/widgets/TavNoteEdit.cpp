@@ -60,7 +60,8 @@ size_t TavNoteEdit::caret() const { return size_t(doc().caret().column); }
 size_t TavNoteEdit::room() const {
     size_t length = doc().text().size();
     size_t selected = 0;
-    if (doc().hasSelection()) selected = doc().textBetween(doc().selectionStart(), doc().selectionEnd()).size();
+    if (doc().hasSelection())
+        selected = doc().textBetween(doc().selectionStart(), doc().selectionEnd()).size();
     length -= std::min(length, selected);
     return kMaxLength > length ? kMaxLength - length : 0;
 }
@@ -152,7 +153,10 @@ LRESULT TavNoteEdit::windowProc(UINT message, WPARAM wParam, LPARAM lParam) {
         case VK_UP:
         case VK_DOWN:
             return 0;
-        case 'B': case 'I': case 'U': case 'T':
+        case 'B':
+        case 'I':
+        case 'U':
+        case 'T':
             // A name has no styles.
             if (controlHeld()) return 0;
             break;

@@ -13,20 +13,25 @@ constexpr float kMessageFontSize = 13.0f;
 
 } // namespace
 
-TavNoteMessageBox::TavNoteMessageBox(int type, std::wstring message, std::wstring title, int width, int height)
-    : TavNoteCaption(std::move(title), width, height),
-      ok_(L"确定"), cancel_(L"取消"), yes_(L"是"), no_(L"否"),
-      type_(type), message_(std::move(message)) {
+TavNoteMessageBox::TavNoteMessageBox(int type, std::wstring message, std::wstring title, int width,
+                                     int height)
+    : TavNoteCaption(std::move(title), width, height), ok_(L"确定"), cancel_(L"取消"), yes_(L"是"),
+      no_(L"否"), type_(type), message_(std::move(message)) {
     setObjectName(L"TavNoteMessageBox");
 }
 
 TavNoteBt* TavNoteMessageBox::button(int controlId) {
     switch (controlId) {
-    case kNoteOkId: return &ok_;
-    case kNoteCancelId: return &cancel_;
-    case kNoteYesId: return &yes_;
-    case kNoteNoId: return &no_;
-    default: return nullptr;
+    case kNoteOkId:
+        return &ok_;
+    case kNoteCancelId:
+        return &cancel_;
+    case kNoteYesId:
+        return &yes_;
+    case kNoteNoId:
+        return &no_;
+    default:
+        return nullptr;
     }
 }
 
@@ -53,7 +58,8 @@ void TavNoteMessageBox::layoutControls() {
     for (const TavPlacedButton& placed : layoutBoxButtons(type_, windowSize(), metrics_)) {
         TavNoteBt* b = button(placed.controlId);
         const RECT& r = placed.rect;
-        if (b && b->handle()) MoveWindow(b->handle(), r.left, r.top, r.right - r.left, r.bottom - r.top, FALSE);
+        if (b && b->handle())
+            MoveWindow(b->handle(), r.left, r.top, r.right - r.left, r.bottom - r.top, FALSE);
     }
 }
 

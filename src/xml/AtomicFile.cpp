@@ -22,7 +22,8 @@ bool fail(DWORD* error, DWORD code) {
 }
 
 bool flushFile(const std::wstring& path) {
-    HANDLE h = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    HANDLE h =
+        CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (h == INVALID_HANDLE_VALUE) return false;
     bool ok = FlushFileBuffers(h) != 0;
     CloseHandle(h);
@@ -47,7 +48,8 @@ bool moveOver(const std::wstring& temp, const std::wstring& path, DWORD& error) 
 std::wstring atomicTempPath(const std::wstring& path) {
     static volatile LONG counter = 0;
     wchar_t suffix[40];
-    std::swprintf(suffix, 40, L".%lx.%lx.tmp", GetCurrentProcessId(), unsigned(InterlockedIncrement(&counter)));
+    std::swprintf(suffix, 40, L".%lx.%lx.tmp", GetCurrentProcessId(),
+                  unsigned(InterlockedIncrement(&counter)));
     return path + suffix;
 }
 

@@ -16,7 +16,9 @@ constexpr unsigned kUtf8 = 65001;
 // Code page of a charset name, compared ignoring ASCII case; 0 when the name is unknown or is
 // 100 characters or longer.
 unsigned codePageForName(const wchar_t* name, size_t len);
-inline unsigned codePageForName(const std::wstring& name) { return codePageForName(name.data(), name.size()); }
+inline unsigned codePageForName(const std::wstring& name) {
+    return codePageForName(name.data(), name.size());
+}
 
 size_t charsetNameCount();
 

@@ -186,7 +186,8 @@ bool XmlDocument::findElement(const wchar_t* name) {
         const XmlElementRecord& r = d.rec(i);
         if (want) {
             size_t len = xmlimpl::nameLength(doc_.data(), doc_.size(), r.start + 1);
-            if (len != want || !xmlimpl::namesEqual(doc_.data() + r.start + 1, name, want, d.ignoreCase())) continue;
+            if (len != want || !xmlimpl::namesEqual(doc_.data() + r.start + 1, name, want, d.ignoreCase()))
+                continue;
         }
         d.current = i;
         d.child = 0;

@@ -67,10 +67,10 @@ public:
 
     // Inspection, for diagnostics and tests.
     uint32_t flags() const;
-    void setIgnoreCase(bool on); // takes effect at the next parse and for name comparisons
-    XmlElementRecord currentRecord() const; // record of the current element (record 0 if none)
+    void setIgnoreCase(bool on);                   // takes effect at the next parse and for name comparisons
+    XmlElementRecord currentRecord() const;        // record of the current element (record 0 if none)
     XmlElementRecord record(uint32_t index) const; // zeroed record when out of range
-    uint32_t elementCount() const; // records in use, record 0 included
+    uint32_t elementCount() const;                 // records in use, record 0 included
     std::wstring currentName() const;
 
 private:

@@ -63,12 +63,23 @@ void appendEscaped(std::wstring& out, const wchar_t* s, size_t n, bool attribute
     for (size_t i = 0; i < n; ++i) {
         const wchar_t* rep = nullptr;
         switch (s[i]) {
-        case L'&': rep = L"&amp;"; break;
-        case L'<': rep = L"&lt;"; break;
-        case L'>': rep = L"&gt;"; break;
-        case L'"': rep = attribute ? L"&quot;" : nullptr; break;
-        case L'\'': rep = attribute ? L"&apos;" : nullptr; break;
-        default: break;
+        case L'&':
+            rep = L"&amp;";
+            break;
+        case L'<':
+            rep = L"&lt;";
+            break;
+        case L'>':
+            rep = L"&gt;";
+            break;
+        case L'"':
+            rep = attribute ? L"&quot;" : nullptr;
+            break;
+        case L'\'':
+            rep = attribute ? L"&apos;" : nullptr;
+            break;
+        default:
+            break;
         }
         if (!rep) continue;
         out.append(s + run, i - run);

@@ -21,7 +21,8 @@ std::wstring widen(const std::string& s) { return std::wstring(s.begin(), s.end(
 
 std::wstring systemMessage(DWORD error) {
     wchar_t* buf = nullptr;
-    DWORD n = FormatMessageW(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
+    DWORD n = FormatMessageW(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM |
+                                 FORMAT_MESSAGE_IGNORE_INSERTS,
                              nullptr, error, 0, reinterpret_cast<wchar_t*>(&buf), 0, nullptr);
     std::wstring msg = n && buf ? std::wstring(buf, n) : L"error";
     if (buf) LocalFree(buf);
@@ -31,19 +32,26 @@ std::wstring systemMessage(DWORD error) {
 }
 
 bool fileError(ResultLog& log, DWORD error, const std::wstring& msg = {}) {
-    log.add(L"file_error", {{L"msg", msg.empty() ? systemMessage(error) : msg}, {L"n", std::to_wstring(error)}});
+    log.add(L"file_error",
+            {{L"msg", msg.empty() ? systemMessage(error) : msg}, {L"n", std::to_wstring(error)}});
     return false;
 }
 
 std::wstring codePageName(unsigned cp) {
     switch (cp) {
-    case xmlcs::kUtf8: return L"UTF-8";
-    case xmlcs::kUtf16Le: return L"UTF-16LE";
-    case xmlcs::kUtf16Be: return L"UTF-16BE";
+    case xmlcs::kUtf8:
+        return L"UTF-8";
+    case xmlcs::kUtf16Le:
+        return L"UTF-16LE";
+    case xmlcs::kUtf16Be:
+        return L"UTF-16BE";
     case xmlcs::kUtf32:
-    case xmlcs::kUtf32Le: return L"UTF-32";
-    case xmlcs::kUtf32Be: return L"UTF-32BE";
-    default: return L"CP" + std::to_wstring(cp);
+    case xmlcs::kUtf32Le:
+        return L"UTF-32";
+    case xmlcs::kUtf32Be:
+        return L"UTF-32BE";
+    default:
+        return L"CP" + std::to_wstring(cp);
     }
 }
 
@@ -122,7 +130,8 @@ std::string declaredEncoding(const char* bytes, size_t n) {
     std::string lower = lowerAscii(text);
     size_t i = 0;
     while (i < text.size() && isSpaceByte(text[i])) ++i;
-    if (lower.compare(i, 5, "<?xml") == 0 && i + 5 < text.size() && (isSpaceByte(text[i + 5]) || text[i + 5] == '?')) {
+    if (lower.compare(i, 5, "<?xml") == 0 && i + 5 < text.size() &&
+        (isSpaceByte(text[i + 5]) || text[i + 5] == '?')) {
         size_t end = lower.find("?>", i);
         if (end == std::string::npos) end = text.size();
         return attributeValue(text.substr(i, end - i), lower.substr(i, end - i), "encoding");
@@ -197,7 +206,8 @@ bool multiByteToWide(unsigned cp, const std::string& b, std::wstring& out) {
 }
 
 void decode8(std::string& b, unsigned cp, bool known, std::wstring& text, Encoding& enc, ResultLog& log) {
-    if (std::memchr(b.data(), 0, b.size())) log.add(L"nulls_removed", {{L"count", std::to_wstring(removeNulBytes(b))}});
+    if (std::memchr(b.data(), 0, b.size()))
+        log.add(L"nulls_removed", {{L"count", std::to_wstring(removeNulBytes(b))}});
     const unsigned wanted = cp;
     Utf8Check check = Utf8Check::Valid;
     if (!known || cp == xmlcs::kUtf8) check = checkUtf8(b.data(), b.size());
@@ -209,7 +219,8 @@ void decode8(std::string& b, unsigned cp, bool known, std::wstring& text, Encodi
             cp = GetACP();
         }
     }
-    if (cp == xmlcs::kUtf8 && check == Utf8Check::Truncated) log.add(L"truncation_error", {{L"encoding", L"UTF-8"}});
+    if (cp == xmlcs::kUtf8 && check == Utf8Check::Truncated)
+        log.add(L"truncation_error", {{L"encoding", L"UTF-8"}});
     // A code page this system cannot convert falls back to the ANSI code page, then 1252.
     if (!multiByteToWide(cp, b, text)) {
         cp = GetACP();
@@ -246,8 +257,10 @@ void decode32(const std::string& b, bool bigEndian, std::wstring& text, ResultLo
     text.clear();
     text.reserve(b.size() / 4);
     for (size_t i = 0; i + 4 <= b.size(); i += 4) {
-        uint32_t cp = bigEndian ? (uint32_t(s[i]) << 24 | uint32_t(s[i + 1]) << 16 | uint32_t(s[i + 2]) << 8 | s[i + 3])
-                                : (uint32_t(s[i + 3]) << 24 | uint32_t(s[i + 2]) << 16 | uint32_t(s[i + 1]) << 8 | s[i]);
+        uint32_t cp =
+            bigEndian
+                ? (uint32_t(s[i]) << 24 | uint32_t(s[i + 1]) << 16 | uint32_t(s[i + 2]) << 8 | s[i + 3])
+                : (uint32_t(s[i + 3]) << 24 | uint32_t(s[i + 2]) << 16 | uint32_t(s[i + 1]) << 8 | s[i]);
         if (cp == 0)
             ++nulls;
         else if (cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF))
@@ -260,8 +273,9 @@ void decode32(const std::string& b, bool bigEndian, std::wstring& text, ResultLo
 }
 
 bool readAll(const std::wstring& path, std::string& bytes, ResultLog& log) {
-    HANDLE h = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-                           OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL | FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
+    HANDLE h =
+        CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                    nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL | FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
     if (h == INVALID_HANDLE_VALUE) return fileError(log, GetLastError());
     LARGE_INTEGER size{};
     bool ok = GetFileSizeEx(h, &size) != 0;
@@ -339,7 +353,8 @@ namespace {
 // The first characters as bytes for finding a declared encoding; others than ASCII do not count.
 std::string narrowSample(const std::wstring& text) {
     std::string sample(kSampleSize, ' ');
-    for (size_t i = 0; i < text.size() && i < kSampleSize; ++i) sample[i] = text[i] < 0x80 ? char(text[i]) : '?';
+    for (size_t i = 0; i < text.size() && i < kSampleSize; ++i)
+        sample[i] = text[i] < 0x80 ? char(text[i]) : '?';
     return sample;
 }
 
@@ -380,7 +395,8 @@ std::string encode(const std::wstring& text, unsigned& cp, const char*& mark, Re
         bool be = cp == xmlcs::kUtf32Be;
         for (size_t i = 0; i < text.size(); ++i) {
             uint32_t c = text[i];
-            if (c >= 0xD800 && c <= 0xDBFF && i + 1 < text.size() && text[i + 1] >= 0xDC00 && text[i + 1] <= 0xDFFF)
+            if (c >= 0xD800 && c <= 0xDBFF && i + 1 < text.size() && text[i + 1] >= 0xDC00 &&
+                text[i + 1] <= 0xDFFF)
                 c = 0x10000 + ((c - 0xD800) << 10) + (text[++i] - 0xDC00);
             for (int k = 0; k < 4; ++k) out.push_back(char(be ? c >> (24 - 8 * k) : c >> (8 * k)));
         }
@@ -397,12 +413,15 @@ std::string encode(const std::wstring& text, unsigned& cp, const char*& mark, Re
     } else if (lossy) {
         std::wstring referenced;
         switch (fitToCodePage(text, cp, referenced)) {
-        case LegacyFit::Referenced: toCodePage(cp, referenced, out, lossy); break;
+        case LegacyFit::Referenced:
+            toCodePage(cp, referenced, out, lossy);
+            break;
         case LegacyFit::NeedsUnicode:
             out = asUtf8(text, cp, mark);
             lossy = false;
             break;
-        case LegacyFit::Fits: break; // only unpaired surrogates: reported below
+        case LegacyFit::Fits:
+            break; // only unpaired surrogates: reported below
         }
     }
     log.add(L"converted_from", {{L"encoding", codePageName(cp)}, {L"length", std::to_wstring(out.size())}});

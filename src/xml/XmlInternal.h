@@ -14,7 +14,7 @@ namespace xmlimpl {
 
 constexpr uint32_t kStartTagMax = (1u << 22) - 1; // saturated: the length is found by scanning
 constexpr uint32_t kEndTagMax = (1u << 10) - 1;
-constexpr size_t kMaxDocument = 0x7FFFFFF0;      // offsets are 32-bit
+constexpr size_t kMaxDocument = 0x7FFFFFF0; // offsets are 32-bit
 
 inline bool isSpace(wchar_t c) { return c == L' ' || c == L'\t' || c == L'\r' || c == L'\n'; }
 inline bool isNameStart(wchar_t c) {
@@ -58,7 +58,9 @@ public:
     // A zeroed record at the next free index; the table grows by half when full.
     uint32_t append();
     XmlElementRecord& operator[](uint32_t i) { return pages_[i >> kPageBits][i & (kPageSize - 1)]; }
-    const XmlElementRecord& operator[](uint32_t i) const { return pages_[i >> kPageBits][i & (kPageSize - 1)]; }
+    const XmlElementRecord& operator[](uint32_t i) const {
+        return pages_[i >> kPageBits][i & (kPageSize - 1)];
+    }
     uint32_t count() const { return count_; }
     uint64_t capacity() const { return capacity_; }
 
@@ -97,7 +99,8 @@ struct Encoding {
     unsigned codePage = 0; // 0: none remembered
 };
 
-bool readFile(const std::wstring& path, std::wstring& text, uint32_t& flags, Encoding& encoding, ResultLog& log);
+bool readFile(const std::wstring& path, std::wstring& text, uint32_t& flags, Encoding& encoding,
+              ResultLog& log);
 bool writeFile(const std::wstring& path, const std::wstring& text, uint32_t flags, const Encoding& remembered,
                ResultLog& log);
 // How text fits an 8-bit code page that is not a Unicode form.

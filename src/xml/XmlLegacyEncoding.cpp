@@ -36,7 +36,8 @@ public:
 
     bool operator()(const wchar_t* s, int units) {
         if (units == 1 && s[0] < 0x80) return true;
-        uint32_t key = units == 1 ? s[0] : 0x10000 + ((uint32_t(s[0]) - 0xD800) << 10) + (uint32_t(s[1]) - 0xDC00);
+        uint32_t key =
+            units == 1 ? s[0] : 0x10000 + ((uint32_t(s[0]) - 0xD800) << 10) + (uint32_t(s[1]) - 0xDC00);
         uint8_t& known = key < 0x10000 ? bmp_[key] : other_[key];
         if (known == kUnknown) {
             char buf[16];
@@ -71,7 +72,9 @@ public:
             referable(i, at);
             i = at < n_ ? markup(at) : n_;
         }
-        return needsUnicode_ ? LegacyFit::NeedsUnicode : referenced_ ? LegacyFit::Referenced : LegacyFit::Fits;
+        return needsUnicode_ ? LegacyFit::NeedsUnicode
+               : referenced_ ? LegacyFit::Referenced
+                             : LegacyFit::Fits;
     }
 
 private:
@@ -85,7 +88,9 @@ private:
             if (unpaired(i, u) || mappable_(s_ + i, u)) {
                 out_.append(s_ + i, size_t(u));
             } else {
-                uint32_t cp = u == 1 ? s_[i] : 0x10000 + ((uint32_t(s_[i]) - 0xD800) << 10) + (uint32_t(s_[i + 1]) - 0xDC00);
+                uint32_t cp =
+                    u == 1 ? s_[i]
+                           : 0x10000 + ((uint32_t(s_[i]) - 0xD800) << 10) + (uint32_t(s_[i + 1]) - 0xDC00);
                 wchar_t ref[16];
                 std::swprintf(ref, 16, L"&#x%X;", unsigned(cp));
                 out_ += ref;
@@ -194,7 +199,8 @@ LegacyFit fitToCodePage(const std::wstring& text, unsigned cp, std::wstring& out
 bool renameDeclaredEncoding(std::wstring& text, const wchar_t* name) {
     size_t i = 0;
     while (i < text.size() && isSpace(text[i])) ++i;
-    if (text.compare(i, 5, L"<?xml") != 0 || i + 5 >= text.size() || !(isSpace(text[i + 5]) || text[i + 5] == L'?'))
+    if (text.compare(i, 5, L"<?xml") != 0 || i + 5 >= text.size() ||
+        !(isSpace(text[i + 5]) || text[i + 5] == L'?'))
         return false;
     size_t end = findText(text.data(), text.size(), i, L"?>");
     if (end == std::wstring::npos) return false;

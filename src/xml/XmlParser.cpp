@@ -80,7 +80,8 @@ void ElementTable::growTo(uint64_t capacity) {
         }
         if (pageSizes_[page] >= want) continue;
         std::unique_ptr<XmlElementRecord[]> bigger(new XmlElementRecord[want]);
-        if (pageSizes_[page]) std::memcpy(bigger.get(), pages_[page].get(), pageSizes_[page] * sizeof(XmlElementRecord));
+        if (pageSizes_[page])
+            std::memcpy(bigger.get(), pages_[page].get(), pageSizes_[page] * sizeof(XmlElementRecord));
         pages_[page] = std::move(bigger);
         pageSizes_[page] = want;
     }
@@ -106,11 +107,20 @@ void ResultLog::add(const wchar_t* name, std::initializer_list<Attr> attrs) {
         rec += L"=\"";
         for (wchar_t c : a.value) {
             switch (c) {
-            case L'&': rec += L"&amp;"; break;
-            case L'<': rec += L"&lt;"; break;
-            case L'>': rec += L"&gt;"; break;
-            case L'"': rec += L"&quot;"; break;
-            default: rec += c;
+            case L'&':
+                rec += L"&amp;";
+                break;
+            case L'<':
+                rec += L"&lt;";
+                break;
+            case L'>':
+                rec += L"&gt;";
+                break;
+            case L'"':
+                rec += L"&quot;";
+                break;
+            default:
+                rec += c;
             }
         }
         rec += L'"';
@@ -180,7 +190,8 @@ private:
         if (lt + 1 >= n_) return syntax(L"unterminated_tag_syntax", L"tag", lt);
         wchar_t c = s_[lt + 1];
         if (c == L'/') return endTag(lt);
-        if (c == L'?') return skipPast(lt, lt + 2, piEnd_, L"unterminated_tag_syntax", L"processing_instruction");
+        if (c == L'?')
+            return skipPast(lt, lt + 2, piEnd_, L"unterminated_tag_syntax", L"processing_instruction");
         if (c == L'!') return exclamation(lt);
         if (isNameStart(c)) return startTag(lt);
         return syntax(L"first_tag_syntax", L"tag", lt);
@@ -207,7 +218,8 @@ private:
     }
 
     uint32_t exclamation(uint32_t lt) {
-        if (startsWith(lt, L"<!--")) return skipPast(lt, lt + 4, commentEnd_, L"comment_tag_syntax", L"comment");
+        if (startsWith(lt, L"<!--"))
+            return skipPast(lt, lt + 4, commentEnd_, L"comment_tag_syntax", L"comment");
         if (startsWith(lt, L"<![CDATA["))
             return skipPast(lt, lt + 9, cdataEnd_, L"cdata_section_syntax", L"cdata_section");
         if (startsWith(lt, L"<!DOCTYPE", true)) return doctype(lt);
@@ -291,13 +303,16 @@ private:
             }
         }
         if (!log_.full())
-            log_.add(L"lone_end_tag", {{L"tagname", std::wstring(name, nl)}, {L"offset", std::to_wstring(lt)}});
+            log_.add(L"lone_end_tag",
+                     {{L"tagname", std::wstring(name, nl)}, {L"offset", std::to_wstring(lt)}});
         illFormed_ = true;
         if (top > 0) t_[open_[top].index].flags |= XmlElementRecord::kContentIllFormed;
         return tagEnd;
     }
 
-    std::wstring_view openName(size_t k) const { return {s_ + t_[open_[k].index].start + 1, open_[k].nameLen}; }
+    std::wstring_view openName(size_t k) const {
+        return {s_ + t_[open_[k].index].start + 1, open_[k].nameLen};
+    }
 
     // Stack position of the topmost open element of this name, 0 if none. Open elements enter
     // the name index only here, when an end tag does not match the top: a well-formed document
@@ -344,9 +359,10 @@ private:
             r.length = r.tagLengths & kStartTagMax;
             if (r.length == kStartTagMax) r.length = startTagLengthAt(r.start, open_[j].nameLen);
             if (!log_.full())
-                log_.add(L"unended_start_tag", {{L"tagname", std::wstring(s_ + r.start + 1, open_[j].nameLen)},
-                                                {L"offset", std::to_wstring(r.start)},
-                                                {L"offset2", std::to_wstring(endOffset)}});
+                log_.add(L"unended_start_tag",
+                         {{L"tagname", std::wstring(s_ + r.start + 1, open_[j].nameLen)},
+                          {L"offset", std::to_wstring(r.start)},
+                          {L"offset2", std::to_wstring(endOffset)}});
             spliceChildrenAfter(x, m);
         }
         if (m) t_[m].flags |= XmlElementRecord::kContentIllFormed;
@@ -379,8 +395,9 @@ private:
         for (uint32_t i = 1; i < t_.count(); ++i) {
             XmlElementRecord& r = t_[i];
             uint32_t level = 0;
-            if (r.parent) level = std::min<uint32_t>((t_[r.parent].flags & XmlElementRecord::kLevelMask) + 1,
-                                                     XmlElementRecord::kLevelMask);
+            if (r.parent)
+                level = std::min<uint32_t>((t_[r.parent].flags & XmlElementRecord::kLevelMask) + 1,
+                                           XmlElementRecord::kLevelMask);
             r.flags = (r.flags & ~XmlElementRecord::kLevelMask) | level;
         }
     }
@@ -395,8 +412,9 @@ private:
             log_.add(L"no_root_element");
         } else if (uint32_t sib = t_[root].nextSibling) {
             const XmlElementRecord& r = t_[sib];
-            log_.add(L"root_has_sibling", {{L"tagname", std::wstring(s_ + r.start + 1, nameLength(s_, n_, r.start + 1))},
-                                           {L"offset", std::to_wstring(r.start)}});
+            log_.add(L"root_has_sibling",
+                     {{L"tagname", std::wstring(s_ + r.start + 1, nameLength(s_, n_, r.start + 1))},
+                      {L"offset", std::to_wstring(r.start)}});
             illFormed_ = true;
         }
         if (illFormed_) doc.flags |= XmlElementRecord::kDocumentIllFormed;

@@ -12,19 +12,15 @@ const wchar_t* const kExe = TAVNOTE_EXE_PATH;
 
 class ExeResources : public ::testing::Test {
 protected:
-    void SetUp() override
-    {
-        module_ = LoadLibraryExW(kExe, nullptr,
-                                 LOAD_LIBRARY_AS_DATAFILE | LOAD_LIBRARY_AS_IMAGE_RESOURCE);
+    void SetUp() override {
+        module_ = LoadLibraryExW(kExe, nullptr, LOAD_LIBRARY_AS_DATAFILE | LOAD_LIBRARY_AS_IMAGE_RESOURCE);
         ASSERT_NE(module_, nullptr) << "cannot open TavNote.exe as a resource file";
     }
-    void TearDown() override
-    {
+    void TearDown() override {
         if (module_) FreeLibrary(module_);
     }
 
-    std::string resourceBytes(LPCWSTR type, LPCWSTR name) const
-    {
+    std::string resourceBytes(LPCWSTR type, LPCWSTR name) const {
         HRSRC info = FindResourceW(module_, name, type);
         if (!info) return {};
         HGLOBAL data = LoadResource(module_, info);
@@ -47,8 +43,7 @@ struct IconGroupEntry {
 };
 #pragma pack(pop)
 
-TEST_F(ExeResources, IconGroupHoldsEveryShellSize)
-{
+TEST_F(ExeResources, IconGroupHoldsEveryShellSize) {
     const std::string group = resourceBytes(RT_GROUP_ICON, MAKEINTRESOURCEW(1));
     ASSERT_GE(group.size(), sizeof(IconGroupHeader));
     IconGroupHeader header;
@@ -65,8 +60,7 @@ TEST_F(ExeResources, IconGroupHoldsEveryShellSize)
     EXPECT_EQ(widths, (std::vector<int>{16, 24, 32, 48, 256}));
 }
 
-TEST_F(ExeResources, VersionIsOneTwoTwoNamedTavNote)
-{
+TEST_F(ExeResources, VersionIsOneTwoTwoNamedTavNote) {
     DWORD ignored = 0;
     const DWORD size = GetFileVersionInfoSizeW(kExe, &ignored);
     ASSERT_GT(size, 0u);
@@ -94,29 +88,25 @@ TEST_F(ExeResources, VersionIsOneTwoTwoNamedTavNote)
     for (const Case& c : cases) {
         wchar_t* text = nullptr;
         const std::wstring path = std::wstring(L"\\StringFileInfo\\080404b0\\") + c.key;
-        ASSERT_TRUE(VerQueryValueW(info.data(), path.c_str(), reinterpret_cast<void**>(&text),
-                                   &length)) << "no " << testing::PrintToString(std::wstring(c.key));
+        ASSERT_TRUE(VerQueryValueW(info.data(), path.c_str(), reinterpret_cast<void**>(&text), &length))
+            << "no " << testing::PrintToString(std::wstring(c.key));
         EXPECT_EQ(std::wstring(text), c.value);
     }
 }
 
-TEST_F(ExeResources, ManifestAsksForCommonControlsSixAsInvoker)
-{
+TEST_F(ExeResources, ManifestAsksForCommonControlsSixAsInvoker) {
     const std::string manifest = resourceBytes(RT_MANIFEST, MAKEINTRESOURCEW(1));
     ASSERT_FALSE(manifest.empty());
     const char* const needles[] = {
-        "name=\"Microsoft.Windows.Common-Controls\" version=\"6.0.0.0\"",
-        "level=\"asInvoker\"",
-        "{8e0f7a12-bfb3-4fe8-b9a5-48fd50a15a9a}",  // Windows 10 and 11
-        "{35138b9a-5d96-4fbd-8e2d-a2440225f93a}",  // Windows 7
+        "name=\"Microsoft.Windows.Common-Controls\" version=\"6.0.0.0\"", "level=\"asInvoker\"",
+        "{8e0f7a12-bfb3-4fe8-b9a5-48fd50a15a9a}", // Windows 10 and 11
+        "{35138b9a-5d96-4fbd-8e2d-a2440225f93a}", // Windows 7
     };
-    for (const char* needle : needles)
-        EXPECT_NE(manifest.find(needle), std::string::npos) << needle;
+    for (const char* needle : needles) EXPECT_NE(manifest.find(needle), std::string::npos) << needle;
 }
 
-TEST_F(ExeResources, HostDialogStaysInPlace)
-{
+TEST_F(ExeResources, HostDialogStaysInPlace) {
     EXPECT_FALSE(resourceBytes(RT_DIALOG, MAKEINTRESOURCEW(102)).empty());
 }
 
-}  // namespace
+} // namespace

@@ -73,8 +73,8 @@ TEST(MainWindow, IsTheHiddenRegisteredWindowThatEndsTheLoop) {
         EXPECT_EQ(r.top, 305);
         EXPECT_EQ(r.right, 640);
         EXPECT_EQ(r.bottom, 305);
-        for (const wchar_t* sub : {L"NoteItems", L"NoteItems2", L"NoteTpls", L"TplRecycle", L"NoteTpls2",
-                                   L"CapNote", L"Recycle"})
+        for (const wchar_t* sub :
+             {L"NoteItems", L"NoteItems2", L"NoteTpls", L"TplRecycle", L"NoteTpls2", L"CapNote", L"Recycle"})
             EXPECT_TRUE(isFolder(folder.path() + L"NoteData\\" + sub));
 
         DestroyWindow(main.handle());

@@ -39,7 +39,8 @@ TEST_F(PathsInFreshFolder, EachFunctionReturnsAndCreatesItsFolder) {
 }
 
 TEST_F(PathsInFreshFolder, NamedFoldersAreCreatedLevelByLevel) {
-    EXPECT_EQ(noteFolder(L"20261207043355123_01"), root.path() + L"NoteData\\NoteItems\\20261207043355123_01\\");
+    EXPECT_EQ(noteFolder(L"20261207043355123_01"),
+              root.path() + L"NoteData\\NoteItems\\20261207043355123_01\\");
     EXPECT_TRUE(folderExists(root.path() + L"NoteData\\NoteItems\\20261207043355123_01"));
 
     const std::wstring group = noteItems2Directory() + L"工作\\";

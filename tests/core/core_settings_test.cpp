@@ -35,27 +35,29 @@ TEST_F(SettingsFiles, SysconfigDocuments) {
         {"binary", "\x01\xff\xfe\x00<<>>\x80", L"宋体", 0, 0xFE000000, 0xFFFB5A45},
         {"complete",
          "<sysconfig>\r\n<deffont>\r\n<fmname>宋体</fmname>\r\n<fontstyle>3</fontstyle>\r\n"
-         "<fontsize>13</fontsize>\r\n<color>-16776961</color>\r\n</deffont>\r\n<defbordermenucolor/>\r\n</sysconfig>\r\n",
+         "<fontsize>13</fontsize>\r\n<color>-16776961</color>\r\n</deffont>\r\n<defbordermenucolor/>\r\n</"
+         "sysconfig>\r\n",
          L"宋体", 3, 0xFF0000FF, 0xFFF26A00},
         {"other face, no border switch",
          "<sysconfig><deffont><fmname>Microsoft YaHei</fmname></deffont></sysconfig>", L"Microsoft YaHei", 0,
          0xFE000000, 0xFFFB5A45},
         {"empty border element still switches",
-         "<sysconfig><defbordermenucolor></defbordermenucolor></sysconfig>", L"宋体", 0, 0xFE000000, 0xFFF26A00},
+         "<sysconfig><defbordermenucolor></defbordermenucolor></sysconfig>", L"宋体", 0, 0xFE000000,
+         0xFFF26A00},
         {"border before deffont is not seen",
-         "<sysconfig><defbordermenucolor/><deffont><fontstyle>1</fontstyle></deffont></sysconfig>", L"宋体", 1,
-         0xFE000000, 0xFFFB5A45},
+         "<sysconfig><defbordermenucolor/><deffont><fontstyle>1</fontstyle></deffont></sysconfig>", L"宋体",
+         1, 0xFE000000, 0xFFFB5A45},
         {"keys found only in order: a color before the style is not seen",
          "<sysconfig><deffont><color>255</color><fontstyle>2</fontstyle></deffont></sysconfig>", L"宋体", 2,
          0xFE000000, 0xFFFB5A45},
         {"non-numbers parse as 0",
-         "<sysconfig><deffont><fontstyle>abc</fontstyle><color>x1</color></deffont></sysconfig>", L"宋体", 0, 0,
-         0xFFFB5A45},
-        {"leading digits count", "<sysconfig><deffont><fontstyle>12abc</fontstyle></deffont></sysconfig>", L"宋体",
-         12, 0xFE000000, 0xFFFB5A45},
+         "<sysconfig><deffont><fontstyle>abc</fontstyle><color>x1</color></deffont></sysconfig>", L"宋体", 0,
+         0, 0xFFFB5A45},
+        {"leading digits count", "<sysconfig><deffont><fontstyle>12abc</fontstyle></deffont></sysconfig>",
+         L"宋体", 12, 0xFE000000, 0xFFFB5A45},
         {"ill-formed keeps defaults",
-         "<sysconfig><deffont><fmname>Arial</fmname><fontstyle>1</deffont></sysconfig>", L"宋体", 0, 0xFE000000,
-         0xFFFB5A45},
+         "<sysconfig><deffont><fmname>Arial</fmname><fontstyle>1</deffont></sysconfig>", L"宋体", 0,
+         0xFE000000, 0xFFFB5A45},
         {"wrong root", "<config><deffont><fmname>Arial</fmname></deffont></config>", L"宋体", 0, 0xFE000000,
          0xFFFB5A45},
     };
@@ -155,7 +157,8 @@ TEST_F(SettingsFiles, DamagedColorFileIsKeptBesideItsSuccessor) {
 TEST_F(SettingsFiles, LockedColorFileIsNotReplaced) {
     const std::string original = colorItems(16, 50);
     ASSERT_TRUE(writeBytes(colors, original));
-    HANDLE lock = CreateFileW(colors.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+    HANDLE lock =
+        CreateFileW(colors.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr);
     ASSERT_NE(lock, INVALID_HANDLE_VALUE);
     TavSettings s;
     EXPECT_FALSE(writeCustomColors(colors, s));

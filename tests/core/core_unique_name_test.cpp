@@ -14,14 +14,25 @@ TEST(UniqueTimeName, FormatsLocalTimeAndDiscriminator) {
         {100123, L"20261207043355123_100123"}, // a minimum width, not a maximum
     };
     SYSTEMTIME t{};
-    t.wYear = 2026; t.wMonth = 12; t.wDay = 7;
-    t.wHour = 4; t.wMinute = 33; t.wSecond = 55; t.wMilliseconds = 123;
+    t.wYear = 2026;
+    t.wMonth = 12;
+    t.wDay = 7;
+    t.wHour = 4;
+    t.wMinute = 33;
+    t.wSecond = 55;
+    t.wMilliseconds = 123;
     for (const Case& c : cases) EXPECT_EQ(uniqueTimeName(t, c.n), c.expected) << c.n;
 }
 
 TEST(UniqueTimeName, PadsEveryFieldOfAnEarlyTime) {
     SYSTEMTIME t{};
-    t.wYear = 987; t.wMonth = 1; t.wDay = 2; t.wHour = 3; t.wMinute = 4; t.wSecond = 5; t.wMilliseconds = 6;
+    t.wYear = 987;
+    t.wMonth = 1;
+    t.wDay = 2;
+    t.wHour = 3;
+    t.wMinute = 4;
+    t.wSecond = 5;
+    t.wMilliseconds = 6;
     EXPECT_EQ(uniqueTimeName(t, 7), L"09870102030405006_07");
 }
 

@@ -60,8 +60,9 @@ inline bool startsWith(const std::wstring& s, const std::wstring& prefix) {
 }
 
 inline bool endsWith(const std::wstring& s, const std::wstring& tail) {
-    return s.size() >= tail.size() && CompareStringOrdinal(s.c_str() + s.size() - tail.size(), int(tail.size()),
-                                                           tail.c_str(), int(tail.size()), TRUE) == CSTR_EQUAL;
+    return s.size() >= tail.size() &&
+           CompareStringOrdinal(s.c_str() + s.size() - tail.size(), int(tail.size()), tail.c_str(),
+                                int(tail.size()), TRUE) == CSTR_EQUAL;
 }
 
 // The user data the program may create or change beside its executable.
@@ -76,7 +77,8 @@ inline std::vector<std::wstring> outsideChanges(const Listing& before, const Lis
     for (const auto& [path, e] : before) {
         if (isUserData(path)) continue;
         auto it = after.find(path);
-        if (it == after.end()) changes.push_back(L"gone: " + path);
+        if (it == after.end())
+            changes.push_back(L"gone: " + path);
         else if (it->second.folder != e.folder || it->second.size != e.size || it->second.bytes != e.bytes)
             changes.push_back(L"changed: " + path);
     }
@@ -97,14 +99,17 @@ inline bool isWellFormedXml(const std::string& bytes) {
 // Where a file of the data folder may legitimately have gone: rewritten in place (a well-formed
 // XML file that stays well-formed), kept as "<name>.bad" or "<name>.bad.N" with its bytes, or
 // (when deleting was part of the run) copied to the recycle folder.
-inline bool accountedFor(const std::wstring& path, const Entry& e, const Listing& after, bool recycleAllowed) {
+inline bool accountedFor(const std::wstring& path, const Entry& e, const Listing& after,
+                         bool recycleAllowed) {
     auto same = [&](const std::wstring& p) {
         auto it = after.find(p);
-        return it != after.end() && !it->second.folder && it->second.size == e.size && it->second.bytes == e.bytes;
+        return it != after.end() && !it->second.folder && it->second.size == e.size &&
+               it->second.bytes == e.bytes;
     };
     if (same(path)) return true;
     auto it = after.find(path);
-    if (it != after.end() && endsWith(path, L".xml") && isWellFormedXml(e.bytes) && isWellFormedXml(it->second.bytes))
+    if (it != after.end() && endsWith(path, L".xml") && isWellFormedXml(e.bytes) &&
+        isWellFormedXml(it->second.bytes))
         return true;
     for (int i = 0; i < 10; ++i)
         if (same(path + L".bad" + (i ? L"." + std::to_wstring(i) : L""))) return true;
@@ -183,8 +188,8 @@ inline void removeHostLinks(const std::wstring& folder) {
 inline int unixPidOf(const std::wstring& exe) {
     const std::string wanted = [&] {
         std::string s(exe.size() * 4, '\0');
-        s.resize(size_t(WideCharToMultiByte(CP_UTF8, 0, exe.data(), int(exe.size()), s.data(), int(s.size()), nullptr,
-                                            nullptr)));
+        s.resize(size_t(WideCharToMultiByte(CP_UTF8, 0, exe.data(), int(exe.size()), s.data(), int(s.size()),
+                                            nullptr, nullptr)));
         return s;
     }();
     WIN32_FIND_DATAW fd;
@@ -197,7 +202,8 @@ inline int unixPidOf(const std::wstring& exe) {
         std::string cmd = readBytes(std::wstring(L"Z:\\proc\\") + name + L"\\cmdline");
         std::string first = cmd.substr(0, cmd.find('\0'));
         if (!first.empty() && first.front() == '"') first = first.substr(1, first.find('"', 1) - 1);
-        if (CompareStringA(LOCALE_INVARIANT, NORM_IGNORECASE, first.c_str(), -1, wanted.c_str(), -1) == CSTR_EQUAL) {
+        if (CompareStringA(LOCALE_INVARIANT, NORM_IGNORECASE, first.c_str(), -1, wanted.c_str(), -1) ==
+            CSTR_EQUAL) {
             found = _wtoi(name);
             break;
         }

@@ -10,7 +10,7 @@
 #include <string>
 #include <vector>
 
-#include "FolderUtils.h"   // the tests look at the data folder with isFolder
+#include "FolderUtils.h" // the tests look at the data folder with isFolder
 #include "TavNoteProcess.h"
 #include "TavTestEnvironment.h"
 #include "UnixTools.h"

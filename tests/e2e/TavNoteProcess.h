@@ -35,8 +35,8 @@ public:
     explicit TavNoteProcess(const std::wstring& exe, const std::wstring& folder) {
         STARTUPINFOW si{sizeof(si)};
         std::wstring command = L"\"" + exe + L"\"";
-        started_ = CreateProcessW(exe.c_str(), command.data(), nullptr, nullptr, FALSE, 0, nullptr, folder.c_str(),
-                                  &si, &pi_) != FALSE;
+        started_ = CreateProcessW(exe.c_str(), command.data(), nullptr, nullptr, FALSE, 0, nullptr,
+                                  folder.c_str(), &si, &pi_) != FALSE;
     }
     ~TavNoteProcess() {
         if (!started_) return;

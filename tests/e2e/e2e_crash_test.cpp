@@ -85,13 +85,16 @@ public:
         const RECT places[] = {{200, 150, 380, 330}, {600, 300, 780, 480}};
         int n = 0;
         for (const RECT& r : places) {
-            const std::wstring unique = L"2026120704335510" + std::to_wstring(n) + L"_0" + std::to_wstring(n + 1);
+            const std::wstring unique =
+                L"2026120704335510" + std::to_wstring(n) + L"_0" + std::to_wstring(n + 1);
             CreateDirectoryW((items() + unique).c_str(), nullptr);
             char xml[512];
-            std::snprintf(xml, sizeof(xml),
-                          "<TavNoteItem>\r\n<ID>%d</ID>\r\n<unique>%ls</unique>\r\n<group></group>\r\n<left>%ld</left>\r\n"
-                          "<top>%ld</top>\r\n<right>%ld</right>\r\n<bottom>%ld</bottom>\r\n</TavNoteItem>\r\n",
-                          123451 + n, unique.c_str(), r.left, r.top, r.right, r.bottom);
+            std::snprintf(
+                xml, sizeof(xml),
+                "<TavNoteItem>\r\n<ID>%d</ID>\r\n<unique>%ls</unique>\r\n<group></group>\r\n<left>%ld</"
+                "left>\r\n"
+                "<top>%ld</top>\r\n<right>%ld</right>\r\n<bottom>%ld</bottom>\r\n</TavNoteItem>\r\n",
+                123451 + n, unique.c_str(), r.left, r.top, r.right, r.bottom);
             writeBytes(items() + unique + L"\\" + unique + L".xml", xml);
             ++n;
         }
@@ -198,19 +201,29 @@ private:
         if (notes.size() >= 8 && action == 0) action = 3;
         if (notes.size() <= 1 && action == 3) action = 0;
         if (notes.empty()) action = 0;
-        HWND note = notes.empty() ? nullptr : notes[std::uniform_int_distribution<size_t>(0, notes.size() - 1)(rng_)];
+        HWND note =
+            notes.empty() ? nullptr : notes[std::uniform_int_distribution<size_t>(0, notes.size() - 1)(rng_)];
         switch (action) {
-        case 0: create(app); break;
-        case 1: move(note); break;
-        case 2: type(app, note); break;
-        default: remove(app, note); break;
+        case 0:
+            create(app);
+            break;
+        case 1:
+            move(note);
+            break;
+        case 2:
+            type(app, note);
+            break;
+        default:
+            remove(app, note);
+            break;
         }
     }
 
     void create(TavNoteProcess& app) {
         if (!desk::openTrayMenu(app)) return;
         HWND add = desk::visibleItem(app, L"添加便签");
-        if (add && unixtools::xdotool(L"mousemove " + desk::at(centreOf(rectOf(add))) + L" click 1")) ++figures_.created;
+        if (add && unixtools::xdotool(L"mousemove " + desk::at(centreOf(rectOf(add))) + L" click 1"))
+            ++figures_.created;
         const size_t before = desk::noteWindows(app).size();
         waitFor([&] { return !app.running() || desk::noteWindows(app).size() > before; }, 3000);
     }
@@ -227,7 +240,8 @@ private:
     void type(TavNoteProcess& app, HWND note) {
         const RECT r = rectOf(note);
         const POINT at{r.left + 30, r.top + 30};
-        if (!unixtools::xdotool(L"mousemove " + desk::at(at) + L" sleep 0.3 click --repeat 2 --delay 80 1 sleep 0.3 "
+        if (!unixtools::xdotool(L"mousemove " + desk::at(at) +
+                                L" sleep 0.3 click --repeat 2 --delay 80 1 sleep 0.3 "
                                 L"type --delay 40 tavnote"))
             return;
         if (app.running()) ++figures_.typed;
@@ -277,8 +291,8 @@ TEST(CrashTest, KillsAtRandomMomentsLoseNoNoteAndLeaveNoFileCutShort) {
     const Figures& f = run.figures();
     std::printf("crash test: %d kills (%d during start-up, %d without a Unix process), %d notes checked, "
                 "%d losses, %d damaged XML files; %d created, %d moved, %d typed into, %d deleted; %.0f s\n",
-                f.kills, f.killedEarly, f.unixKillMisses, f.notesChecked, f.losses, f.truncated, f.created, f.moved,
-                f.typed, f.deleted, double(GetTickCount64() - start) / 1000.0);
+                f.kills, f.killedEarly, f.unixKillMisses, f.notesChecked, f.losses, f.truncated, f.created,
+                f.moved, f.typed, f.deleted, double(GetTickCount64() - start) / 1000.0);
     RecordProperty("kills", f.kills);
     RecordProperty("losses", f.losses);
     RecordProperty("damaged_xml", f.truncated);

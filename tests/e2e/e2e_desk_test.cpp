@@ -29,17 +29,18 @@ std::vector<std::wstring> subFolders(const std::wstring& folder) {
     if (find == INVALID_HANDLE_VALUE) return names;
     do {
         std::wstring name = fd.cFileName;
-        if ((fd.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) && name != L"." && name != L"..") names.push_back(name);
+        if ((fd.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) && name != L"." && name != L"..")
+            names.push_back(name);
     } while (FindNextFileW(find, &fd));
     FindClose(find);
     return names;
 }
 
-
 // One element of a note file, read the way any reader would: nothing when it is missing.
 std::optional<std::wstring> element(const std::wstring& noteFile, const wchar_t* name) {
     XmlDocument doc;
-    if (!doc.loadFile(noteFile) || !doc.findElement(L"TavNoteItem") || !doc.intoElement() || !doc.findElement(name))
+    if (!doc.loadFile(noteFile) || !doc.findElement(L"TavNoteItem") || !doc.intoElement() ||
+        !doc.findElement(name))
         return std::nullopt;
     return doc.getData();
 }
@@ -100,7 +101,7 @@ RECT offset(RECT r, int dx, int dy) {
 struct PreparedNote {
     const wchar_t* unique;
     RECT place;
-    int alpha = -1;               // -1: not written
+    int alpha = -1;                      // -1: not written
     const wchar_t* background = nullptr; // a blue picture under this name
     bool hidden = false;
     bool topMost = false;
@@ -177,7 +178,8 @@ TEST_F(DeskTest, FirstStartTrayMenuAddsANearWhiteNoteAtTheDefaultPlaceWithItsFil
     ASSERT_TRUE(desk::click(desk::kTrayIcon, 3));
     HWND add = desk::waitForItem(app, L"添加便签");
     ASSERT_NE(add, nullptr) << "the tray menu did not open";
-    for (const wchar_t* item : {L"管理", L"帮助", L"退出"}) EXPECT_NE(desk::visibleItem(app, item), nullptr) << item;
+    for (const wchar_t* item : {L"管理", L"帮助", L"退出"})
+        EXPECT_NE(desk::visibleItem(app, item), nullptr) << item;
     desk::Screen screen;
     ASSERT_TRUE(screen.capture(desk::besideTest(L"desk_tray_menu.png")));
     // A quick click, before the item has reported the hover: no group submenu may stay behind.
@@ -224,20 +226,24 @@ TEST_F(DeskTest, DraggingMovesTheNoteAndOnlyTheBottomRightCornerResizesIt) {
     // Dragged from inside, the note follows the pointer and its file follows the note.
     ASSERT_TRUE(desk::drag(POINT{390, 260}, POINT{490, 340}));
     RECT expected{400, 280, 580, 460};
-    EXPECT_TRUE(waitFor([&] { return desk::sameRect(rectOf(note), expected); }, 10000)) << "the note did not move";
-    EXPECT_TRUE(waitFor([&] { return fileHoldsRect(file, expected); }, 10000)) << "the file keeps the old place";
+    EXPECT_TRUE(waitFor([&] { return desk::sameRect(rectOf(note), expected); }, 10000))
+        << "the note did not move";
+    EXPECT_TRUE(waitFor([&] { return fileHoldsRect(file, expected); }, 10000))
+        << "the file keeps the old place";
 
     // The bottom-right corner resizes.
-    ASSERT_TRUE(desk::drag(POINT{expected.right - 3, expected.bottom - 3}, POINT{expected.right + 47, expected.bottom + 37}));
+    ASSERT_TRUE(desk::drag(POINT{expected.right - 3, expected.bottom - 3},
+                           POINT{expected.right + 47, expected.bottom + 37}));
     expected = RECT{400, 280, 630, 500};
-    EXPECT_TRUE(waitFor([&] { return desk::sameRect(rectOf(note), expected); }, 10000)) << "the corner did not resize";
+    EXPECT_TRUE(waitFor([&] { return desk::sameRect(rectOf(note), expected); }, 10000))
+        << "the corner did not resize";
     EXPECT_TRUE(waitFor([&] { return fileHoldsRect(file, expected); }, 10000));
 
     // Every other edge and corner only moves it: the size stays.
     struct Grip {
         const char* what;
         double x, y; // share of the width and height from the top-left, or pixels from an edge
-    } grips[] = {{"left edge", 1, 0.5}, {"top edge", 0.5, 1}, {"right edge", -2, 0.5},
+    } grips[] = {{"left edge", 1, 0.5},    {"top edge", 0.5, 1},      {"right edge", -2, 0.5},
                  {"bottom edge", 0.5, -2}, {"top-left corner", 1, 1}, {"bottom-left corner", 1, -2}};
     for (const Grip& g : grips) {
         const RECT before = rectOf(note);
@@ -324,8 +330,8 @@ TEST_F(DeskTest, NoteMenuAddsOpacityPlacementHideAndDelete) {
         }
         ASSERT_TRUE(desk::choose(app, p.item));
         const std::wstring top = p.topMost ? L"1" : L"0", embed = p.toDesk ? L"1" : L"0";
-        EXPECT_TRUE(waitFor([&] { return flag(fileA, L"bTopMost") == top && flag(fileA, L"bToDesk") == embed; },
-                            10000))
+        EXPECT_TRUE(waitFor(
+            [&] { return flag(fileA, L"bTopMost") == top && flag(fileA, L"bToDesk") == embed; }, 10000))
             << p.item << ": bTopMost " << flag(fileA, L"bTopMost") << ", bToDesk " << flag(fileA, L"bToDesk");
         EXPECT_EQ(desk::isTopMost(noteA), p.topMost) << p.item;
         EXPECT_EQ(isAbove(noteA, noteB), p.aCoversB) << p.item;
@@ -401,7 +407,11 @@ TEST_F(DeskTest, RestartReopensEveryShownNoteAsItWasAndAppliesTheStartRules) {
     EXPECT_NE(plain, nullptr);
     ASSERT_NE(embedded, nullptr);
     EXPECT_NE(desk::waitForWindowAt(app, RECT{100, 400, 280, 580}), nullptr) << "the grouped note";
-    EXPECT_FALSE(waitFor([&] { return desk::windowAt(app, RECT{700, 100, 880, 280}) != nullptr; }, 500))
+    EXPECT_FALSE(waitFor(
+        [&] {
+            return desk::windowAt(app, RECT{700, 100, 880, 280}) != nullptr;
+        },
+        500))
         << "the hidden note opened";
     EXPECT_EQ(desk::noteWindows(app).size(), 4u);
     EXPECT_FALSE(pathExists(empty)) << "an empty folder without its note file stays";
@@ -455,8 +465,10 @@ TEST_F(DeskTest, QuitFromTheTrayEndsAtOnceAndTheNextStartShowsTheNoteWhereItWasL
         ULONGLONG clicked = 0;
         for (int i = 0; i < 3000 && !clicked; ++i) {
             POINT p{};
-            if (GetCursorPos(&p) && p.x == target.x && p.y == target.y) clicked = GetTickCount64() + 300;
-            else Sleep(5);
+            if (GetCursorPos(&p) && p.x == target.x && p.y == target.y)
+                clicked = GetTickCount64() + 300;
+            else
+                Sleep(5);
         }
         EXPECT_NE(clicked, 0u) << "the pointer never reached the item";
         EXPECT_EQ(app.waitForExit(20000), 0u);

@@ -24,7 +24,8 @@ namespace {
 
 std::string utf8(const std::wstring& w) {
     std::string s(w.size() * 4, '\0');
-    s.resize(size_t(WideCharToMultiByte(CP_UTF8, 0, w.data(), int(w.size()), s.data(), int(s.size()), nullptr, nullptr)));
+    s.resize(size_t(
+        WideCharToMultiByte(CP_UTF8, 0, w.data(), int(w.size()), s.data(), int(s.size()), nullptr, nullptr)));
     return s;
 }
 
@@ -34,11 +35,14 @@ std::string noteXml(int id, const std::wstring& unique, const RECT& r, const std
         return "<" + std::string(name) + ">" + value + "</" + name + ">\r\n";
     };
     return "<TavNoteItem>\r\n" + el("ID", std::to_string(id)) + el("unique", utf8(unique)) + el("group", "") +
-           el("left", std::to_string(r.left)) + el("top", std::to_string(r.top)) + el("right", std::to_string(r.right)) +
-           el("bottom", std::to_string(r.bottom)) + "<ChildItems></ChildItems>\r\n" + extra + "</TavNoteItem>\r\n";
+           el("left", std::to_string(r.left)) + el("top", std::to_string(r.top)) +
+           el("right", std::to_string(r.right)) + el("bottom", std::to_string(r.bottom)) +
+           "<ChildItems></ChildItems>\r\n" + extra + "</TavNoteItem>\r\n";
 }
 
-bool isBlue(uint32_t rgb) { return (rgb & 0xFF) > 180 && ((rgb >> 16) & 0xFF) < 80 && ((rgb >> 8) & 0xFF) < 80; }
+bool isBlue(uint32_t rgb) {
+    return (rgb & 0xFF) > 180 && ((rgb >> 16) & 0xFF) < 80 && ((rgb >> 8) & 0xFF) < 80;
+}
 
 bool exists(const std::wstring& path) { return GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
 
@@ -75,7 +79,8 @@ protected:
     void TearDown() override {
         datacheck::removeHostLinks(folder_.path());
         if (!outside_.empty()) {
-            EXPECT_EQ(readBytes(outside_ + L"canary.txt"), "outside canary") << "the canary beside the installation";
+            EXPECT_EQ(readBytes(outside_ + L"canary.txt"), "outside canary")
+                << "the canary beside the installation";
             EXPECT_TRUE(exists(outside_ + L"canary.png")) << "the picture beside the installation";
             DeleteFileW((outside_ + L"canary.txt").c_str());
             DeleteFileW((outside_ + L"canary.png").c_str());
@@ -126,7 +131,8 @@ protected:
         const size_t before = desk::noteWindows(app).size();
         if (!desk::openTrayMenu(app)) return false;
         HWND add = desk::visibleItem(app, L"添加便签");
-        if (!add || !unixtools::xdotool(L"mousemove " + desk::at(centreOf(rectOf(add))) + L" click 1")) return false;
+        if (!add || !unixtools::xdotool(L"mousemove " + desk::at(centreOf(rectOf(add))) + L" click 1"))
+            return false;
         return waitFor([&] { return !app.running() || desk::noteWindows(app).size() > before; }, 10000) &&
                app.running();
     }
@@ -134,7 +140,8 @@ protected:
     // "删除" from the note's menu, answered with "确定"; true when the window went.
     static bool deleteNote(TavNoteProcess& app, HWND note) {
         const RECT r = rectOf(note);
-        if (!desk::click(POINT{r.left + 20, r.top + 20}, 3) || !desk::waitForItem(app, L"隐藏", 8000)) return false;
+        if (!desk::click(POINT{r.left + 20, r.top + 20}, 3) || !desk::waitForItem(app, L"隐藏", 8000))
+            return false;
         if (!desk::choose(app, L"删除") || !desk::waitForItem(app, L"确定", 8000)) return false;
         return desk::choose(app, L"确定") && waitFor([&] { return !IsWindow(note); }, 15000);
     }
@@ -193,7 +200,8 @@ TEST_F(HostileDataTest, LinkedNoteGroupAndTemplateFoldersNeverLoseTheirTargets) 
     // An empty note folder in the linked group: start-up removes such folders, but not there.
     CreateDirectoryW(folder_.file(L"linked_group\\20261207043355105_05").c_str(), nullptr);
     for (const LinkCase& c : links)
-        ASSERT_TRUE(datacheck::makeHostLink(folder_.path() + c.target, folder_.path() + L"NoteData\\" + c.link))
+        ASSERT_TRUE(
+            datacheck::makeHostLink(folder_.path() + c.target, folder_.path() + L"NoteData\\" + c.link))
             << c.what;
     const auto before = listing();
 
@@ -213,8 +221,10 @@ TEST_F(HostileDataTest, LinkedNoteGroupAndTemplateFoldersNeverLoseTheirTargets) 
         const std::wstring target = folder_.path() + c.target + L"\\";
         EXPECT_EQ(readBytes(target + L"canary.txt"), "link target canary") << c.what;
     }
-    EXPECT_TRUE(isFolder(folder_.file(L"linked_group\\20261207043355105_05"))) << "the folder in the linked group";
-    EXPECT_TRUE(exists(folder_.file(L"linked_note\\20261207043355103_03.xml"))) << "the note file behind the link";
+    EXPECT_TRUE(isFolder(folder_.file(L"linked_group\\20261207043355105_05")))
+        << "the folder in the linked group";
+    EXPECT_TRUE(exists(folder_.file(L"linked_note\\20261207043355103_03.xml")))
+        << "the note file behind the link";
     // Writes through the links are the user's choice of place; anything gone or changed there is not.
     const auto after = listing();
     std::vector<std::wstring> outside;
@@ -237,7 +247,8 @@ TEST_F(HostileDataTest, AMegabyteOfUnterminatedMarkupDoesNotHoldBackTheOtherNote
     struct Hostile {
         const wchar_t* unique;
         const char* unit;
-    } hostile[] = {{L"20261207043355110_10", "<?"}, {L"20261207043355111_11", "<!--"}, {L"20261207043355112_12", "<a "}};
+    } hostile[] = {
+        {L"20261207043355110_10", "<?"}, {L"20261207043355111_11", "<!--"}, {L"20261207043355112_12", "<a "}};
     for (const Hostile& h : hostile) {
         std::string bytes;
         while (bytes.size() < (1u << 20)) bytes += h.unit;
@@ -281,10 +292,14 @@ TEST_F(HostileDataTest, ANoteNamingAnotherNotesFolderWritesOnlyItsOwnFolder) {
     const RECT movedA{300, 350, 480, 530};
     if (windowA) {
         ASSERT_TRUE(desk::drag(centreOf(placeA), centreOf(movedA)));
-        EXPECT_TRUE(waitFor([&] { return desk::sameRect(rectOf(windowA), movedA); }, 10000)) << "A did not move";
-        EXPECT_TRUE(waitFor([&] { return readBytes(items() + a + L"\\" + a + L".xml").find("<left>300</left>") !=
-                                         std::string::npos; },
-                            10000))
+        EXPECT_TRUE(waitFor([&] { return desk::sameRect(rectOf(windowA), movedA); }, 10000))
+            << "A did not move";
+        EXPECT_TRUE(waitFor(
+            [&] {
+                return readBytes(items() + a + L"\\" + a + L".xml").find("<left>300</left>") !=
+                       std::string::npos;
+            },
+            10000))
             << "A's own file does not hold its new place";
     }
     EXPECT_TRUE(app.running());
@@ -365,7 +380,8 @@ TEST_F(HostileDataTest, BackgroundNamesOutsideTheNoteFolderAreNeitherShownNorDel
         const std::wstring unique = L"2026120704335510" + std::to_wstring(n) + L"_0" + std::to_wstring(n + 1);
         writeNote(unique, 123451 + n++, c.place, "<bkimage>" + utf8(c.bkimage) + "</bkimage>\r\n");
     }
-    const std::string installed = readBytes(folder_.file(L"canary.png")), data = readBytes(folder_.file(L"NoteData\\canary.png")),
+    const std::string installed = readBytes(folder_.file(L"canary.png")),
+                      data = readBytes(folder_.file(L"NoteData\\canary.png")),
                       beside = readBytes(outside_ + L"canary.png");
     const auto before = listing();
 
@@ -429,7 +445,8 @@ TEST_F(HostileDataTest, DamagedFileIsKeptAndAFileThatCannotBeReadIsNeverReplaced
     CloseHandle(lock);
     EXPECT_EQ(readBytes(heldFile), heldBytes) << "the held file was replaced";
     const std::wstring truncatedFile = items() + truncated + L"\\" + truncated + L".xml";
-    EXPECT_TRUE(readBytes(truncatedFile) == truncatedBytes || readBytes(truncatedFile + L".bad") == truncatedBytes)
+    EXPECT_TRUE(readBytes(truncatedFile) == truncatedBytes ||
+                readBytes(truncatedFile + L".bad") == truncatedBytes)
         << "the damaged file was rewritten without a .bad copy";
     expectIntact(before, false);
 }

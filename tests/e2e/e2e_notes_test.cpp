@@ -92,7 +92,8 @@ TEST(NotesOnTheDesktop, RightClickOpensTheNoteMenuAndTheScreenIsSaved) {
     const RECT places[] = {{420, 180, 640, 360}, {700, 220, 880, 400}};
     setAppDirectoryOverride(folder.path());
     for (int i = 0; i < 2; ++i) {
-        TavNoteStore note(L"2026120704335512" + std::to_wstring(i) + L"_0" + std::to_wstring(i + 1), L"", 123460 + i);
+        TavNoteStore note(L"2026120704335512" + std::to_wstring(i) + L"_0" + std::to_wstring(i + 1), L"",
+                          123460 + i);
         ASSERT_TRUE(note.createNoteFile());
         ASSERT_TRUE(note.SaveGeometry(places[i]).has_value());
         if (i == 1) {
@@ -104,7 +105,8 @@ TEST(NotesOnTheDesktop, RightClickOpensTheNoteMenuAndTheScreenIsSaved) {
     TavNoteProcess app(exe, folder.path());
     ASSERT_TRUE(app.started());
     HWND note = nullptr;
-    ASSERT_TRUE(waitFor([&] { return (note = windowAt(app.visibleWindows(), places[0])) != nullptr; }, 20000));
+    ASSERT_TRUE(
+        waitFor([&] { return (note = windowAt(app.visibleWindows(), places[0])) != nullptr; }, 20000));
     ASSERT_TRUE(waitFor([&] { return windowAt(app.visibleWindows(), places[1]) != nullptr; }, 20000));
     const size_t before = app.visibleWindows().size();
 

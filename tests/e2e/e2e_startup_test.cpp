@@ -5,11 +5,10 @@
 
 #include <gtest/gtest.h>
 
-
 namespace {
 
 const wchar_t* const kDataFolders[] = {L"NoteItems", L"NoteItems2", L"NoteTpls", L"TplRecycle",
-                                       L"NoteTpls2", L"CapNote",   L"Recycle"};
+                                       L"NoteTpls2", L"CapNote",    L"Recycle"};
 
 } // namespace
 

@@ -46,8 +46,7 @@ TEST(ScrollMath, WheelStepsAreClampedToTheRange) {
         {"content fits", 0, -120, 0, 150, 200, 0},
     };
     for (const Case& c : cases) {
-        EXPECT_EQ(wheelScrollPosition(c.position, c.delta, c.minimum, c.maximum, c.track),
-                  c.expected)
+        EXPECT_EQ(wheelScrollPosition(c.position, c.delta, c.minimum, c.maximum, c.track), c.expected)
             << c.name;
     }
     EXPECT_EQ(kScrollWheelStep, 24);
@@ -60,15 +59,12 @@ TEST(ScrollMath, DragMovesByTheContentScale) {
         int expected;
     };
     const Case cases[] = {
-        {"down 20 px", 0, 20, 0, 1000, 200, 100},
-        {"truncated", 100, 3, 0, 1000, 200, 115},
-        {"up past the top", 100, -50, 0, 1000, 200, 0},
-        {"down past the end", 700, 50, 0, 1000, 200, 800},
+        {"down 20 px", 0, 20, 0, 1000, 200, 100},       {"truncated", 100, 3, 0, 1000, 200, 115},
+        {"up past the top", 100, -50, 0, 1000, 200, 0}, {"down past the end", 700, 50, 0, 1000, 200, 800},
         {"content fits", 0, 30, 0, 150, 200, 0},
     };
     for (const Case& c : cases) {
-        EXPECT_EQ(dragScrollPosition(c.start, c.distance, c.minimum, c.maximum, c.track),
-                  c.expected)
+        EXPECT_EQ(dragScrollPosition(c.start, c.distance, c.minimum, c.maximum, c.track), c.expected)
             << c.name;
     }
     EXPECT_TRUE(scrollContentExceedsTrack(0, 201, 200));
@@ -96,19 +92,14 @@ TEST(SliderMath, LayoutAndValueRoundTrip) {
         int expected;
     };
     const Case cases[] = {
-        {"track start", 10, 10, 210, 0, 100, 0},
-        {"track end", 210, 10, 210, 0, 100, 100},
-        {"truncated", 13, 10, 210, 0, 100, 1},
-        {"before the track", -40, 10, 210, 0, 100, 0},
-        {"past the track", 500, 10, 210, 0, 100, 100},
-        {"opacity range", 110, 10, 210, 0, 255, 127},
-        {"nonzero minimum", 110, 10, 210, 20, 120, 70},
-        {"no track", 10, 10, 10, 0, 100, 0},
+        {"track start", 10, 10, 210, 0, 100, 0},        {"track end", 210, 10, 210, 0, 100, 100},
+        {"truncated", 13, 10, 210, 0, 100, 1},          {"before the track", -40, 10, 210, 0, 100, 0},
+        {"past the track", 500, 10, 210, 0, 100, 100},  {"opacity range", 110, 10, 210, 0, 255, 127},
+        {"nonzero minimum", 110, 10, 210, 20, 120, 70}, {"no track", 10, 10, 10, 0, 100, 0},
         {"empty range", 110, 10, 210, 5, 5, 5},
     };
     for (const Case& c : cases) {
-        EXPECT_EQ(sliderValueAt(c.centre, c.start, c.end, c.minimum, c.maximum), c.expected)
-            << c.name;
+        EXPECT_EQ(sliderValueAt(c.centre, c.start, c.end, c.minimum, c.maximum), c.expected) << c.name;
     }
 
     // Vertical: 30 x 220; track height 210 from y = 5; the thumb a 10 px square at x = 10.

@@ -120,7 +120,7 @@ TEST_F(WidgetTest, ScrollBarDragsItsThumbAndReportsPositions) {
 }
 
 TEST_F(WidgetTest, ScrollBarWhoseContentFitsIgnoresPresses) {
-    TavWndScrollBar bar(0);   // horizontal
+    TavWndScrollBar bar(0); // horizontal
     ASSERT_TRUE(bar.create(0, L"", 0, kChildVisible, 0, 0, 200, 20, parent.handle()));
     bar.setRange(0, 150);
     EXPECT_EQ(bar.thumbRect().right - bar.thumbRect().left, 200);

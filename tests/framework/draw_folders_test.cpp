@@ -46,7 +46,8 @@ std::wstring dataTestFolder(const std::wstring& name) {
 // root\a.txt, root\sub\b.txt, root\sub\deep\c.txt (read-only), root\中文\d.txt, root\empty\ .
 std::wstring makeTree(const std::wstring& name) {
     std::wstring root = dataTestFolder(name);
-    for (const wchar_t* dir : {L"sub", L"sub\\deep", L"中文", L"empty"}) CreateDirectoryW((root + dir).c_str(), nullptr);
+    for (const wchar_t* dir : {L"sub", L"sub\\deep", L"中文", L"empty"})
+        CreateDirectoryW((root + dir).c_str(), nullptr);
     writeFile(root + L"a.txt", "a");
     writeFile(root + L"sub\\b.txt", "b");
     writeFile(root + L"sub\\deep\\c.txt", "c");
@@ -65,7 +66,8 @@ std::wstring makeCanary(const std::wstring& name) {
 }
 
 void expectCanaryAlive(const std::wstring& folder) {
-    EXPECT_EQ(readFile(folder + L"canary.txt"), "alive") << "in " << std::string(folder.begin(), folder.end());
+    EXPECT_EQ(readFile(folder + L"canary.txt"), "alive")
+        << "in " << std::string(folder.begin(), folder.end());
     EXPECT_EQ(readFile(folder + L"inner\\canary.txt"), "alive");
 }
 
@@ -79,12 +81,14 @@ bool makeHostLink(const std::wstring& target, const std::wstring& link) {
     unixtools::runUnix(L"/bin/ln -s " + std::wstring(from.begin(), from.end()) + L" " +
                        std::wstring(to.begin(), to.end()));
     // "start /unix" may return before ln has made the link.
-    return waitFor([&] {
-        const DWORD attributes = GetFileAttributesW(link.c_str());
-        return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0;
-    }, 2000);
+    return waitFor(
+        [&] {
+            const DWORD attributes = GetFileAttributesW(link.c_str());
+            return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0;
+        },
+        2000);
 }
-}  // namespace
+} // namespace
 
 TEST(Folders, ListsFoldersAndFilesApart) {
     std::wstring root = makeTree(L"list");
@@ -99,12 +103,12 @@ TEST(Folders, ListsFoldersAndFilesApart) {
 
 TEST(Folders, DeleteRemovesNestedFoldersBeforeTheirParent) {
     std::wstring root = makeTree(L"delete");
-    EXPECT_TRUE(deleteFolder(root + L"sub\\", false));  // contents only
+    EXPECT_TRUE(deleteFolder(root + L"sub\\", false)); // contents only
     EXPECT_TRUE(isFolder(root + L"sub\\"));
     EXPECT_TRUE(listSubFolders(root + L"sub\\").empty());
     EXPECT_TRUE(deleteFolder(root));
     EXPECT_EQ(GetFileAttributesW(root.c_str()), INVALID_FILE_ATTRIBUTES);
-    EXPECT_TRUE(deleteFolder(root));  // already gone
+    EXPECT_TRUE(deleteFolder(root)); // already gone
 }
 
 TEST(Folders, CopyCopiesNestedFilesAndOverwrites) {
@@ -120,7 +124,7 @@ TEST(Folders, CopyCopiesNestedFilesAndOverwrites) {
     EXPECT_EQ(readFile(target + L"a.txt"), "changed");
     EXPECT_FALSE(copyFolder(root + L"nowhere\\", target + L"x\\"));
     EXPECT_FALSE(copyFolder(root, target + L"missing_parent\\deeper\\"));
-    EXPECT_FALSE(copyFolder(root, root + L"sub\\inner\\"));  // into itself: refused, not endless
+    EXPECT_FALSE(copyFolder(root, root + L"sub\\inner\\")); // into itself: refused, not endless
     EXPECT_FALSE(isFolder(root + L"sub\\inner\\"));
     EXPECT_TRUE(deleteFolder(root));
     EXPECT_TRUE(deleteFolder(target));
@@ -179,7 +183,7 @@ TEST(Folders, LinksAreNeverEnteredNorFollowed) {
     ASSERT_TRUE(makeHostLink(canary, link)) << "could not make a host link";
     EXPECT_TRUE(isLinkPath(link + L"\\"));
 
-    EXPECT_FALSE(isInsideDataFolder(link + L"\\inner\\"));  // a path through the link
+    EXPECT_FALSE(isInsideDataFolder(link + L"\\inner\\")); // a path through the link
     EXPECT_FALSE(deleteFolder(link + L"\\inner\\", true));
     EXPECT_FALSE(removeDataFile(link + L"\\canary.txt"));
     EXPECT_FALSE(copyFolder(root + L"中文\\", link + L"\\copied\\"));
@@ -191,9 +195,9 @@ TEST(Folders, LinksAreNeverEnteredNorFollowed) {
     EXPECT_EQ(GetFileAttributesW((copy + L"sub\\link").c_str()), INVALID_FILE_ATTRIBUTES);
     EXPECT_FALSE(copyFolder(link, copy + L"from_link\\"));
 
-    deleteFolder(link, true);  // the link itself, at the top of a delete
+    deleteFolder(link, true); // the link itself, at the top of a delete
     expectCanaryAlive(canary);
-    deleteFolder(root, true);  // a link met inside a delete
+    deleteFolder(root, true); // a link met inside a delete
     expectCanaryAlive(canary);
     EXPECT_EQ(GetFileAttributesW((root + L"a.txt").c_str()), INVALID_FILE_ATTRIBUTES);
 }
@@ -216,7 +220,8 @@ TEST(Folders, MovingAFolderNeverMergesIntoAnExistingOne) {
 TEST(Folders, AMoveWhoseCopyFailsLeavesTheSourceAndNoPartialTarget) {
     const std::wstring from = makeTree(L"move_locked");
     writeFile(from + L"z_locked.txt", "locked");
-    HANDLE locked = CreateFileW((from + L"z_locked.txt").c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+    HANDLE locked =
+        CreateFileW((from + L"z_locked.txt").c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
     ASSERT_NE(locked, INVALID_HANDLE_VALUE);
     const std::wstring to = dataDirectory() + L"t_move_locked_dst\\";
     removeTree(to);

@@ -48,7 +48,7 @@ Bytes bmp(int32_t width, int32_t height, bool withPixels, uint32_t argb = 0xFF00
     put32le(b, uint32_t(height));
     put16le(b, 1);
     put16le(b, 32);
-    put32le(b, 0);   // BI_RGB
+    put32le(b, 0); // BI_RGB
     put32le(b, uint32_t(pixels * 4));
     put32le(b, 2835);
     put32le(b, 2835);
@@ -110,7 +110,7 @@ struct HeaderCase {
 
 std::vector<HeaderCase> headerCases() {
     Bytes small = jpeg(0xC0, 5, 6), nine = jpeg(0xC0, 9, 9), pngNine = png(9, 9);
-    Bytes dhtFirst{0xFF, 0xD8, 0xFF, 0xC4, 0x00, 0x04, 0x00, 0x00};   // a table, then the frame
+    Bytes dhtFirst{0xFF, 0xD8, 0xFF, 0xC4, 0x00, 0x04, 0x00, 0x00}; // a table, then the frame
     dhtFirst = join(dhtFirst, Bytes(small.begin() + 2, small.end()));
     return {
         {"png", png(20000, 3), true, 20000, 3},
@@ -126,11 +126,11 @@ std::vector<HeaderCase> headerCases() {
         {"png cut short", Bytes(pngNine.begin(), pngNine.begin() + 23), false, 0, 0},
         {"gif cut short", Bytes{'G', 'I', 'F', '8', '9', 'a', 1}, false, 0, 0},
         {"bmp unknown header size", join(text("BM"), Bytes(24, 0)), false, 0, 0},
-        {"jpeg cut inside the frame header", Bytes(nine.begin(), nine.begin() + 22), false,
-         0, 0},
+        {"jpeg cut inside the frame header", Bytes(nine.begin(), nine.begin() + 22), false, 0, 0},
         {"jpeg scan before any frame", Bytes{0xFF, 0xD8, 0xFF, 0xDA, 0x00, 0x02, 0xFF, 0xC0}, false, 0, 0},
         {"jpeg segment length 0", Bytes{0xFF, 0xD8, 0xFF, 0xE1, 0x00, 0x00, 0xFF, 0xC0, 0, 0}, false, 0, 0},
-        {"jpeg garbage between segments", Bytes{0xFF, 0xD8, 0x12, 0x34, 0xFF, 0xC0, 0, 0, 0, 0, 0}, false, 0, 0},
+        {"jpeg garbage between segments", Bytes{0xFF, 0xD8, 0x12, 0x34, 0xFF, 0xC0, 0, 0, 0, 0, 0}, false, 0,
+         0},
         {"text", text("plain text, not a picture"), false, 0, 0},
     };
 }
@@ -169,7 +169,7 @@ TEST(ImageLimits, SizesBeyondTheBoundsAreRefused) {
         {kMaxImageSide, 1, true},
         {kMaxImageSide + 1, 1, false},
         {1, kMaxImageSide + 1, false},
-        {8192, 8192, true},                 // exactly the pixel bound
+        {8192, 8192, true}, // exactly the pixel bound
         {8192, 8193, false},
         {kMaxImageSide, kMaxImageSide, false},
         {0, 10, false},

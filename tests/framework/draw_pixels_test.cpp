@@ -13,7 +13,7 @@ using namespace Gdiplus;
 
 namespace {
 uint32_t channel(uint32_t pixel, int c) { return (pixel >> (8 * c)) & 0xFF; }
-}  // namespace
+} // namespace
 
 TEST(Blur, KernelFollowsSigmaAndEndsAtOne255th) {
     for (int r : {1, 2, 3, 6}) {
@@ -28,7 +28,7 @@ TEST(Blur, KernelFollowsSigmaAndEndsAtOne255th) {
         }
         EXPECT_NEAR(sum, 1.0, 1e-12);
         double peak = k[size_t(r + 1)];
-        EXPECT_NEAR(k.front() / peak, 1.0 / 255.0, 1e-9);  // the last tap sits on the 1/255 bound
+        EXPECT_NEAR(k.front() / peak, 1.0 / 255.0, 1e-9); // the last tap sits on the 1/255 bound
     }
 }
 
@@ -40,7 +40,7 @@ TEST(Blur, OneBrightPixelSpreadsSymmetricallyAndKeepsItsSum) {
     for (int ch = 0; ch < 4; ++ch) {
         uint32_t sum = 0;
         for (uint32_t p : px) sum += channel(p, ch);
-        EXPECT_NEAR(double(sum), 255.0, 6.0) << "channel " << ch;  // rounding of 81 samples
+        EXPECT_NEAR(double(sum), 255.0, 6.0) << "channel " << ch; // rounding of 81 samples
     }
     for (int dy = -c; dy <= c; ++dy)
         for (int dx = -c; dx <= c; ++dx) {
@@ -49,7 +49,7 @@ TEST(Blur, OneBrightPixelSpreadsSymmetricallyAndKeepsItsSum) {
             EXPECT_EQ(v, px[(c + dy) * n + c - dx]);
             EXPECT_EQ(v, px[(c + dx) * n + c + dy]);
             if (std::abs(dx) > 4 || std::abs(dy) > 4) {
-                EXPECT_EQ(v, 0u);  // beyond r + 1
+                EXPECT_EQ(v, 0u); // beyond r + 1
             }
         }
     EXPECT_LT(channel(px[c * n + c], 3), 255u);
@@ -75,11 +75,11 @@ TEST(DropShadow, BandFadesOutwardAndInnerRectangleStaysClear) {
         uint32_t a = alphaOf(s.dc.at(x, mid));
         EXPECT_LT(a, prev) << x;
         EXPECT_GT(a, 0u) << x;
-        EXPECT_EQ(s.dc.at(x, mid) & 0xFFFFFF, 0u);  // black stays black
+        EXPECT_EQ(s.dc.at(x, mid) & 0xFFFFFF, 0u); // black stays black
         prev = a;
     }
-    EXPECT_GT(alphaOf(s.dc.at(r - 1, mid)), 60u);  // about a third of the color at the body edge
-    EXPECT_EQ(alphaOf(s.dc.at(r - 1, mid)), alphaOf(s.dc.at(r + w, mid)));  // both sides alike
+    EXPECT_GT(alphaOf(s.dc.at(r - 1, mid)), 60u); // about a third of the color at the body edge
+    EXPECT_EQ(alphaOf(s.dc.at(r - 1, mid)), alphaOf(s.dc.at(r + w, mid))); // both sides alike
     EXPECT_LT(alphaOf(s.dc.at(0, 0)), alphaOf(s.dc.at(0, mid)));
 }
 
@@ -87,9 +87,9 @@ TEST(DrawOps, FillAndFrameAndBlank) {
     TavMemDC dc(10, 8);
     fillAndFrame(dc.dc(), 1, 1, 6, 5, 0xFF0000FF, 0x80);
     GdiFlush();
-    EXPECT_EQ(dc.at(1, 1), 0xFF0000FFu);      // frame: the color as given
-    EXPECT_EQ(dc.at(6, 5), 0xFF0000FFu);      // frame ends at x + w - 1, y + h - 1
-    EXPECT_EQ(alphaOf(dc.at(3, 3)), 0x80u);   // fill under the fill alpha
+    EXPECT_EQ(dc.at(1, 1), 0xFF0000FFu);    // frame: the color as given
+    EXPECT_EQ(dc.at(6, 5), 0xFF0000FFu);    // frame ends at x + w - 1, y + h - 1
+    EXPECT_EQ(alphaOf(dc.at(3, 3)), 0x80u); // fill under the fill alpha
     EXPECT_NEAR(double(channel(dc.at(3, 3), 0)), 128.0, 1.0);
     EXPECT_EQ(dc.at(7, 3), 0u);
     blankDC(dc.dc(), 0, 0, 4, 4);
@@ -109,7 +109,7 @@ TEST(DrawOps, GradientFollowsTheBlend) {
     TavMemDC held(101, 3);
     gradientFill(held.dc(), all, 0xFF000000, 0xFFFFFFFF, {0.0f, 0.5f, 1.0f}, {0.0f, 0.0f, 1.0f});
     GdiFlush();
-    EXPECT_LT(channel(held.at(45, 1), 1), 8u);  // the blend holds the start color to the middle
+    EXPECT_LT(channel(held.at(45, 1), 1), 8u); // the blend holds the start color to the middle
     EXPECT_GT(channel(held.at(100, 1), 1), 247u);
 }
 
@@ -123,7 +123,7 @@ TEST(DrawOps, CopyAndBlurredCopy) {
     HDC srcDc = src.dc();
     TavMemDC copy = copyDC(nullptr, std::move(src), 9, 9);
     EXPECT_EQ(copy.at(4, 4), 0xFFFFFFFFu);
-    EXPECT_EQ(GetObjectType(srcDc), 0u);  // the source was freed
+    EXPECT_EQ(GetObjectType(srcDc), 0u); // the source was freed
 }
 
 TEST(Rects, UnionTreatsEmptyAsAbsent) {
@@ -144,7 +144,7 @@ TEST(Rects, UnionTreatsEmptyAsAbsent) {
 TEST(PngExport, HalfTransparentAreaIsUnpremultiplied) {
     EXPECT_EQ(unpremultiply(0x00123456), 0u);
     EXPECT_EQ(unpremultiply(0x80400000), 0x807F0000u);
-    EXPECT_EQ(unpremultiply(0x10FFFFFF), 0x10FFFFFFu);  // color above alpha is capped at 255
+    EXPECT_EQ(unpremultiply(0x10FFFFFF), 0x10FFFFFFu); // color above alpha is capped at 255
 
     // Top half half-transparent red, bottom half opaque blue: the export must not turn it over.
     TavMemDC window(4, 4);
@@ -162,7 +162,7 @@ TEST(PngExport, HalfTransparentAreaIsUnpremultiplied) {
     EXPECT_NEAR(top.GetA(), 127, 1);
     EXPECT_GE(top.GetR(), 253);
     EXPECT_EQ(top.GetB(), 0);
-    EXPECT_EQ(bottom.GetA(), 254);  // the window is presented with constant alpha 254
+    EXPECT_EQ(bottom.GetA(), 254); // the window is presented with constant alpha 254
     EXPECT_EQ(bottom.GetB(), 255);
     EXPECT_EQ(bottom.GetR(), 0);
     EXPECT_TRUE(findPngEncoder().has_value());
@@ -191,5 +191,5 @@ TEST(ImageFile, DrawsScaledFromTheResourceFolderOrNothing) {
     EXPECT_FALSE(drawImageFile(bogus, untouched.dc(), 0, 0, 20, 20));
     GdiFlush();
     for (int i = 0; i < 400; ++i) ASSERT_EQ(untouched.pixels()[i], 0u);
-    EXPECT_TRUE(DeleteFileW(bogus.c_str()));  // not left locked
+    EXPECT_TRUE(DeleteFileW(bogus.c_str())); // not left locked
 }

@@ -33,7 +33,7 @@ std::pair<int, int> inkColumns(const TavMemDC& dc) {
             }
     return {first, last};
 }
-}  // namespace
+} // namespace
 
 TEST(TextAlpha, LuminanceTablesFollowGammaAndWeights) {
     const TavLuminanceTables& t = luminanceTables();
@@ -93,7 +93,7 @@ TEST(TextDrawing, AbcHasSolidEdgeAndClearPixels) {
     EXPECT_EQ(above254, 0);
     auto [first, last] = inkColumns(dc);
     EXPECT_GE(first, 2);
-    EXPECT_LT(last, 60);  // "abc" at 24 px is about 40 px wide: the rest stays transparent
+    EXPECT_LT(last, 60); // "abc" at 24 px is about 40 px wide: the rest stays transparent
     for (int y = 0; y < dc.height(); ++y) EXPECT_EQ(dc.at(dc.width() - 1, y), 0u);
     for (int x = 0; x < dc.width(); ++x) EXPECT_EQ(dc.at(x, 0), 0u);
 }
@@ -186,7 +186,7 @@ TEST(MeasureText, TrailingSpacesAndTabsCount) {
 TEST(MeasureText, DefaultFormatPadsAndEmptyIsMinimal) {
     Font* font = createFont(kCjkFace, 16.0f, 0);
     SIZE padded = measureText(nullptr, font, L"中");
-    EXPECT_GT(padded.cx, 16);  // the default format adds padding around the glyph
+    EXPECT_GT(padded.cx, 16); // the default format adds padding around the glyph
     EXPECT_GE(padded.cy, 16);
     EXPECT_EQ(measureText(nullptr, font, L"").cx, 1);
 }
@@ -196,11 +196,7 @@ TEST(TabLayout, PiecesStartOnTheNextStop) {
         std::vector<float> widths;
         std::vector<float> starts;
     } cases[] = {
-        {{10}, {0}},
-        {{10, 5}, {0, 24}},
-        {{0, 5}, {0, 24}},
-        {{24, 5}, {0, 48}},
-        {{30, 0, 5}, {0, 48, 72}},
+        {{10}, {0}}, {{10, 5}, {0, 24}}, {{0, 5}, {0, 24}}, {{24, 5}, {0, 48}}, {{30, 0, 5}, {0, 48, 72}},
     };
     for (const Case& c : cases) EXPECT_EQ(tabPieceStarts(c.widths), c.starts);
 }

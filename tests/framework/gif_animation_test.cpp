@@ -40,14 +40,16 @@ protected:
         folder = testRoot() + L"pictures\\";
         temp = testRoot() + L"app\\tempgif\\";
     }
-    std::wstring makeGif(const wchar_t* name, const std::vector<int>& colors, const std::vector<int>& delays) {
+    std::wstring makeGif(const wchar_t* name, const std::vector<int>& colors,
+                         const std::vector<int>& delays) {
         std::wstring path = folder + name;
         EXPECT_TRUE(writeFile(path, gifBytes(8, 6, colors, delays)));
         return name;
     }
     std::unique_ptr<GifOwnerWnd> makeOwner() {
         auto owner = std::make_unique<GifOwnerWnd>();
-        EXPECT_TRUE(owner->create(0, L"", WS_EX_LAYERED | WS_EX_TOOLWINDOW, WS_POPUP, 600, 400, 40, 30, nullptr));
+        EXPECT_TRUE(
+            owner->create(0, L"", WS_EX_LAYERED | WS_EX_TOOLWINDOW, WS_POPUP, 600, 400, 40, 30, nullptr));
         owner->show(SW_SHOWNA);
         return owner;
     }
@@ -113,12 +115,12 @@ TEST_F(GifTest, AnimationRedrawsItsOwnerOnTheGuiThread) {
     EXPECT_FALSE(gif.workerRunning());
     EXPECT_EQ(gif.animationCount(), 0u);
     EXPECT_FALSE(exists(temp + name));
-    EXPECT_FALSE(exists(temp));   // the empty folder goes too
+    EXPECT_FALSE(exists(temp)); // the empty folder goes too
     owner.reset();
 }
 
 TEST_F(GifTest, RemovingTheOnlyAnimationEndsTheWorkerAndANewOneStartsAnother) {
-    std::wstring name = makeGif(L"slow.gif", {0, 3}, {500, 500});   // 5 s frames: the worker sleeps
+    std::wstring name = makeGif(L"slow.gif", {0, 3}, {500, 500}); // 5 s frames: the worker sleeps
     TavGif gif;
     ASSERT_TRUE(gif.addPicture(folder, name, nullptr));
     ASSERT_TRUE(gif.workerRunning());
@@ -151,7 +153,7 @@ TEST_F(GifTest, OneCopyServesTheSameNameTwice) {
 }
 
 TEST_F(GifTest, DestroyingAPlayingOwnerStopsItsWorker) {
-    std::wstring name = makeGif(L"busy.gif", {0, 1}, {0, 0});   // delays of 0: 20 ms steps
+    std::wstring name = makeGif(L"busy.gif", {0, 1}, {0, 0}); // delays of 0: 20 ms steps
     auto gif = std::make_unique<TavGif>();
     ASSERT_TRUE(gif->addPicture(folder, name, nullptr));
     ASSERT_TRUE(gif->workerRunning());

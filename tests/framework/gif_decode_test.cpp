@@ -29,7 +29,8 @@ struct DecodeGate {
         ++gate->decodes;
         SetEvent(gate->entered.get());
         // A worker still holding the paint lock here would make the paint wait this out.
-        if (WaitForSingleObject(gate->painted.get(), gate->safetyMs) == WAIT_OBJECT_0) gate->paintSeenWhileHeld = true;
+        if (WaitForSingleObject(gate->painted.get(), gate->safetyMs) == WAIT_OBJECT_0)
+            gate->paintSeenWhileHeld = true;
         WaitForSingleObject(gate->release.get(), gate->safetyMs);
     }
 };
@@ -97,7 +98,7 @@ TEST_F(GifDecodeTest, OwnerPaintsWhileTheWorkerDecodesAFrame) {
     SendMessageW(owner.handle(), kTavMsgRedrawRequest, 0, 0);
     EXPECT_EQ(owner.renders, before + 1);
     EXPECT_TRUE(owner.lastDrawn);
-    EXPECT_EQ(owner.centre, 0xFFFF0000u);   // frame 0 until the decoded frame is handed over
+    EXPECT_EQ(owner.centre, 0xFFFF0000u); // frame 0 until the decoded frame is handed over
     EXPECT_EQ(gif.currentFrame(name), 0);
     SetEvent(gate.painted.get());
     SetEvent(gate.release.get());

@@ -49,7 +49,8 @@ std::vector<Step> run(std::vector<GifTrack>& tracks, int64_t until, std::vector<
 }
 
 // The times at which a track shows a new frame (the end-of-cycle steps show none).
-std::vector<int64_t> frameChanges(const std::vector<Step>& steps, const std::vector<GifTrack>& tracks, size_t track) {
+std::vector<int64_t> frameChanges(const std::vector<Step>& steps, const std::vector<GifTrack>& tracks,
+                                  size_t track) {
     std::vector<int64_t> times;
     for (const Step& s : steps)
         if (s.track == track && s.step < tracks[track].frameCount()) times.push_back(s.time);
@@ -60,8 +61,8 @@ std::vector<int64_t> frameChanges(const std::vector<Step>& steps, const std::vec
 
 TEST(GifSchedule, TwoAnimationsShareOneClock) {
     std::vector<GifTrack> tracks(2);
-    tracks[0].due = gifDueTimes({10, 10});   // 100 ms frames
-    tracks[1].due = gifDueTimes({15, 15});   // 150 ms frames
+    tracks[0].due = gifDueTimes({10, 10}); // 100 ms frames
+    tracks[1].due = gifDueTimes({15, 15}); // 150 ms frames
     std::vector<int64_t> sleeps;
     std::vector<Step> steps = run(tracks, 600, &sleeps);
     EXPECT_EQ(frameChanges(steps, tracks, 0), (std::vector<int64_t>{0, 100, 200, 300, 400, 500, 600}));
@@ -123,7 +124,7 @@ TEST(GifSchedule, ATrackJoiningLaterStartsAtTheClocksPresent) {
 
 TEST(GifSchedule, CycleContinuesOnTheSameClock) {
     GifTrack t;
-    t.due = gifDueTimes({4, 6});   // 0, 40, 100
+    t.due = gifDueTimes({4, 6}); // 0, 40, 100
     for (int i = 0; i < 3; ++i) t.advance();
     EXPECT_EQ(t.step, 0u);
     EXPECT_EQ(t.due, (std::vector<int64_t>{100, 140, 200}));

@@ -21,7 +21,8 @@ inline constexpr uint32_t kGifColors[4] = {0xFFFF0000, 0xFF00FF00, 0xFF0000FF, 0
 
 // A GIF89a of width x height whose frame i is filled with color index colors[i]. A delay of
 // -1 leaves the frame without a graphic control extension (so the GIF has no delays).
-inline std::string gifBytes(int width, int height, const std::vector<int>& colors, const std::vector<int>& delays) {
+inline std::string gifBytes(int width, int height, const std::vector<int>& colors,
+                            const std::vector<int>& delays) {
     std::string out = "GIF89a";
     auto word = [&out](int v) {
         out += char(v & 0xFF);
@@ -29,7 +30,7 @@ inline std::string gifBytes(int width, int height, const std::vector<int>& color
     };
     word(width);
     word(height);
-    out += char(0x91);   // global color table of 4 entries
+    out += char(0x91); // global color table of 4 entries
     out += '\0';
     out += '\0';
     for (uint32_t c : kGifColors) {
@@ -41,7 +42,7 @@ inline std::string gifBytes(int width, int height, const std::vector<int>& color
     for (size_t f = 0; f < colors.size(); ++f) {
         int delay = f < delays.size() ? delays[f] : 10;
         if (delay >= 0) {
-            out += std::string("\x21\xF9\x04\x04", 4);   // disposal: restore to background
+            out += std::string("\x21\xF9\x04\x04", 4); // disposal: restore to background
             word(delay);
             out += std::string("\x00\x00", 2);
         }
@@ -91,6 +92,8 @@ inline bool writeFile(const std::wstring& path, const std::string& bytes) {
     return fclose(f) == 0 && ok;
 }
 
-inline bool exists(const std::wstring& path) { return GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
+inline bool exists(const std::wstring& path) {
+    return GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES;
+}
 
 } // namespace giftest

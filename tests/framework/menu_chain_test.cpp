@@ -49,9 +49,8 @@ void buildMenu(TavWndMenu& menu, std::vector<std::unique_ptr<TavWndMenuItem>>& i
     ASSERT_TRUE(menu.create(0, L"", kLayeredEx, WS_POPUP, x, y, kMenuWidth, height, nullptr));
     for (size_t i = 0; i < defs.size(); ++i) {
         auto item = std::make_unique<TavWndMenuItem>();
-        ASSERT_TRUE(item->create(defs[i].id, defs[i].text, 0, kChildVisible, 3,
-                                 3 + int(i) * kItemHeight, kMenuWidth - 6, kItemHeight,
-                                 menu.handle()));
+        ASSERT_TRUE(item->create(defs[i].id, defs[i].text, 0, kChildVisible, 3, 3 + int(i) * kItemHeight,
+                                 kMenuWidth - 6, kItemHeight, menu.handle()));
         if (defs[i].icon) item->setIcon(defs[i].icon);
         items.push_back(std::move(item));
     }
@@ -63,9 +62,10 @@ protected:
         TavWnd::setFocusedWindow(nullptr);
         makeTopLevel(target, 700, 400, 40, 40);
         makeTopLevel(other, 700, 500, 40, 40);
-        buildMenu(root, rootItems, {{30210, L"添加", L"addnote.png"}, {30218, L"隐藏", nullptr},
-                                    {30202, L"删除", L"delete.png"}},
-                  200, 150);
+        buildMenu(
+            root, rootItems,
+            {{30210, L"添加", L"addnote.png"}, {30218, L"隐藏", nullptr}, {30202, L"删除", L"delete.png"}},
+            200, 150);
         buildMenu(subA, subAItems, {{31000, L"系统分组", nullptr}, {31001, L"工作", nullptr}}, 0, 0);
         buildMenu(subB, subBItems, {{31200, L"无分组", nullptr}}, 0, 0);
         buildMenu(subC, subCItems, {{31100, L"第三层", nullptr}}, 0, 0);
@@ -110,7 +110,7 @@ protected:
 
 TEST_F(MenuChainTest, TargetAndParentArePassedToSubmenus) {
     EXPECT_EQ(subA.commandTarget(), target.handle());
-    EXPECT_EQ(subB.commandTarget(), target.handle());   // registered after the target was set
+    EXPECT_EQ(subB.commandTarget(), target.handle()); // registered after the target was set
     EXPECT_EQ(subA.parentMenu(), &root);
     root.setCommandTarget(other.handle());
     EXPECT_EQ(subB.commandTarget(), other.handle());
@@ -174,9 +174,15 @@ TEST_F(MenuChainTest, FocusLeavingTheChainClosesItRootIncluded) {
         hover(item(rootItems, 30210));
         ASSERT_TRUE(subA.visible()) << c.name;
         switch (c.start) {
-        case Start::RootItem: TavWnd::setFocusedWindow(item(rootItems, 30218)); break;
-        case Start::SubmenuItem: TavWnd::setFocusedWindow(item(subAItems, 31000)); break;
-        case Start::MenuActivation: TavWnd::setFocusedWindow(nullptr); break;
+        case Start::RootItem:
+            TavWnd::setFocusedWindow(item(rootItems, 30218));
+            break;
+        case Start::SubmenuItem:
+            TavWnd::setFocusedWindow(item(subAItems, 31000));
+            break;
+        case Start::MenuActivation:
+            TavWnd::setFocusedWindow(nullptr);
+            break;
         }
         if (c.start == Start::MenuActivation) {
             SendMessageW(root.handle(), WM_ACTIVATE, WA_INACTIVE, LPARAM(other.handle()));
@@ -232,9 +238,7 @@ TEST_F(MenuChainTest, ChoosingAnItemSendsOneCommandAfterTheChainClosed) {
         subA.commands.clear();
         subC.commands.clear();
         root.commands.clear();
-        auto& items = c.from == From::Root      ? rootItems
-                      : c.from == From::Submenu ? subAItems
-                                                : subCItems;
+        auto& items = c.from == From::Root ? rootItems : c.from == From::Submenu ? subAItems : subCItems;
         click(item(items, c.item));
 
         ASSERT_EQ(target.notes.size(), 1u) << c.name;
@@ -300,7 +304,7 @@ TEST(MenuSelfDestruction, HiddenMenuDeletesItselfOnceNoSubmenuIsOpen) {
     EXPECT_FALSE(destroyed) << "a submenu is still open";
 
     sub.close();
-    items.clear();   // the items go first: they are the menu's children
+    items.clear(); // the items go first: they are the menu's children
     tick();
     EXPECT_TRUE(destroyed);
     EXPECT_FALSE(IsWindow(h));

@@ -27,8 +27,8 @@ void build(TavWndMenu& menu, std::vector<std::unique_ptr<TavWndMenuItem>>& items
     ASSERT_TRUE(menu.create(0, L"", kLayeredEx, WS_POPUP, 0, 0, kWidth, height, nullptr));
     for (size_t i = 0; i < defs.size(); ++i) {
         auto item = std::make_unique<TavWndMenuItem>();
-        ASSERT_TRUE(item->create(defs[i].id, defs[i].text, 0, kChildVisible, 3,
-                                 3 + int(i) * kItemHeight, kWidth - 6, kItemHeight, menu.handle()));
+        ASSERT_TRUE(item->create(defs[i].id, defs[i].text, 0, kChildVisible, 3, 3 + int(i) * kItemHeight,
+                                 kWidth - 6, kItemHeight, menu.handle()));
         if (defs[i].icon) item->setIcon(defs[i].icon);
         items.push_back(std::move(item));
     }
@@ -52,9 +52,12 @@ TEST(MenuScreenshot, ShadowedMenuWithSubmenuOpen) {
     TavWndMenuWithShadow root, sub;
     std::vector<std::unique_ptr<TavWndMenuItem>> rootItems, subItems;
     build(root, rootItems,
-          {{30210, L"添加", L"addnote.png"}, {30218, L"隐藏", L"invisible.png"},
-           {30202, L"删除", L"delete.png"}, {30214, L"设置提醒...", L"prompt.png"},
-           {30201, L"设置背景...", L"images.png"}, {30211, L"管理", L"manager.png"},
+          {{30210, L"添加", L"addnote.png"},
+           {30218, L"隐藏", L"invisible.png"},
+           {30202, L"删除", L"delete.png"},
+           {30214, L"设置提醒...", L"prompt.png"},
+           {30201, L"设置背景...", L"images.png"},
+           {30211, L"管理", L"manager.png"},
            {30204, L"退出", nullptr}});
     build(sub, subItems,
           {{31000, L"系统分组", nullptr}, {31001, L"工作", nullptr}, {31002, L"生活", nullptr}});

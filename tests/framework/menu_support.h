@@ -56,8 +56,7 @@ constexpr DWORD kChildVisible = WS_CHILD | WS_VISIBLE;
 
 // A top-level layered window shown without activation (activated windows become "managed"
 // under Wine without a window manager, and hiding them then stalls).
-template <typename W>
-void makeTopLevel(W& wnd, int x, int y, int w, int h, bool visible = true) {
+template <typename W> void makeTopLevel(W& wnd, int x, int y, int w, int h, bool visible = true) {
     ASSERT_TRUE(wnd.create(0, L"", kLayeredEx, WS_POPUP, x, y, w, h, nullptr));
     if (visible) wnd.show(SW_SHOWNA);
 }

@@ -38,7 +38,8 @@ TEST(MoveInput, DragMovesResizesAndAClickLeavesTheWindow) {
     ASSERT_TRUE(xdotool(L"mousemove 400 260 sleep 0.1 mousedown 1 sleep 0.1 mousemove 430 280 sleep 0.1 "
                         L"mousemove 460 300 sleep 0.1"));
     EXPECT_TRUE(waitFor([&] {
-        return TavWndMoveResize::outlineVisible() && sameRect(TavWndMoveResize::outlineRect(), 360, 240, 560, 380);
+        return TavWndMoveResize::outlineVisible() &&
+               sameRect(TavWndMoveResize::outlineRect(), 360, 240, 560, 380);
     }));
     EXPECT_TRUE(sameRect(rectOf(wnd->handle()), 300, 200, 500, 340));
     EXPECT_EQ(wnd->cursorKind(), kCursorSizeAll);

@@ -18,7 +18,7 @@ public:
     uint32_t color;
     bool moveWhereNoZone = true;
     int geometryChanges = 0;
-    int releases = 0;   // button releases handled (the move or resize decision is made by then)
+    int releases = 0; // button releases handled (the move or resize decision is made by then)
 
     TavMemDC renderSelf() override {
         RECT rc{};
@@ -50,8 +50,8 @@ inline LPARAM at(int x, int y) { return MAKELPARAM(x, y); }
 // A layered, topmost, not activated popup of the given color.
 inline std::unique_ptr<MovableWnd> makeMovable(int x, int y, int w, int h, uint32_t argb = 0xFF6090C0) {
     auto wnd = std::make_unique<MovableWnd>(argb);
-    EXPECT_TRUE(wnd->create(0, L"", WS_EX_LAYERED | WS_EX_TOOLWINDOW | WS_EX_TOPMOST, WS_POPUP, x, y, w,
-                            h, nullptr));
+    EXPECT_TRUE(
+        wnd->create(0, L"", WS_EX_LAYERED | WS_EX_TOOLWINDOW | WS_EX_TOPMOST, WS_POPUP, x, y, w, h, nullptr));
     wnd->show(SW_SHOWNA);
     if (wnd->redrawAll()) wnd->present();
     return wnd;
@@ -59,11 +59,11 @@ inline std::unique_ptr<MovableWnd> makeMovable(int x, int y, int w, int h, uint3
 
 } // namespace movetest
 
-#define EXPECT_RECT(actual, l, t, r, b)                                                           \
-    do {                                                                                          \
-        RECT got_ = (actual);                                                                     \
-        EXPECT_EQ(got_.left, l);                                                                  \
-        EXPECT_EQ(got_.top, t);                                                                   \
-        EXPECT_EQ(got_.right, r);                                                                 \
-        EXPECT_EQ(got_.bottom, b);                                                                \
+#define EXPECT_RECT(actual, l, t, r, b)                                                                      \
+    do {                                                                                                     \
+        RECT got_ = (actual);                                                                                \
+        EXPECT_EQ(got_.left, l);                                                                             \
+        EXPECT_EQ(got_.top, t);                                                                              \
+        EXPECT_EQ(got_.right, r);                                                                            \
+        EXPECT_EQ(got_.bottom, b);                                                                           \
     } while (0)

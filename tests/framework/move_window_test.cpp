@@ -140,7 +140,7 @@ TEST_F(MoveWindowTest, LeftEdgeStopsOneLineHeightFromTheRightEdge) {
 
 TEST_F(MoveWindowTest, WithoutResizeZonesTheWindowOnlyMoves) {
     wnd->setResizeEnabled(false);
-    press(*wnd, 238, 158);   // the bottom-right corner
+    press(*wnd, 238, 158); // the bottom-right corner
     EXPECT_EQ(wnd->zone(), kZoneNone);
     EXPECT_EQ(wnd->cursorKind(), kCursorSizeAll);
     moveTo(*wnd, 268, 178);
@@ -162,7 +162,7 @@ TEST_F(MoveWindowTest, ChildDragIsClampedToItsParent) {
     ASSERT_TRUE(child->create(0, L"", 0, WS_CHILD | WS_VISIBLE, 20, 30, 60, 40, wnd->handle()));
     EXPECT_EQ(child->dragBounds().left, 200);
     EXPECT_EQ(child->dragBounds().bottom, 310);
-    press(*child, 30, 20);   // screen (250, 200)
+    press(*child, 30, 20); // screen (250, 200)
     ASSERT_EQ(TavWnd::focusedWindow(), child.get());
     EXPECT_EQ(child->cursorKind(), kCursorSizeAll);
     // Far outside the parent: the pointer is held at the parent's last pixel (439, 309).
@@ -185,8 +185,10 @@ TEST_F(MoveWindowTest, HoverArmsTheZoneAndLeaveDisarmsIt) {
         int zone;
         int cursor;
     };
-    const Case cases[] = {{{1, 80}, kZoneLeft, 2},       {{120, 158}, kZoneBottom, 3},
-                          {{239, 0}, kZoneTopRight, 5}, {{0, 0}, kZoneTopLeft, 4},
+    const Case cases[] = {{{1, 80}, kZoneLeft, 2},
+                          {{120, 158}, kZoneBottom, 3},
+                          {{239, 0}, kZoneTopRight, 5},
+                          {{0, 0}, kZoneTopLeft, 4},
                           {{100, 80}, kZoneNone, 1}};
     for (const Case& c : cases) {
         SendMessageW(wnd->handle(), WM_MOUSEHOVER, 0, at(c.at.x, c.at.y));
@@ -231,15 +233,17 @@ TEST_F(MoveWindowTest, HalfTransparentAccentShowsHalfTransparentOnScreen) {
     uint32_t saved = settings().borderMenuColor;
     settings().borderMenuColor = 0x80FF0000;
     press(*wnd, 100, 80);
-    moveTo(*wnd, 100, 300);   // the outline's top edge lies at screen y 370, below the window
+    moveTo(*wnd, 100, 300); // the outline's top edge lies at screen y 370, below the window
     ASSERT_TRUE(TavWndMoveResize::outlineVisible());
     COLORREF c = 0;
-    waitFor([&] {
-        HDC screen = GetDC(nullptr);
-        c = GetPixel(screen, 300, 370);
-        ReleaseDC(nullptr, screen);
-        return GetRValue(c) >= 0x30;
-    }, 2000);
+    waitFor(
+        [&] {
+            HDC screen = GetDC(nullptr);
+            c = GetPixel(screen, 300, 370);
+            ReleaseDC(nullptr, screen);
+            return GetRValue(c) >= 0x30;
+        },
+        2000);
     release(*wnd, 100, 80);
     MoveWindow(wnd->handle(), 200, 150, 240, 160, FALSE);
     settings().borderMenuColor = saved;

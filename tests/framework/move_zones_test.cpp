@@ -90,22 +90,57 @@ TEST(MoveZones, ResizeStepsMoveTheEdgesOfTheZone) {
         POINT anchorAfter;
     };
     const Case cases[] = {
-        {"left edge widens to the left", kZoneLeft, {102, 260}, {80, 270}, true,
-         {78, 200, 400, 350}, {80, 270}},
+        {"left edge widens to the left",
+         kZoneLeft,
+         {102, 260},
+         {80, 270},
+         true,
+         {78, 200, 400, 350},
+         {80, 270}},
         {"left edge narrows", kZoneLeft, {102, 260}, {202, 260}, true, {200, 200, 400, 350}, {202, 260}},
-        {"left edge stops one line height from the right", kZoneLeft, {102, 260}, {395, 260}, true,
-         {382, 200, 400, 350}, {384, 260}},
-        {"right edge stops one line height from the left", kZoneRight, {398, 260}, {10, 260}, true,
-         {100, 200, 118, 350}, {116, 260}},
-        {"top edge stops above the bottom", kZoneTop, {250, 201}, {250, 600}, true,
-         {100, 332, 400, 350}, {250, 333}},
-        {"bottom-right grows both ways", kZoneBottomRight, {398, 348}, {450, 400}, true,
-         {100, 200, 452, 402}, {450, 400}},
+        {"left edge stops one line height from the right",
+         kZoneLeft,
+         {102, 260},
+         {395, 260},
+         true,
+         {382, 200, 400, 350},
+         {384, 260}},
+        {"right edge stops one line height from the left",
+         kZoneRight,
+         {398, 260},
+         {10, 260},
+         true,
+         {100, 200, 118, 350},
+         {116, 260}},
+        {"top edge stops above the bottom",
+         kZoneTop,
+         {250, 201},
+         {250, 600},
+         true,
+         {100, 332, 400, 350},
+         {250, 333}},
+        {"bottom-right grows both ways",
+         kZoneBottomRight,
+         {398, 348},
+         {450, 400},
+         true,
+         {100, 200, 452, 402},
+         {450, 400}},
         {"top-left corner", kZoneTopLeft, {101, 201}, {91, 221}, true, {90, 220, 400, 350}, {91, 221}},
-        {"top-right corner limited in x only", kZoneTopRight, {398, 201}, {0, 191}, true,
-         {100, 190, 118, 350}, {116, 191}},
-        {"bottom-left corner", kZoneBottomLeft, {101, 348}, {121, 368}, true,
-         {120, 200, 400, 370}, {121, 368}},
+        {"top-right corner limited in x only",
+         kZoneTopRight,
+         {398, 201},
+         {0, 191},
+         true,
+         {100, 190, 118, 350},
+         {116, 191}},
+        {"bottom-left corner",
+         kZoneBottomLeft,
+         {101, 348},
+         {121, 368},
+         true,
+         {120, 200, 400, 370},
+         {121, 368}},
         {"zone 0 does nothing", kZoneNone, {250, 260}, {300, 300}, false, kWindow, {250, 260}},
         {"same point does nothing", kZoneRight, {398, 260}, {398, 260}, false, kWindow, {398, 260}},
     };
@@ -113,8 +148,8 @@ TEST(MoveZones, ResizeStepsMoveTheEdgesOfTheZone) {
         TavResizeStep step = resizeStep(kWindow, c.anchor, c.pt, c.zone, limits);
         EXPECT_EQ(step.changed, c.changed) << c.what;
         EXPECT_TRUE(EqualRect(&step.rect, &c.rect))
-            << c.what << ": " << step.rect.left << "," << step.rect.top << "," << step.rect.right
-            << "," << step.rect.bottom;
+            << c.what << ": " << step.rect.left << "," << step.rect.top << "," << step.rect.right << ","
+            << step.rect.bottom;
         EXPECT_EQ(step.anchor.x, c.anchorAfter.x) << c.what;
         EXPECT_EQ(step.anchor.y, c.anchorAfter.y) << c.what;
     }
@@ -133,7 +168,7 @@ TEST(MoveZones, PointerPastTheLimitMustComeBackBeforeTheEdgeMoves) {
 }
 
 TEST(MoveZones, WindowSmallerThanTheMinimumDoesNotJump) {
-    const RECT small{100, 100, 110, 200};   // 10 wide, minimum 18
+    const RECT small{100, 100, 110, 200}; // 10 wide, minimum 18
     const RECT limits = sizeLimits(small, 18);
     TavResizeStep inward = resizeStep(small, POINT{101, 150}, POINT{105, 150}, kZoneLeft, limits);
     EXPECT_EQ(inward.rect.left, 100);

@@ -56,13 +56,11 @@ TEST(WndCompose, ChildPixelsLandAtTheirPlaceWithTheirAlpha) {
         uint32_t expected;
     };
     const Probe probes[] = {
-        {0, 0, r},           {9, 20, r},           {10, 20, over(c, r)},  {39, 39, over(c, r)},
-        {40, 20, r},         {10, 40, r},          {15, 25, innerColor}, {18, 28, innerColor},
-        {19, 29, over(c, r)}, {99, 79, r},
+        {0, 0, r},   {9, 20, r},           {10, 20, over(c, r)}, {39, 39, over(c, r)}, {40, 20, r},
+        {10, 40, r}, {15, 25, innerColor}, {18, 28, innerColor}, {19, 29, over(c, r)}, {99, 79, r},
     };
-    for (const Probe& p : probes)
-        EXPECT_TRUE(closeTo(buffer.at(p.x, p.y), p.expected)) << p.x << "," << p.y;
-    EXPECT_NEAR(double(buffer.at(10, 20) >> 24), 0xBF, 1.0);   // alpha 0x80 over 0x80
+    for (const Probe& p : probes) EXPECT_TRUE(closeTo(buffer.at(p.x, p.y), p.expected)) << p.x << "," << p.y;
+    EXPECT_NEAR(double(buffer.at(10, 20) >> 24), 0xBF, 1.0); // alpha 0x80 over 0x80
 }
 
 TEST(WndCompose, HiddenChildOfAWindowShownWithoutActivationIsComposedAndHit) {
@@ -120,17 +118,15 @@ TEST(WndGeometry, ResizeFromTheLeftKeepsChildrenInPlaceAndRebuildsTheBuffer) {
     EXPECT_EQ(after.top, before.top);
     EXPECT_EQ(root->backBuffer().width(), 120);
     EXPECT_EQ(root->backBuffer().height(), 90);
-    EXPECT_EQ(root->backBuffer().at(40, 20), 0xFFFFFFFFu);   // the child at 20 + 20, 10 + 10
+    EXPECT_EQ(root->backBuffer().at(40, 20), 0xFFFFFFFFu); // the child at 20 + 20, 10 + 10
     EXPECT_EQ(root->backBuffer().at(20, 10), 0xFF000000u);
     RECT stored = root->lastWindowRect();
     EXPECT_EQ(stored.left, 280);
     EXPECT_EQ(stored.right, 400);
 
     // A plain move of the root afterwards shifts nothing inside it.
-    SetWindowPos(root->handle(), nullptr, 250, 250, 0, 0,
-                 SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
-    SetWindowPos(root->handle(), nullptr, 0, 0, 130, 90,
-                 SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+    SetWindowPos(root->handle(), nullptr, 250, 250, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+    SetWindowPos(root->handle(), nullptr, 0, 0, 130, 90, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
     EXPECT_EQ(root->backBuffer().at(40, 20), 0xFFFFFFFFu);
     EXPECT_EQ(child->lastWindowRect().left, 250 + 40);
     // Every move of the root told the child that its geometry changed.

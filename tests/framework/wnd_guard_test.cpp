@@ -102,7 +102,8 @@ void failInPreTranslation() {
 
 TEST(GuardDeathTest, CheckedBuildStopsAtAFailedWindowProcedure) {
     GTEST_FLAG_SET(death_test_style, "threadsafe");
-    EXPECT_DEATH(failInWindowProcedure(), "exception in window procedure \\(message 0x000E\\): handler failed");
+    EXPECT_DEATH(failInWindowProcedure(),
+                 "exception in window procedure \\(message 0x000E\\): handler failed");
 }
 
 TEST(GuardDeathTest, CheckedBuildStopsAtAFailedPreTranslation) {

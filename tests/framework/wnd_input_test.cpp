@@ -33,8 +33,7 @@ TEST(WndInput, PointerMovedInIsTrackedOnceAndAPressReleaseClicks) {
     SetCursorPos(in.x, in.y);
     SetCursorPos(in.x + 3, in.y + 2);
     ASSERT_TRUE(waitFor([&] {
-        return std::find(child->events.begin(), child->events.end(), "hover") !=
-               child->events.end();
+        return std::find(child->events.begin(), child->events.end(), "hover") != child->events.end();
     })) << "no hover arrived";
     // Two moves inside the window before the hover came: one request.
     EXPECT_EQ(TavWnd::trackingRequestCount() - before, 1);

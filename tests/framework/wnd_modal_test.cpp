@@ -10,7 +10,7 @@ class AnsweringWnd : public ColorWnd {
 public:
     using ColorWnd::ColorWnd;
     WPARAM answer = IDOK;
-    int endCode = 0;   // nonzero: accept ends the run with this code instead
+    int endCode = 0; // nonzero: accept ends the run with this code instead
     bool foundDuringRun = false;
     int idDuringRun = 0;
 
@@ -54,9 +54,9 @@ TEST(WndModal, RunReturnsTheAnswer) {
         EXPECT_EQ(result, c.expected) << c.what;
         EXPECT_TRUE(w.foundDuringRun) << c.what;
         EXPECT_EQ(w.idDuringRun, 20100) << c.what;
-        EXPECT_EQ(w.handle(), nullptr) << c.what;   // the dialog is gone, the object lives
+        EXPECT_EQ(w.handle(), nullptr) << c.what; // the dialog is gone, the object lives
         EXPECT_EQ(TavWnd::pendingModal(), nullptr) << c.what;
     }
-    EXPECT_EQ(TavWnd::findById(20100), &w);   // found by id until the object goes
+    EXPECT_EQ(TavWnd::findById(20100), &w); // found by id until the object goes
     EXPECT_EQ(TavWnd::runModal(nullptr, nullptr, 0), -1);
 }

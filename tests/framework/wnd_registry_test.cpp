@@ -12,7 +12,7 @@ using namespace wndtest;
 TEST(WndIds, ObjectsWithoutIdsGetDistinctIdsFromTheCounter) {
     auto a = makeRoot(0, 0, 10, 10);
     auto b = makeRoot(0, 0, 10, 10);
-    TavObject plain;   // takes its id on first use and holds it like a window does
+    TavObject plain; // takes its id on first use and holds it like a window does
     EXPECT_GE(a->objectId(), 100000);
     EXPECT_GE(b->objectId(), 100000);
     EXPECT_GE(plain.objectId(), 100000);
@@ -78,7 +78,7 @@ TEST(WndTree, ChildrenListFollowsCreationAndDestruction) {
     auto root = makeRoot(0, 0, 100, 100);
     auto a = makeChild(*root, 0, 0, 10, 10, 0);
     auto b = makeChild(*root, 20, 0, 10, 10, 0);
-    auto popup = makeRoot(0, 0, 10, 10);   // not a child: not listed
+    auto popup = makeRoot(0, 0, 10, 10); // not a child: not listed
     ASSERT_EQ(root->children().size(), 2u);
     EXPECT_EQ(root->children()[0], a.get());
     EXPECT_EQ(root->children()[1], b.get());
@@ -93,13 +93,13 @@ TEST(WndTree, ParentDestroyedBeforeItsChildObjects) {
     auto root = makeRoot(0, 0, 100, 100);
     auto child = makeChild(*root, 0, 0, 10, 10, 0);
     HWND childHandle = child->handle();
-    root.reset();   // destroys both platform windows; the child object lives on
+    root.reset(); // destroys both platform windows; the child object lives on
     EXPECT_FALSE(IsWindow(childHandle));
     EXPECT_EQ(child->parentWnd(), nullptr);
     EXPECT_EQ(child->handle(), nullptr);
     EXPECT_EQ(TavWnd::findByHandle(childHandle), nullptr);
     EXPECT_FALSE(child->redrawAll());
-    child.reset();   // must not touch the gone parent
+    child.reset(); // must not touch the gone parent
 }
 
 TEST(WndTree, DestroyingThePlatformWindowForgetsTheHandle) {
@@ -110,7 +110,7 @@ TEST(WndTree, DestroyingThePlatformWindowForgetsTheHandle) {
     EXPECT_EQ(w->handle(), nullptr);
     EXPECT_EQ(TavObjectSub::fromHandle(h), nullptr);
     EXPECT_EQ(TavWnd::findByHandle(h), nullptr);
-    EXPECT_EQ(TavWnd::findById(id), w.get());   // found by id until the object goes
+    EXPECT_EQ(TavWnd::findById(id), w.get()); // found by id until the object goes
 }
 
 TEST(WndTree, TopLevelAndLayeredFollowParents) {
@@ -132,8 +132,8 @@ TEST(WndState, CursorKindsAndTheirMeaning) {
         int kind;
         bool moving, resizing;
     };
-    for (Case c : {Case{0, false, false}, Case{1, true, false}, Case{2, false, true},
-                   Case{5, false, true}, Case{6, false, false}, Case{42, false, false}}) {
+    for (Case c : {Case{0, false, false}, Case{1, true, false}, Case{2, false, true}, Case{5, false, true},
+                   Case{6, false, false}, Case{42, false, false}}) {
         w->setCursorKind(c.kind);
         EXPECT_EQ(w->cursorKind(), c.kind);
         EXPECT_EQ(w->isMoving(), c.moving) << c.kind;
@@ -178,8 +178,7 @@ TEST(WndDocument, MissingFileIsCreatedWithRootAndId) {
     ASSERT_EQ(w.OpenDocument(doc), 1);
     std::string text = readAll(file);
     EXPECT_NE(text.find("<TavStoredThing>"), std::string::npos) << text;
-    EXPECT_NE(text.find("<ID>" + std::to_string(w.objectId()) + "</ID>"), std::string::npos)
-        << text;
+    EXPECT_NE(text.find("<ID>" + std::to_string(w.objectId()) + "</ID>"), std::string::npos) << text;
     // Opened again: the element exists and is not added twice.
     XmlDocument again;
     ASSERT_EQ(w.OpenDocument(again), 1);
@@ -206,14 +205,13 @@ TEST(WndDocument, FindOperationsWalkToTheMatchingElement) {
     const wchar_t* text =
         L"<r><i name=\"a\" n=\"1\">x</i><i name=\"b\" n=\"02\">7</i><i name=\"c\" n=\"3\">z</i></r>";
     Case cases[] = {
-        {"by text attribute", [](TavObject& t, XmlDocument& d) {
-             return t.findElementByText(d, L"i", L"name", L"b"); }, L"7"},
-        {"by number attribute", [](TavObject& t, XmlDocument& d) {
-             return t.findElementByNumber(d, L"i", L"n", 2); }, L"7"},
-        {"by data", [](TavObject& t, XmlDocument& d) {
-             return t.findElementByData(d, L"i", L"z"); }, L"z"},
-        {"by number data", [](TavObject& t, XmlDocument& d) {
-             return t.findElementByDataNumber(d, L"i", 7); }, L"7"},
+        {"by text attribute",
+         [](TavObject& t, XmlDocument& d) { return t.findElementByText(d, L"i", L"name", L"b"); }, L"7"},
+        {"by number attribute",
+         [](TavObject& t, XmlDocument& d) { return t.findElementByNumber(d, L"i", L"n", 2); }, L"7"},
+        {"by data", [](TavObject& t, XmlDocument& d) { return t.findElementByData(d, L"i", L"z"); }, L"z"},
+        {"by number data", [](TavObject& t, XmlDocument& d) { return t.findElementByDataNumber(d, L"i", 7); },
+         L"7"},
     };
     for (auto& c : cases) {
         XmlDocument doc;

@@ -34,7 +34,7 @@ TEST_F(RoutingTest, NotificationsReachTheCommandOperation) {
         bool toTray;
     };
     const Case cases[] = {
-        {10001, false, false}, {10002, true, false}, {10005, true, false}, {10006, false, true},
+        {10001, false, false}, {10002, true, false}, {10005, true, false},  {10006, false, true},
         {10007, true, false},  {10012, true, false}, {10014, false, false},
     };
     for (const Case& c : cases) {
@@ -112,7 +112,7 @@ TEST_F(RoutingTest, DestroyingTheFocusedWindowLeavesNoFocus) {
     a.reset();
     EXPECT_EQ(TavWnd::focusedWindow(), nullptr);
     b->takeFocus();
-    DestroyWindow(b->handle());   // the platform window alone
+    DestroyWindow(b->handle()); // the platform window alone
     EXPECT_EQ(TavWnd::focusedWindow(), nullptr);
 }
 
@@ -134,7 +134,7 @@ TEST_F(RoutingTest, HoverIsRequestedOnceUntilHoverOrLeaveArrives) {
 }
 
 TEST_F(RoutingTest, HitTestTakesTopmostVisibleEnabledOpaqueChild) {
-    auto over = makeChild(*root, 20, 20, 20, 20, 0xFF0000FF);   // above a, created later
+    auto over = makeChild(*root, 20, 20, 20, 20, 0xFF0000FF); // above a, created later
     auto seeThrough = makeChild(*root, 100, 10, 50, 40, 0, kChildVisible, WS_EX_TRANSPARENT);
     POINT inOver = screenPoint(root->handle(), 25, 25);
     POINT inB = screenPoint(root->handle(), 110, 20);
@@ -145,7 +145,7 @@ TEST_F(RoutingTest, HitTestTakesTopmostVisibleEnabledOpaqueChild) {
     over->show(SW_HIDE);
     over->enable(true);
     EXPECT_EQ(root->hitTest(inOver.x, inOver.y), a.get());
-    EXPECT_EQ(root->hitTest(inB.x, inB.y), b.get());   // never the see-through child
+    EXPECT_EQ(root->hitTest(inB.x, inB.y), b.get()); // never the see-through child
     EXPECT_EQ(root->hitTest(nowhere.x, nowhere.y), root.get());
 
     // A press that the platform delivers to the see-through child lands on the window below.
@@ -160,9 +160,9 @@ TEST_F(RoutingTest, ParentNotifiedPressFocusesTheWindowUnderThePointer) {
     auto seeThrough = makeChild(*root, 100, 60, 50, 40, 0, kChildVisible, WS_EX_TRANSPARENT);
     struct Case {
         const char* what;
-        int x, y;            // in the root's client area
-        TavWnd* focused;     // who has the focus afterwards
-        bool rootPressed;    // whether the root took the press itself
+        int x, y;         // in the root's client area
+        TavWnd* focused;  // who has the focus afterwards
+        bool rootPressed; // whether the root took the press itself
     };
     const Case cases[] = {
         {"over a child", 20, 20, a.get(), false},
@@ -176,7 +176,7 @@ TEST_F(RoutingTest, ParentNotifiedPressFocusesTheWindowUnderThePointer) {
         LRESULT r = SendMessageW(root->handle(), WM_PARENTNOTIFY, WM_LBUTTONDOWN, point(c.x, c.y));
         EXPECT_EQ(TavWnd::focusedWindow(), c.focused) << c.what;
         EXPECT_EQ(root->events == Events{"down"}, c.rootPressed) << c.what;
-        EXPECT_TRUE(a->events.empty()) << c.what;   // the child's own press comes from the platform
+        EXPECT_TRUE(a->events.empty()) << c.what; // the child's own press comes from the platform
         if (!c.rootPressed) {
             EXPECT_EQ(r, 1) << c.what;
         }
@@ -233,9 +233,9 @@ TEST(WndThreads, WorkerRedrawRequestIsServedOnTheGuiThread) {
         TavWnd::postRedrawRequest(target, &part);
     });
     worker.join();
-    EXPECT_EQ(root->renders, 0);   // nothing happened off the GUI thread
+    EXPECT_EQ(root->renders, 0); // nothing happened off the GUI thread
     pump();
-    EXPECT_EQ(root->renders, 1);   // the queued requests were served by one redraw
+    EXPECT_EQ(root->renders, 1); // the queued requests were served by one redraw
     EXPECT_EQ(root->renderThread, GetCurrentThreadId());
     EXPECT_EQ(root->backBuffer().at(30, 30), premultiply(0xFF405060));
 }

@@ -55,8 +55,7 @@ bool saveScreenArea(const RECT& area, const wchar_t* path) {
 
 TEST(WndScreenshot, LayeredWindowWithChildrenAndAlphaText) {
     auto root = std::make_unique<LabelWnd>(0xE0FFF4A0, L"TavNote layered root");
-    ASSERT_TRUE(root->create(0, L"", kLayeredEx | WS_EX_TOPMOST, WS_POPUP, 40, 40, 320, 200,
-                             nullptr));
+    ASSERT_TRUE(root->create(0, L"", kLayeredEx | WS_EX_TOPMOST, WS_POPUP, 40, 40, 320, 200, nullptr));
     root->show(SW_SHOWNA);
     auto red = makeChild<ColorWnd>(*root, 20, 50, 120, 60, 0xFFD03030);
     auto glass = std::make_unique<LabelWnd>(0x803070FF, L"half blue");
@@ -71,7 +70,8 @@ TEST(WndScreenshot, LayeredWindowWithChildrenAndAlphaText) {
         c = GetPixel(screen, 40 + 25, 40 + 55);
         ReleaseDC(nullptr, screen);
         return c == RGB(0xD0, 0x30, 0x30);
-    })) << std::hex << c;
+    })) << std::hex
+        << c;
     RECT area{20, 20, 380, 260};
     EXPECT_TRUE(saveScreenArea(area, L"wnd_screenshot.png"));
 }

@@ -75,7 +75,8 @@ TEST_F(DamagedNoteTest, TheFirstChangeKeepsTheDamagedFileAndRepairsTheNote) {
         if (c.present) {
             EXPECT_EQ(readBytes(path + L".bad"), c.bytes);
         }
-        EXPECT_EQ(note.LoadUnique().value_or(L""), std::wstring(c.salvagedUnique, c.salvagedUnique + strlen(c.salvagedUnique)));
+        EXPECT_EQ(note.LoadUnique().value_or(L""),
+                  std::wstring(c.salvagedUnique, c.salvagedUnique + strlen(c.salvagedUnique)));
     }
 }
 
@@ -102,7 +103,8 @@ TEST_F(DamagedNoteTest, AFileThatCannotBeReadIsNeverReplaced) {
     TavNoteStore note = plainNote();
     ASSERT_TRUE(note.SaveAlpha(10));
     const std::string before = readBytes(note.GetFilePath());
-    HANDLE locked = CreateFileW(note.GetFilePath().c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+    HANDLE locked =
+        CreateFileW(note.GetFilePath().c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
     ASSERT_NE(locked, INVALID_HANDLE_VALUE);
     EXPECT_FALSE(note.SaveAlpha(20));
     EXPECT_FALSE(note.AddChildRecord(5, kImageChildClass));
@@ -147,8 +149,9 @@ TEST_F(DamagedNoteTest, NamesLeavingTheNoteFolderAreIgnoredOnLoad) {
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
-        ASSERT_TRUE(writeBytes(note.GetFilePath(), "<TavNoteItem><bkimage>" + c.stored + "</bkimage><pngview>" +
-                                                           c.stored + "</pngview></TavNoteItem>"));
+        ASSERT_TRUE(writeBytes(note.GetFilePath(), "<TavNoteItem><bkimage>" + c.stored +
+                                                       "</bkimage><pngview>" + c.stored +
+                                                       "</pngview></TavNoteItem>"));
         EXPECT_EQ(note.LoadBkImage(), std::wstring());
         EXPECT_FALSE(note.LoadSnapshotName());
         EXPECT_FALSE(note.deleteSnapshotFile());
@@ -164,7 +167,8 @@ TEST_F(DamagedNoteTest, AFileNamingAnotherFolderIsCorrectedAndTheOtherNoteIsLeft
     TavNoteStore other = plainNote(L"20260101000000000_02", 8);
     ASSERT_TRUE(other.SaveAlpha(50));
     const std::string otherBefore = readBytes(other.GetFilePath());
-    const std::string crafted = "<TavNoteItem><ID>7</ID><unique>20260101000000000_02</unique><alpha>90</alpha></TavNoteItem>";
+    const std::string crafted =
+        "<TavNoteItem><ID>7</ID><unique>20260101000000000_02</unique><alpha>90</alpha></TavNoteItem>";
     ASSERT_TRUE(writeBytes(mine.GetFilePath(), crafted));
 
     EXPECT_TRUE(mine.rewriteUniqueFromFolder());
@@ -175,7 +179,8 @@ TEST_F(DamagedNoteTest, AFileNamingAnotherFolderIsCorrectedAndTheOtherNoteIsLeft
     EXPECT_EQ(readBytes(other.GetFilePath()), otherBefore);
 
     // A name differing only in letter case names the same folder: nothing to correct.
-    ASSERT_TRUE(writeBytes(other.GetFilePath(), "<TavNoteItem><unique>20260101000000000_02</unique></TavNoteItem>"));
+    ASSERT_TRUE(
+        writeBytes(other.GetFilePath(), "<TavNoteItem><unique>20260101000000000_02</unique></TavNoteItem>"));
     TavNoteStore sameFolder(L"20260101000000000_02", L"", 8);
     EXPECT_TRUE(sameFolder.rewriteUniqueFromFolder());
     EXPECT_FALSE(pathExists(other.GetFilePath() + L".bad"));
@@ -211,13 +216,14 @@ TEST(FileChecks, PlainFileNames) {
         const wchar_t* name;
         bool plain;
     } cases[] = {
-        {L"a.png", true},          {L"中文 名.gif", true},  {L"20261207043355123_01", true},
-        {L"", false},              {L".", false},            {L"..", false},
-        {L"a\\b", false},          {L"a/b", false},          {L"C:a", false},
-        {L"a?", false},            {L"a\x01", false},        {L"name.", false},
-        {L"name ", false},         {L"CON", false},          {L"con.txt", false},
-        {L"COM1", false},          {L"lpt9.png", false},     {L"COM0", true},
-        {L"CONSOLE", true},        {L"nul ", false},
+        {L"a.png", true},   {L"中文 名.gif", true}, {L"20261207043355123_01", true},
+        {L"", false},       {L".", false},          {L"..", false},
+        {L"a\\b", false},   {L"a/b", false},        {L"C:a", false},
+        {L"a?", false},     {L"a\x01", false},      {L"name.", false},
+        {L"name ", false},  {L"CON", false},        {L"con.txt", false},
+        {L"COM1", false},   {L"lpt9.png", false},   {L"COM0", true},
+        {L"CONSOLE", true}, {L"nul ", false},
     };
-    for (const auto& c : cases) EXPECT_EQ(isPlainFileName(c.name), c.plain) << std::string(c.name, c.name + wcslen(c.name));
+    for (const auto& c : cases)
+        EXPECT_EQ(isPlainFileName(c.name), c.plain) << std::string(c.name, c.name + wcslen(c.name));
 }

@@ -62,12 +62,12 @@ TEST_F(NoteFileTest, SystemGroupNoteLivesInNoteItemsWithAnEmptyGroup) {
     auto note = createNote(L"", 7, sampleTime());
     ASSERT_TRUE(note);
     EXPECT_EQ(note->unique(), L"20261207043355123_07"); // "%02d" is a minimum width
-    const std::wstring path = appFolder() + L"NoteData\\NoteItems\\" + note->unique() + L"\\" +
-                              note->unique() + L".xml";
+    const std::wstring path =
+        appFolder() + L"NoteData\\NoteItems\\" + note->unique() + L"\\" + note->unique() + L".xml";
     EXPECT_EQ(note->GetFilePath(), path);
     EXPECT_EQ(readBytes(path), "<TavNoteItem>" + kEnd + element("ID", "7") +
-                                       element("unique", "20261207043355123_07") + "<group/>" + kEnd +
-                                       "</TavNoteItem>" + kEnd);
+                                   element("unique", "20261207043355123_07") + "<group/>" + kEnd +
+                                   "</TavNoteItem>" + kEnd);
 }
 
 TEST_F(NoteFileTest, NotesOfTheSameMillisecondDifferByIdAndANameIsNeverTakenOver) {
@@ -106,19 +106,24 @@ TEST_F(NoteFileTest, EachSetterRewritesOnlyItsElement) {
     const Case cases[] = {
         {"group", [](TavNoteStore& n) { return n.SetGroup(L"新 & <组>"); }, element("group", utf8(L"旧")),
          element("group", utf8(L"新 &amp; &lt;组&gt;"))},
-        {"geometry", [](TavNoteStore& n) { return n.SaveGeometry({-5, 6, 300, 4000}).has_value(); },
+        {"geometry",
+         [](TavNoteStore& n) {
+             return n.SaveGeometry({-5, 6, 300, 4000}).has_value();
+         },
          element("left", "10") + element("top", "20") + element("right", "190") + element("bottom", "200"),
          element("left", "-5") + element("top", "6") + element("right", "300") + element("bottom", "4000")},
         {"bkimage", [](TavNoteStore& n) { return n.SaveBkImage(L"bkimage_2_b.png"); },
          element("bkimage", "bkimage_1_a.png"), element("bkimage", "bkimage_2_b.png")},
-        {"color white", [](TavNoteStore& n) { return n.SaveColor(0xFFFFFFFF); }, element("curcolor", "-16776961"),
-         element("curcolor", "-1")},
-        {"alpha", [](TavNoteStore& n) { return n.SaveAlpha(128); }, element("alpha", "200"), element("alpha", "128")},
+        {"color white", [](TavNoteStore& n) { return n.SaveColor(0xFFFFFFFF); },
+         element("curcolor", "-16776961"), element("curcolor", "-1")},
+        {"alpha", [](TavNoteStore& n) { return n.SaveAlpha(128); }, element("alpha", "200"),
+         element("alpha", "128")},
         {"top-most", [](TavNoteStore& n) { return n.SaveTopMost(true); }, element("bTopMost", "0"),
          element("bTopMost", "1")},
         {"to desk", [](TavNoteStore& n) { return n.SaveToDesk(true); }, element("bToDesk", "0"),
          element("bToDesk", "1")},
-        {"hidden", [](TavNoteStore& n) { return n.SaveHidden(); }, element("ishide", "0"), element("ishide", "1")},
+        {"hidden", [](TavNoteStore& n) { return n.SaveHidden(); }, element("ishide", "0"),
+         element("ishide", "1")},
         {"created", [](TavNoteStore& n) { return n.SaveCreateTime(sampleTime(3)); },
          element("datetime", utf8(L"2026年12月07日 04时33分55秒")),
          element("datetime", utf8(L"2026年12月07日 04时33分58秒"))},
@@ -144,8 +149,8 @@ TEST_F(NoteFileTest, EachSetterRewritesOnlyItsElement) {
 TEST_F(NoteFileTest, AnElementIsAppendedTheFirstTimeAndFoundByNameInAnyOrder) {
     TavNoteStore note = plainNote();
     ASSERT_TRUE(writeBytes(note.GetFilePath(),
-                               "<TavNoteItem>\r\n<alpha>9</alpha>\r\n<bottom>4</bottom>\r\n<right>3</right>\r\n"
-                               "<top>2</top>\r\n<left>1</left>\r\n<ID>5</ID>\r\n</TavNoteItem>\r\n"));
+                           "<TavNoteItem>\r\n<alpha>9</alpha>\r\n<bottom>4</bottom>\r\n<right>3</right>\r\n"
+                           "<top>2</top>\r\n<left>1</left>\r\n<ID>5</ID>\r\n</TavNoteItem>\r\n"));
     auto rect = note.LoadGeometry();
     ASSERT_TRUE(rect);
     EXPECT_EQ(rect->left, 1);
@@ -167,9 +172,9 @@ TEST_F(NoteFileTest, AnElementIsAppendedTheFirstTimeAndFoundByNameInAnyOrder) {
 TEST_F(NoteFileTest, ValuesFollowTheirReadRules) {
     struct Case {
         const char* text;
-        int asRectangle;    // curcolor, and left/top/right/bottom before the rectangle is capped
-        int asCorner;       // left and top of the capped rectangle
-        int asAlpha;        // plain int, clamped to an opacity
+        int asRectangle; // curcolor, and left/top/right/bottom before the rectangle is capped
+        int asCorner;    // left and top of the capped rectangle
+        int asAlpha;     // plain int, clamped to an opacity
         bool asFlag;
     };
     const Case cases[] = {
@@ -187,11 +192,11 @@ TEST_F(NoteFileTest, ValuesFollowTheirReadRules) {
     for (const Case& c : cases) {
         SCOPED_TRACE(c.text);
         std::string v = c.text;
-        ASSERT_TRUE(writeBytes(
-            note.GetFilePath(),
-            "<TavNoteItem><left>" + v + "</left><top>" + v + "</top><right>" + v + "</right><bottom>" + v +
-                "</bottom><curcolor>" + v + "</curcolor><alpha>" + v + "</alpha><bTopMost>" + v +
-                "</bTopMost><ishide>" + v + "</ishide></TavNoteItem>"));
+        ASSERT_TRUE(writeBytes(note.GetFilePath(), "<TavNoteItem><left>" + v + "</left><top>" + v +
+                                                       "</top><right>" + v + "</right><bottom>" + v +
+                                                       "</bottom><curcolor>" + v + "</curcolor><alpha>" + v +
+                                                       "</alpha><bTopMost>" + v + "</bTopMost><ishide>" + v +
+                                                       "</ishide></TavNoteItem>"));
         auto rect = note.LoadGeometry();
         ASSERT_TRUE(rect);
         EXPECT_EQ(rect->left, c.asCorner);
@@ -206,7 +211,7 @@ TEST_F(NoteFileTest, ValuesFollowTheirReadRules) {
 TEST_F(NoteFileTest, GeometryNeedsAllFourValues) {
     TavNoteStore note = plainNote();
     ASSERT_TRUE(writeBytes(note.GetFilePath(),
-                               "<TavNoteItem><left>1</left><top>2</top><right>3</right></TavNoteItem>"));
+                           "<TavNoteItem><left>1</left><top>2</top><right>3</right></TavNoteItem>"));
     EXPECT_FALSE(note.LoadGeometry());
 }
 
@@ -268,13 +273,13 @@ TEST_F(NoteFileTest, ChildRecordsAreAddedOnceInOrderAndRemoved) {
 
 TEST_F(NoteFileTest, ChildListSkipsUnknownClassesBadAndRepeatedIds) {
     TavNoteStore note = plainNote();
-    ASSERT_TRUE(writeBytes(
-        note.GetFilePath(),
-        "<TavNoteItem><ChildItems>"
-        "<Item identify=\"TavRichEditNI\">5</Item><Item identify=\"Evil\">6</Item>"
-        "<Item identify=\"TavNoteItemEdit\">0</Item><Item identify=\"TavNoteItemEdit\">abc</Item>"
-        "<Item identify=\"TavNoteItemImage\">5</Item><Item identify=\"TavNoteItemImage\">7</Item>"
-        "</ChildItems></TavNoteItem>"));
+    ASSERT_TRUE(
+        writeBytes(note.GetFilePath(),
+                   "<TavNoteItem><ChildItems>"
+                   "<Item identify=\"TavRichEditNI\">5</Item><Item identify=\"Evil\">6</Item>"
+                   "<Item identify=\"TavNoteItemEdit\">0</Item><Item identify=\"TavNoteItemEdit\">abc</Item>"
+                   "<Item identify=\"TavNoteItemImage\">5</Item><Item identify=\"TavNoteItemImage\">7</Item>"
+                   "</ChildItems></TavNoteItem>"));
     auto children = note.LoadChildren();
     ASSERT_EQ(children.size(), 2u);
     EXPECT_EQ(children[0].id, 5);

@@ -39,10 +39,8 @@ TEST_F(NoteFoldersTest, ListingReadsGroupsFirstSortedAndCleansEmptyStrays) {
         bool readable;
     };
     const Expected expected[] = {
-        {inA->unique(), L"a", 100002, false, true},
-        {inB->unique(), L"b", 100003, false, true},
-        {plain1->unique(), L"", 100004, false, true},
-        {plain2->unique(), L"", 100005, true, true},
+        {inA->unique(), L"a", 100002, false, true},   {inB->unique(), L"b", 100003, false, true},
+        {plain1->unique(), L"", 100004, false, true}, {plain2->unique(), L"", 100005, true, true},
         {L"zz_damaged", L"", 0, false, false},
     };
     ASSERT_EQ(notes.size(), std::size(expected));
@@ -124,8 +122,8 @@ TEST_F(NoteFoldersTest, RecyclingAFolderWithAHeldFileMovesAllOrNothing) {
     const std::wstring folder = note->folderPath();
     ASSERT_TRUE(writeBytes(folder + L"a_first.txt", "first"));
     ASSERT_TRUE(writeBytes(folder + L"z_locked.txt", "locked"));
-    HANDLE locked = CreateFileW((folder + L"z_locked.txt").c_str(), GENERIC_READ, 0, nullptr,
-                                OPEN_EXISTING, 0, nullptr);
+    HANDLE locked =
+        CreateFileW((folder + L"z_locked.txt").c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
     ASSERT_NE(locked, INVALID_HANDLE_VALUE);
     const TavRecycleResult result = recycleNote(*note);
     CloseHandle(locked);

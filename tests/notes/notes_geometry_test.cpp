@@ -35,8 +35,12 @@ TEST(NoteGeometry, StoredRectanglesAreCappedToAWindowSize) {
     const Case cases[] = {
         {"ordinary", {100, 100, 280, 280}, {100, 100, 280, 280}},
         {"30000 square", {0, 0, 30000, 30000}, {0, 0, side, side}},
-        {"whole 32-bit range", {INT_MIN, INT_MIN, INT_MAX, INT_MAX}, {-edge, -edge, -edge + side, -edge + side}},
-        {"far right and down", {INT_MAX - 30, INT_MAX - 30, INT_MAX, INT_MAX}, {edge, edge, edge + 30, edge + 30}},
+        {"whole 32-bit range",
+         {INT_MIN, INT_MIN, INT_MAX, INT_MAX},
+         {-edge, -edge, -edge + side, -edge + side}},
+        {"far right and down",
+         {INT_MAX - 30, INT_MAX - 30, INT_MAX, INT_MAX},
+         {edge, edge, edge + 30, edge + 30}},
         {"exactly the largest side", {5, 6, 5 + side, 6 + side}, {5, 6, 5 + side, 6 + side}},
         {"inverted stays inverted", {300, 300, 100, 100}, {300, 300, 100, 100}},
     };
@@ -51,7 +55,8 @@ TEST(NoteGeometry, AnEmptyOrInvertedRectangleOpensAtANewNotesSize) {
     EXPECT_TRUE(sameRect(withUsableSize({300, 300, 100, 100}), {300, 300, 480, 480}));
     EXPECT_TRUE(sameRect(withUsableSize({INT_MAX, 7, INT_MAX, 7}), {INT_MAX, 7, INT_MAX, 187}));
     EXPECT_TRUE(sameRect(withUsableSize({0, 0, 23, 24}), {0, 0, 180, 24}));
-    EXPECT_TRUE(sameRect(placeStoredRect({600, 500, 400, 300}, 1280, 800, {kTwoMonitors[0]}), {600, 500, 780, 680}));
+    EXPECT_TRUE(
+        sameRect(placeStoredRect({600, 500, 400, 300}, 1280, 800, {kTwoMonitors[0]}), {600, 500, 780, 680}));
 }
 
 TEST(NoteGeometry, ANoteOpensNoLargerThanTheScreen) {
@@ -117,8 +122,7 @@ TEST(NoteGeometry, StoredRectanglesOpenOnAMonitorWhateverTheirValues) {
     for (const RECT& r : stored) {
         RECT placed = placeStoredRect(r, 1280, 800, {kTwoMonitors[0]});
         RECT meet;
-        EXPECT_TRUE(IntersectRect(&meet, &placed, &primary))
-            << text(r) << " -> " << text(placed);
+        EXPECT_TRUE(IntersectRect(&meet, &placed, &primary)) << text(r) << " -> " << text(placed);
     }
 }
 

@@ -31,7 +31,8 @@ TEST_F(NoteDeskTest, ARightClickOnTheBottomStripOpensTheNoteMenu) {
         EXPECT_NE(menu, nullptr) << c.what;
         if (menu) ShowWindow(menu, SW_HIDE);
         // The hidden menu deletes itself.
-        EXPECT_TRUE(waitFor([] { return FindWindowW(nullptr, L"子标签窗口菜单") == nullptr; }, 4000)) << c.what;
+        EXPECT_TRUE(waitFor([] { return FindWindowW(nullptr, L"子标签窗口菜单") == nullptr; }, 4000))
+            << c.what;
     }
 }
 

@@ -30,7 +30,8 @@ TavNoteStore prepareNote(const std::wstring& unique, int id, RECT rect, const st
 
 std::wstring noteElement(const TavNoteStore& note, const wchar_t* name) {
     XmlDocument doc;
-    if (!doc.loadFile(note.GetFilePath()) || !doc.findElement(L"TavNoteItem") || !doc.intoElement()) return L"";
+    if (!doc.loadFile(note.GetFilePath()) || !doc.findElement(L"TavNoteItem") || !doc.intoElement())
+        return L"";
     return doc.findElement(name) ? doc.getData() : L"";
 }
 

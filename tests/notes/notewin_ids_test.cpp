@@ -62,7 +62,8 @@ TEST_F(MainWindowTest, OpacityNeverGoesBelowItsFloor) {
     const struct {
         int asked;
         int kept;
-    } cases[] = {{0, kMinNoteOpacity}, {2, kMinNoteOpacity}, {kMinNoteOpacity + 1, kMinNoteOpacity + 1}, {300, 255}};
+    } cases[] = {
+        {0, kMinNoteOpacity}, {2, kMinNoteOpacity}, {kMinNoteOpacity + 1, kMinNoteOpacity + 1}, {300, 255}};
     for (const auto& c : cases) {
         SendMessageW(note->handle(), kNoteMsgAlphaChanged, 0, LPARAM(c.asked));
         EXPECT_EQ(note->opacity(), c.kept) << "asked " << c.asked;

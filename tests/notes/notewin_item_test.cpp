@@ -39,7 +39,8 @@ protected:
     // Opens the note of a prepared folder as the main window would.
     std::unique_ptr<TavNoteItem> open(const std::wstring& unique, int id = 0) {
         auto note = std::make_unique<TavNoteItem>(unique);
-        EXPECT_TRUE(note->create(id, L"", TavNoteItem::kExStyle, TavNoteItem::kStyle, 768, 192, 180, 180, nullptr));
+        EXPECT_TRUE(
+            note->create(id, L"", TavNoteItem::kExStyle, TavNoteItem::kStyle, 768, 192, 180, 180, nullptr));
         pump();
         return note;
     }
@@ -67,8 +68,9 @@ TEST_F(NoteItemTest, OpensAtItsStoredPlaceWithItsOpacityAndShows) {
     RECT label = rectOf(note->label().handle());
     EXPECT_EQ(label.top, 330 - 24);
     EXPECT_EQ(label.right - label.left, 240);
-    EXPECT_EQ(SendMessageW(note->label().handle(), WM_NCHITTEST, 0, MAKELPARAM(label.left + 2, label.top + 2)),
-              HTTRANSPARENT);
+    EXPECT_EQ(
+        SendMessageW(note->label().handle(), WM_NCHITTEST, 0, MAKELPARAM(label.left + 2, label.top + 2)),
+        HTTRANSPARENT);
     note.reset();
     EXPECT_EQ(TavNoteItem::findByUnique(L"20261207043355123_01"), nullptr);
 }
@@ -191,7 +193,7 @@ TEST_F(NoteItemTest, DragMovesFromAnywhereButResizesOnlyFromTheCorner) {
     HWND w = note->handle();
     struct Case {
         const char* what;
-        POINT press;  // client point
+        POINT press; // client point
         POINT moveBy;
         RECT expected;
     } cases[] = {
@@ -201,13 +203,14 @@ TEST_F(NoteItemTest, DragMovesFromAnywhereButResizesOnlyFromTheCorner) {
     };
     for (const Case& c : cases) {
         SendMessageW(w, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(c.press.x, c.press.y));
-        SendMessageW(w, WM_MOUSEMOVE, MK_LBUTTON, MAKELPARAM(c.press.x + c.moveBy.x / 2, c.press.y + c.moveBy.y / 2));
+        SendMessageW(w, WM_MOUSEMOVE, MK_LBUTTON,
+                     MAKELPARAM(c.press.x + c.moveBy.x / 2, c.press.y + c.moveBy.y / 2));
         SendMessageW(w, WM_MOUSEMOVE, MK_LBUTTON, MAKELPARAM(c.press.x + c.moveBy.x, c.press.y + c.moveBy.y));
         SendMessageW(w, WM_LBUTTONUP, 0, MAKELPARAM(c.press.x + c.moveBy.x, c.press.y + c.moveBy.y));
         pump();
         RECT r = rectOf(w);
-        EXPECT_TRUE(EqualRect(&r, &c.expected)) << c.what << ": " << r.left << "," << r.top << "," << r.right << ","
-                                                << r.bottom;
+        EXPECT_TRUE(EqualRect(&r, &c.expected))
+            << c.what << ": " << r.left << "," << r.top << "," << r.right << "," << r.bottom;
         // Written at once.
         auto stored = file.LoadGeometry();
         ASSERT_TRUE(stored.has_value());

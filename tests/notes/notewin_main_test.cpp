@@ -79,7 +79,8 @@ TEST_F(MainWindowTest, TrayGroupEntryPastTheEndPicksTheLastGroup) {
     TavNoteItem* note = main.notes().back().get();
     EXPECT_EQ(noteElement(note->store(), L"group"), L"生活");
     EXPECT_EQ(noteElement(note->store(), L"dir"), noteItems2Directory() + L"生活\\");
-    EXPECT_TRUE(pathExists(noteItems2Directory() + L"生活\\" + note->unique() + L"\\" + note->unique() + L".xml"));
+    EXPECT_TRUE(
+        pathExists(noteItems2Directory() + L"生活\\" + note->unique() + L"\\" + note->unique() + L".xml"));
     SendMessageW(main.handle(), kTavMsgCommand, kCmdGroupSystem, 0);
     EXPECT_EQ(main.chosenGroup(), L"");
     EXPECT_TRUE(pathExists(noteItemsDirectory() + main.notes().back()->unique()));
@@ -137,7 +138,8 @@ TEST_F(MainWindowTest, CloseHidesAndRecycleMovesTheFolder) {
     EXPECT_FALSE(snapshot.empty());
     EXPECT_TRUE(pathExists(closing.folderPath() + snapshot));
 
-    SendMessageW(main.handle(), kNoteMsgDelete, WPARAM(TavNoteItem::findByUnique(L"recycled")->objectId()), 0);
+    SendMessageW(main.handle(), kNoteMsgDelete, WPARAM(TavNoteItem::findByUnique(L"recycled")->objectId()),
+                 0);
     EXPECT_EQ(openNames(), (std::set<std::wstring>{L"byname"}));
     EXPECT_FALSE(pathExists(recycled.folderPath()));
     EXPECT_TRUE(pathExists(recycleDirectory() + L"recycled\\recycled.xml"));

@@ -22,10 +22,14 @@ bool same(const TavSwingFrame& a, const TavSwingFrame& b) {
 
 TEST(NoteSwing, TenFramesUprightThenAlternatingTilts) {
     const FrameCase cases[] = {
-        {"square note", {0, 0, 180, 180},
-         {{{21, 0}, {180, 21}, {0, 158}, {158, 180}}}, {{{0, 21}, {158, 0}, {21, 180}, {180, 158}}}},
-        {"wide note", {0, 0, 240, 120},
-         {{{32, 0}, {240, 19}, {0, 100}, {207, 120}}}, {{{0, 19}, {207, 0}, {32, 120}, {240, 100}}}},
+        {"square note",
+         {0, 0, 180, 180},
+         {{{21, 0}, {180, 21}, {0, 158}, {158, 180}}},
+         {{{0, 21}, {158, 0}, {21, 180}, {180, 158}}}},
+        {"wide note",
+         {0, 0, 240, 120},
+         {{{32, 0}, {240, 19}, {0, 100}, {207, 120}}},
+         {{{0, 19}, {207, 0}, {32, 120}, {240, 100}}}},
     };
     for (const FrameCase& c : cases) {
         std::vector<TavSwingFrame> frames = swingFrames(c.client, -9.0);
@@ -58,11 +62,9 @@ TEST(NoteSwing, TimerTicksRunTheTenFramesThenPauseASecond) {
         int frame, next;
         UINT interval;
     } cases[] = {
-        {0, 0, 1, 100},   // a cycle starts at 100 ms
-        {1, 1, 2, 0},
-        {8, 8, 9, 0},
-        {9, 9, 0, 1000},  // the last frame: wait a second
-        {42, 0, 1, 100},  // a stale counter starts over
+        {0, 0, 1, 100},                                 // a cycle starts at 100 ms
+        {1, 1, 2, 0},    {8, 8, 9, 0}, {9, 9, 0, 1000}, // the last frame: wait a second
+        {42, 0, 1, 100},                                // a stale counter starts over
     };
     for (const Case& c : cases) {
         TavSwingTick t = swingTick(c.counter, 10);
@@ -107,8 +109,8 @@ TEST(NewNotePlace, PackedPointOrTheDefaultPlace) {
     } cases[] = {
         {"no point", 0, {1024 - 296, 180}},
         {"a note's corner", MAKELPARAM(500, 300), {470, 330}},
-        {"zero y alone", MAKELPARAM(500, 65506), {470, 180}},   // y = -30 packed
-        {"negative x", MAKELPARAM(65526, 40), {-40, 70}},       // x = -10 packed
+        {"zero y alone", MAKELPARAM(500, 65506), {470, 180}}, // y = -30 packed
+        {"negative x", MAKELPARAM(65526, 40), {-40, 70}},     // x = -10 packed
     };
     for (const Case& c : cases) {
         POINT p = newNotePosition(c.packed, 1024);

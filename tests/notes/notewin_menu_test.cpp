@@ -35,8 +35,8 @@ TEST_F(NoteMenuTest, NoteMenuShowsTheStateOfItsNoteAndTheSliderSetsTheOpacity) {
         menu.setChecked(kCmdNoteTopMost, c.topMost);
         menu.setGroups({L"工作"});
         ASSERT_TRUE(menu.build(L"子标签窗口菜单", note.handle())) << c.what;
-        EXPECT_EQ(itemIds(menu), (std::vector<int>{30210, 30218, 30202, 30214, 30201, 30206, 30212, 30213, 30205,
-                                                   30203, 30208, 30207, 30211, 30204}))
+        EXPECT_EQ(itemIds(menu), (std::vector<int>{30210, 30218, 30202, 30214, 30201, 30206, 30212, 30213,
+                                                   30205, 30203, 30208, 30207, 30211, 30204}))
             << c.what;
         EXPECT_EQ(menu.item(kCmdNoteToDesk)->checked(), c.toDesk) << c.what;
         EXPECT_EQ(menu.item(kCmdNoteTopMost)->checked(), c.topMost) << c.what;

@@ -37,8 +37,7 @@ struct EditorFixture {
         pump();
     }
     void chars(const std::wstring& text, UINT message = WM_CHAR) {
-        for (wchar_t ch : text)
-            SendMessageW(edit->handle(), message, ch, 1);
+        for (wchar_t ch : text) SendMessageW(edit->handle(), message, ch, 1);
     }
     void controlKey(WPARAM key) { sendKey(edit->handle(), key, true); }
     POINT clientPointOf(int row, int column) {
@@ -48,14 +47,12 @@ struct EditorFixture {
     }
 };
 
-
 // Runs xdotool. What it did is checked by its effects on the editor (bounded waits). Its exit
 // status is only printed: one run under heavy load failed early on it for a reason that did not
 // show; the program not starting at all is a failure.
 bool xinput(const std::wstring& arguments) {
     HANDLE process = unixtools::startXdotool(arguments);
-    if (!process)
-        return false;
+    if (!process) return false;
     if (!unixtools::finishUnix(process))
         std::printf("note: xdotool %ls reported a failure\n", arguments.c_str());
     return true;
@@ -69,15 +66,13 @@ std::wstring screenArg(HWND window, POINT client) {
 
 int boldCount(TavRichEditDoc& doc) {
     int n = 0;
-    for (TavGlyph* g : doc.allGlyphs())
-        n += (fontInfo(g->font()).style & 1) ? 1 : 0;
+    for (TavGlyph* g : doc.allGlyphs()) n += (fontInfo(g->font()).style & 1) ? 1 : 0;
     return n;
 }
 
 std::wstring clipboardText() {
     std::wstring text;
-    if (!OpenClipboard(nullptr))
-        return text;
+    if (!OpenClipboard(nullptr)) return text;
     if (HANDLE h = GetClipboardData(CF_UNICODETEXT)) {
         if (auto* p = static_cast<const wchar_t*>(GlobalLock(h))) {
             text = p;
@@ -93,8 +88,7 @@ bool savePng(const TavMemDC& image, const wchar_t* path) {
     GdiFlush();
     Gdiplus::Bitmap bitmap(w, h, PixelFormat32bppRGB);
     for (int y = 0; y < h; ++y)
-        for (int x = 0; x < w; ++x)
-            bitmap.SetPixel(x, y, Gdiplus::Color(0xFF000000 | image.at(x, y)));
+        for (int x = 0; x < w; ++x) bitmap.SetPixel(x, y, Gdiplus::Color(0xFF000000 | image.at(x, y)));
     UINT count = 0, bytes = 0;
     Gdiplus::GetImageEncodersSize(&count, &bytes);
     std::unique_ptr<char[]> buffer(new char[bytes]);
@@ -234,11 +228,9 @@ TEST(EditorWindow, RealKeysAndMouseThroughX) {
     TavRichEditDoc& doc = f.edit->doc();
     HWND h = f.edit->handle();
     auto textIs = [&](const std::wstring& wanted) -> ::testing::AssertionResult {
-        if (waitFor([&] { return doc.text() == wanted; }))
-            return ::testing::AssertionSuccess();
+        if (waitFor([&] { return doc.text() == wanted; })) return ::testing::AssertionSuccess();
         std::string codes;
-        for (wchar_t c : doc.text())
-            codes += std::to_string(int(c)) + " ";
+        for (wchar_t c : doc.text()) codes += std::to_string(int(c)) + " ";
         return ::testing::AssertionFailure() << "the document holds " << codes;
     };
 
@@ -273,7 +265,8 @@ TEST(EditorWindow, RealKeysAndMouseThroughX) {
             const std::wstring want = expected + piece;
             for (int attempt = 0; attempt < 3 && doc.text() != want; ++attempt) {
                 const std::wstring now = doc.text();
-                if (now.size() > want.size() || want.compare(0, now.size(), now) != 0 || now.size() < expected.size())
+                if (now.size() > want.size() || want.compare(0, now.size(), now) != 0 ||
+                    now.size() < expected.size())
                     break;
                 ASSERT_TRUE(xinput(L"type --delay 60 \"" + want.substr(now.size()) + L"\""));
                 waitFor([&] { return doc.text() == want; }, 3000);
@@ -330,8 +323,7 @@ TEST(EditorWindow, RowsPaintedWhenShownMatchAFullPaint) {
     EditorFixture f;
     TavRichEditDoc& doc = f.edit->doc();
     std::wstring text;
-    for (int i = 0; i < 200; ++i)
-        text += L"line " + std::to_wstring(i) + L" 中文 mixed\r\n";
+    for (int i = 0; i < 200; ++i) text += L"line " + std::to_wstring(i) + L" 中文 mixed\r\n";
     f.edit->insertText(text);
     ASSERT_EQ(doc.rowCount(), 201);
     doc.setSelection(TavTextPos{150, 3}, TavTextPos{152, 2});
@@ -346,8 +338,7 @@ TEST(EditorWindow, RowsPaintedWhenShownMatchAFullPaint) {
         return std::vector<uint32_t>(b.pixels(), b.pixels() + size_t(b.width()) * size_t(b.height()));
     };
     const std::vector<uint32_t> shown = frame();
-    for (int r = 0; r < doc.rowCount(); ++r)
-        doc.row(r)->repaint();
+    for (int r = 0; r < doc.rowCount(); ++r) doc.row(r)->repaint();
     f.edit->repaintNow();
     EXPECT_TRUE(shown == frame());
     EXPECT_TRUE(std::any_of(shown.begin(), shown.end(),

@@ -40,8 +40,7 @@ TEST(EditorDoc, BackspaceAndEnter) {
         TavTextPos after;
     } cases[] = {
         {"backspace at the start does nothing", L"ab\rcd", {0, 0}, 8, {L"ab\r", L"cd"}, {0, 0}},
-        {"backspace at an empty middle row removes it", L"ab\r\rcd", {1, 0}, 8,
-         {L"ab\r", L"cd"}, {0, 2}},
+        {"backspace at an empty middle row removes it", L"ab\r\rcd", {1, 0}, 8, {L"ab\r", L"cd"}, {0, 2}},
         {"backspace at the empty last row removes it", L"ab\r", {1, 0}, 8, {L"ab"}, {0, 2}},
         {"backspace at a row start joins", L"ab\rcd", {1, 0}, 8, {L"abcd"}, {0, 2}},
         {"backspace deletes the character before", L"abc", {0, 2}, 8, {L"ac"}, {0, 1}},
@@ -188,11 +187,11 @@ TEST(EditorDoc, LargeInsertAndDeleteKeepPixelsAndRows) {
     std::wstring big;
     for (int i = 0; i < 120; ++i) big += L"line " + std::to_wstring(i) + L" 中文\r\n";
     doc->setSelection({0, 2}, {0, 2});
-    doc->insertText(big);   // more than 512 characters: laid out first, painted once
+    doc->insertText(big); // more than 512 characters: laid out first, painted once
     EXPECT_EQ(doc->rowCount(), 122);
     doc->typeChar(L'x');
     doc->setSelection({3, 1}, {100, 2});
-    doc->typeChar(8);       // a large deletion
+    doc->typeChar(8); // a large deletion
     EXPECT_EQ(doc->rowCount(), 25);
     int top = TavRichEditDoc::kMarginTop;
     for (int r = 0; r < doc->rowCount(); ++r) {

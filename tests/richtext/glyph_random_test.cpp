@@ -36,14 +36,30 @@ void randomAction(TavRichEditDoc& doc, std::mt19937& rng) {
     switch (pick(10)) {
     case 0:
     case 1:
-    case 2: doc.typeChar(alphabet[pick(int(std::size(alphabet)) - 1)]); break;
-    case 3: doc.typeChar(8); break;
-    case 4: doc.keyDown(VK_DELETE, false); break;
-    case 5: doc.setSelection(randomPos(), randomPos()); break;
-    case 6: doc.insertText(pick(2) ? L"x\r\ny" : L"plain"); break;
-    case 7: doc.toggleStyle(1 << pick(4)); break;
-    case 8: doc.undo(); break;
-    case 9: doc.redo(); break;
+    case 2:
+        doc.typeChar(alphabet[pick(int(std::size(alphabet)) - 1)]);
+        break;
+    case 3:
+        doc.typeChar(8);
+        break;
+    case 4:
+        doc.keyDown(VK_DELETE, false);
+        break;
+    case 5:
+        doc.setSelection(randomPos(), randomPos());
+        break;
+    case 6:
+        doc.insertText(pick(2) ? L"x\r\ny" : L"plain");
+        break;
+    case 7:
+        doc.toggleStyle(1 << pick(4));
+        break;
+    case 8:
+        doc.undo();
+        break;
+    case 9:
+        doc.redo();
+        break;
     }
 }
 
@@ -67,12 +83,15 @@ TEST(EditorRandom, UndoAllAndRedoAllReplayExactly) {
             }
             // Forget the redo part so that "the end" is the current text.
             const std::wstring endText = doc->text();
-            while (doc->redo()) {}
+            while (doc->redo()) {
+            }
             const std::wstring redoneText = doc->text();
-            while (doc->undo()) {}
+            while (doc->undo()) {
+            }
             EXPECT_EQ(doc->text(), startText) << "seed " << seed;
             checkRows(*doc, "after undoing everything");
-            while (doc->redo()) {}
+            while (doc->redo()) {
+            }
             EXPECT_EQ(doc->text(), redoneText) << "seed " << seed;
             checkRows(*doc, "after redoing everything");
             (void)endText;

@@ -28,7 +28,7 @@ TEST(GlyphMeasure, LineEndTabAndPlainCharacter) {
     ASSERT_GT(fm.cellHeight, 0);
     struct Case {
         wchar_t ch;
-        float width;      // < 0: any positive width
+        float width; // < 0: any positive width
         int overhang;
     } cases[] = {{13, 0, 0}, {9, 32, 0}, {L'a', -1, 0}, {L' ', -1, 0}};
     for (const Case& c : cases) {
@@ -79,8 +79,8 @@ TEST(GlyphRow, RowHoldingOnlyItsLineEnd) {
 
 TEST(GlyphRow, TabStopsAtMultiplesOf32) {
     struct Case {
-        float before;   // advance of the character before the tab
-        float advance;  // expected tab advance
+        float before;  // advance of the character before the tab
+        float advance; // expected tab advance
     } cases[] = {{0, 32}, {31, 1}, {32, 32}, {33, 31}, {64, 32}};
     for (const Case& c : cases) {
         RowFixture f;
@@ -96,19 +96,17 @@ TEST(GlyphRow, TabStopsAtMultiplesOf32) {
 TEST(GlyphRow, HitTesting) {
     RowFixture f;
     f.row.setCharSpacing(2);
-    f.add(new FixedGlyph(10));   // x 7..17
-    f.add(new FixedGlyph(10));   // x 19..29
+    f.add(new FixedGlyph(10)); // x 7..17
+    f.add(new FixedGlyph(10)); // x 19..29
     f.add(new FixedGlyph(0, true));
     struct Case {
         float x;
         int index;
     } cases[] = {
-        {0, 0},     // left of the row
-        {7, 0},     // first box
-        {16.5f, 0},
-        {18, -1},   // the gap of the character spacing
-        {20, 1},
-        {31, 2},    // right of the line: before the line end
+        {0, 0},               // left of the row
+        {7, 0},               // first box
+        {16.5f, 0}, {18, -1}, // the gap of the character spacing
+        {20, 1},    {31, 2},  // right of the line: before the line end
         {500, 2},
     };
     for (const Case& c : cases) EXPECT_EQ(f.row.hitTest(c.x), c.index) << "x " << c.x;

@@ -18,8 +18,7 @@ struct CharFormat {
     int pixels;
     uint32_t rgb;
     bool operator==(const CharFormat& o) const {
-        return ch == o.ch && family == o.family && style == o.style && pixels == o.pixels &&
-               rgb == o.rgb;
+        return ch == o.ch && family == o.family && style == o.style && pixels == o.pixels && rgb == o.rgb;
     }
 };
 
@@ -27,8 +26,7 @@ std::vector<CharFormat> formats(const TavRichEditDoc& doc) {
     std::vector<CharFormat> out;
     for (TavGlyph* g : doc.allGlyphs()) {
         TavFontInfo info = fontInfo(g->font());
-        out.push_back({g->text()[0], info.family, info.style, int(info.size),
-                       g->color() & 0xFFFFFF});
+        out.push_back({g->text()[0], info.family, info.style, int(info.size), g->color() & 0xFFFFFF});
     }
     return out;
 }

@@ -40,34 +40,46 @@ std::vector<std::string> seedDocuments() {
 void mutate(std::string& s, std::mt19937& rng) {
     auto pick = [&](size_t n) { return n ? size_t(rng() % n) : size_t(0); };
     static const char* const inserts[] = {
-        "{", "}", "\\", "\\'", "\\bin", "\\bin99999999 ", "\\*", "\\fs999999999999999999",
-        "\\f-2147483648", "\\cf4294967296", "\\par", "\\'00", "\\'d6",
-        "\\fonttbl", "\\colortbl", "\\red300", "\\u-5",
+        "{",
+        "}",
+        "\\",
+        "\\'",
+        "\\bin",
+        "\\bin99999999 ",
+        "\\*",
+        "\\fs999999999999999999",
+        "\\f-2147483648",
+        "\\cf4294967296",
+        "\\par",
+        "\\'00",
+        "\\'d6",
+        "\\fonttbl",
+        "\\colortbl",
+        "\\red300",
+        "\\u-5",
     };
     switch (rng() % 7) {
-    case 6:  // a NUL byte
+    case 6: // a NUL byte
         s.insert(pick(s.size() + 1), 1, '\0');
         break;
-    case 0:  // flip a byte
-        if (!s.empty())
-            s[pick(s.size())] = char(rng() & 0xFF);
+    case 0: // flip a byte
+        if (!s.empty()) s[pick(s.size())] = char(rng() & 0xFF);
         break;
-    case 1:  // truncate
+    case 1: // truncate
         s.resize(pick(s.size() + 1));
         break;
-    case 2: {  // duplicate a brace
+    case 2: { // duplicate a brace
         const size_t at = s.find_first_of("{}", pick(s.size()));
-        if (at != std::string::npos)
-            s.insert(at, 1 + pick(4), s[at]);
+        if (at != std::string::npos) s.insert(at, 1 + pick(4), s[at]);
         break;
     }
-    case 3:  // insert a troublesome token
+    case 3: // insert a troublesome token
         s.insert(pick(s.size() + 1), inserts[pick(std::size(inserts))]);
         break;
-    case 4:  // a long run of digits or letters
+    case 4: // a long run of digits or letters
         s.insert(pick(s.size() + 1), std::string(1 + pick(300), rng() % 2 ? '9' : 'q'));
         break;
-    default:  // delete a stretch
+    default: // delete a stretch
         if (!s.empty()) {
             const size_t at = pick(s.size());
             s.erase(at, pick(16));
@@ -83,8 +95,7 @@ TEST(RtfReaderFuzz, MutatedDocumentsNeverBreakTheReader) {
         std::mt19937 rng(seed);
         std::string doc = seeds[seed % seeds.size()];
         const int steps = 1 + int(rng() % 8);
-        for (int i = 0; i < steps; ++i)
-            mutate(doc, rng);
+        for (int i = 0; i < steps; ++i) mutate(doc, rng);
         std::vector<RtfInsertChar> out;
         const int ec = loadRtfCharacters(doc.data(), doc.size(), out);
         ASSERT_GE(ec, RtfOk) << "seed " << seed;

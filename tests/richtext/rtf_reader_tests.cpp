@@ -14,8 +14,7 @@ namespace {
 
 std::wstring textOf(const std::vector<RtfInsertChar>& chars) {
     std::wstring s;
-    for (const RtfInsertChar& c : chars)
-        s.push_back(c.ch);
+    for (const RtfInsertChar& c : chars) s.push_back(c.ch);
     return s;
 }
 
@@ -31,7 +30,10 @@ TEST(RtfReader, TextAndDestinations) {
     };
     const Case cases[] = {
         {"two hex escapes form one character", "{\\rtf1 \\'d6\\'d0}", L"中"},
-        {"literal double-byte text", "{\\rtf1 \xd6\xd0" "a}", L"中a"},
+        {"literal double-byte text",
+         "{\\rtf1 \xd6\xd0"
+         "a}",
+         L"中a"},
         {"trail bytes written as symbols", "{\\rtf1 \\'81\\\\\\'81\\{\\'81\\}\\'81@}", L"乗亄亇丂"},
         {"unknown starred destination skipped", "{\\rtf1 a{\\*\\foo {\\b hidden}}b}", L"ab"},
         {"unknown plain keyword keeps its text", "{\\rtf1 a{\\foo kept}b}", L"akeptb"},
@@ -88,10 +90,9 @@ TEST(RtfReader, FormattingInsideTablesDoesNotReachText) {
 
 TEST(RtfReader, TablesFontsColorsAndSpacings) {
     CRtfReader r(936);
-    const std::string rtf =
-        "{\\rtf1{\\fonttbl{\\f3\\fnil{\\*\\panose 0}Arial;}{\\f7 \\'cb\\'ce\\'cc\\'e5;}}"
-        "{\\colortbl;\\red255\\green0\\blue0;\\red0\\green128\\blue255;\\green9;}"
-        "\\sl360\\slmult1 a\\par\\sl-200\\slmult0 b\\par}";
+    const std::string rtf = "{\\rtf1{\\fonttbl{\\f3\\fnil{\\*\\panose 0}Arial;}{\\f7 \\'cb\\'ce\\'cc\\'e5;}}"
+                            "{\\colortbl;\\red255\\green0\\blue0;\\red0\\green128\\blue255;\\green9;}"
+                            "\\sl360\\slmult1 a\\par\\sl-200\\slmult0 b\\par}";
     ASSERT_EQ(r.parse(rtf.data(), rtf.size()), RtfOk);
     EXPECT_EQ(r.fontNames(), (std::vector<std::wstring>{L"Arial", L"宋体"}));
     EXPECT_EQ(r.fontNumbers(), (std::vector<int>{3, 7}));
@@ -121,11 +122,11 @@ TEST(RtfReader, CharactersToInsert) {
         uint32_t argb;
     };
     const Expect expected[] = {
-        {false, L"", 0, 0, false, 0},                         // before any keyword: keep current
-        {false, L"", 0, 0, true, 0xFE000000},                 // color 0 is black
-        {true, L"宋体", 1, 16, true, 0xFEFF0000},              // color 1 the first table color
-        {true, L"宋体", 1, 999, true, 0xFEFF0000},             // unknown numbers clamp; size capped
-        {true, L"Arial", 2 | 4 | 8, 16, true, 0xFEFF0000},    // no size: 12 points
+        {false, L"", 0, 0, false, 0},                      // before any keyword: keep current
+        {false, L"", 0, 0, true, 0xFE000000},              // color 0 is black
+        {true, L"宋体", 1, 16, true, 0xFEFF0000},          // color 1 the first table color
+        {true, L"宋体", 1, 999, true, 0xFEFF0000},         // unknown numbers clamp; size capped
+        {true, L"Arial", 2 | 4 | 8, 16, true, 0xFEFF0000}, // no size: 12 points
     };
     for (size_t i = 0; i < out.size(); ++i) {
         EXPECT_EQ(out[i].setFont, expected[i].setFont) << i;
@@ -155,8 +156,8 @@ TEST(RtfReader, ResultCodes) {
         {"balanced", "{\\rtf1 a}", nullptr, RtfOk},
         {"more closing braces", "{\\rtf1 a}}b", nullptr, RtfStackUnderflow},
         {"closing brace first", "}{", nullptr, RtfStackUnderflow},
-        {"100,000 nested groups", std::string(100000, '{') + "a" + std::string(100000, '}'),
-         nullptr, RtfNoMemory},
+        {"100,000 nested groups", std::string(100000, '{') + "a" + std::string(100000, '}'), nullptr,
+         RtfNoMemory},
         {"unmatched open brace", "{\\rtf1 {a}", nullptr, RtfUnmatchedBrace},
         {"invalid hex digit", "{\\rtf1 \\'zz}", nullptr, RtfInvalidHex},
         {"brace inside a hex escape", "{\\rtf1 \\'d}", nullptr, RtfInvalidHex},
@@ -188,7 +189,8 @@ TEST(RtfReader, FileIsReadAsBinary) {
     const TempFolder folder(L"tavnote_rtf_reader");
     const std::wstring path = folder.file(L"binary.rtf");
     // 0x1A would end a text-mode read; the "\bin" data must be skipped byte-exactly.
-    const std::string rtf = "{\\rtf1 a\\bin3 \x1a\r\n" "b\r\nc}";
+    const std::string rtf = "{\\rtf1 a\\bin3 \x1a\r\n"
+                            "b\r\nc}";
     FILE* f = _wfopen(path.c_str(), L"wb");
     ASSERT_NE(f, nullptr);
     fwrite(rtf.data(), 1, rtf.size(), f);
@@ -220,8 +222,8 @@ TEST(RtfReader, WriterOutputReadsBack) {
     const uint32_t colors[] = {0xFF000000, 0xFF0080FF, 0xFFFF0000};
     const int sizes[] = {13, 16, 20, 32};
     for (size_t k = 0; k < text.size(); ++k)
-        doc.runs.push_back(glyph(text[k], int(k % 4), colors[k % 3], sizes[(k / 2) % 4], k % 2,
-                                 k % 3 == 0, k % 5 == 0, k % 7 == 0));
+        doc.runs.push_back(glyph(text[k], int(k % 4), colors[k % 3], sizes[(k / 2) % 4], k % 2, k % 3 == 0,
+                                 k % 5 == 0, k % 7 == 0));
 
     std::vector<RtfInsertChar> out;
     ASSERT_EQ(load(rtfToString(doc), out), RtfOk);
@@ -231,8 +233,9 @@ TEST(RtfReader, WriterOutputReadsBack) {
         const RtfRun& in = doc.runs[k];
         EXPECT_TRUE(out[k].setFont && out[k].setColor) << k;
         EXPECT_EQ(out[k].family, doc.fontFamilies[size_t(in.font)]) << k;
-        EXPECT_EQ(out[k].style, (in.bold ? 1 : 0) | (in.italic ? 2 : 0) | (in.underline ? 4 : 0) |
-                                    (in.strike ? 8 : 0)) << k;
+        EXPECT_EQ(out[k].style,
+                  (in.bold ? 1 : 0) | (in.italic ? 2 : 0) | (in.underline ? 4 : 0) | (in.strike ? 8 : 0))
+            << k;
         EXPECT_EQ(out[k].pixelSize, in.sizePixels) << k;
         EXPECT_EQ(out[k].argb, 0xFE000000 | (in.argb & 0xFFFFFF)) << k;
         rows += out[k].ch == L'\r';

@@ -15,8 +15,7 @@ namespace {
 
 std::wstring textOf(const CRtfReader& r) {
     std::wstring s;
-    for (const RtfCharRun& run : r.runs())
-        s += run.text;
+    for (const RtfCharRun& run : r.runs()) s += run.text;
     return s;
 }
 
@@ -59,8 +58,7 @@ TEST(RtfUnicode, UnicodeKeywordAndSkipCount) {
          L"中x", false},
         {"u without a number is ignored", 936, "{\\rtf1 \\u x}", L"x", false},
     };
-    for (const ReadCase& c : cases)
-        expectReads(c);
+    for (const ReadCase& c : cases) expectReads(c);
 }
 
 TEST(RtfUnicode, CodePagesOfTheText) {
@@ -86,8 +84,7 @@ TEST(RtfUnicode, CodePagesOfTheText) {
         {"undeclared font: the document's code page", 1252,
          "{\\rtf1\\ansicpg1252{\\fonttbl{\\f1\\fcharset134 SimSun;}}\\f7 \\'e9}", L"é", false},
     };
-    for (const ReadCase& c : cases)
-        expectReads(c);
+    for (const ReadCase& c : cases) expectReads(c);
 }
 
 TEST(RtfUnicode, FontNamesDecodeLikeText) {
@@ -174,8 +171,7 @@ TEST(RtfUnicode, WriterOutputReadsBackInBothCodePages) {
 TEST(RtfUnicode, RunsOfOneFormatMerge) {
     std::string rtf = "{\\rtf1 ";
     rtf.reserve(10u << 20);
-    while (rtf.size() < (10u << 20))
-        rtf += "{\\b x}";
+    while (rtf.size() < (10u << 20)) rtf += "{\\b x}";
     rtf += "}";
     CRtfReader r;
     ASSERT_EQ(r.parse(rtf.data(), rtf.size()), RtfOk);
@@ -186,8 +182,7 @@ TEST(RtfUnicode, RunsOfOneFormatMerge) {
 TEST(RtfUnicode, RunCountIsBounded) {
     std::string rtf = "{\\rtf1 ";
     const size_t pairs = CRtfReader::kMaxRuns / 2 + 1000;
-    for (size_t i = 0; i < pairs; ++i)
-        rtf += "\\b x\\b0 y";
+    for (size_t i = 0; i < pairs; ++i) rtf += "\\b x\\b0 y";
     rtf += "}";
     CRtfReader r;
     ASSERT_EQ(r.parse(rtf.data(), rtf.size()), RtfOk);
@@ -197,11 +192,9 @@ TEST(RtfUnicode, RunCountIsBounded) {
 
 TEST(RtfUnicode, FontTableAndFontsAskedForAreBounded) {
     std::string rtf = "{\\rtf1{\\fonttbl";
-    for (int i = 0; i < 100000; ++i)
-        rtf += "{\\f" + std::to_string(i) + " F" + std::to_string(i) + ";}";
+    for (int i = 0; i < 100000; ++i) rtf += "{\\f" + std::to_string(i) + " F" + std::to_string(i) + ";}";
     rtf += "}";
-    for (int i = 0; i < 600; ++i)
-        rtf += "\\f" + std::to_string(i) + "\\fs24 x";
+    for (int i = 0; i < 600; ++i) rtf += "\\f" + std::to_string(i) + "\\fs24 x";
     rtf += "\\f99999 y}";
     CRtfReader r;
     ASSERT_EQ(r.parse(rtf.data(), rtf.size()), RtfOk);
@@ -213,8 +206,7 @@ TEST(RtfUnicode, FontTableAndFontsAskedForAreBounded) {
     ASSERT_EQ(chars.size(), 601u);
     std::set<std::tuple<std::wstring, int, int>> fonts;
     for (const RtfInsertChar& c : chars)
-        if (c.setFont)
-            fonts.emplace(c.family, c.pixelSize, c.style);
+        if (c.setFont) fonts.emplace(c.family, c.pixelSize, c.style);
     EXPECT_EQ(fonts.size(), kMaxDistinctFonts);
     EXPECT_TRUE(chars[0].setFont);
     EXPECT_FALSE(chars[599].setFont) << "past the limit a run keeps the current font";
@@ -241,8 +233,7 @@ TEST(RtfUnicode, HostileDocumentsEndWithACode) {
          "{\\rtf1{\\colortbl" +
              [] {
                  std::string s;
-                 for (int i = 0; i < 100000; ++i)
-                     s += "\\red1\\green2\\blue3;";
+                 for (int i = 0; i < 100000; ++i) s += "\\red1\\green2\\blue3;";
                  return s;
              }() +
              "}\\cf99999 x}",

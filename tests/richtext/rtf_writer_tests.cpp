@@ -44,10 +44,21 @@ TEST(RtfWriter, ControlWordsAndGroups) {
         {"pard starts a line", false, [](CRtfWriter& w) { w.writeControlWord(L"pard"); }, "\r\n\\pard"},
         {"destination", false, [](CRtfWriter& w) { w.writeControlWord(L"foo", true); }, "\\*\\foo"},
         {"groups", false,
-         [](CRtfWriter& w) { w.beginGroup(); w.beginGroup(); w.endGroup(); w.endGroup(); }, "{{}}"},
+         [](CRtfWriter& w) {
+             w.beginGroup();
+             w.beginGroup();
+             w.endGroup();
+             w.endGroup();
+         },
+         "{{}}"},
         {"pretty par has no CR LF", true, [](CRtfWriter& w) { w.writeControlWord(L"par"); }, "\\par"},
         {"pretty nested groups", true,
-         [](CRtfWriter& w) { w.beginGroup(); w.beginGroup(); w.endGroup(); w.endGroup(); },
+         [](CRtfWriter& w) {
+             w.beginGroup();
+             w.beginGroup();
+             w.endGroup();
+             w.endGroup();
+         },
          "{\r\n   {\r\n   }\r\n}"},
     };
     for (const Case& c : cases) {
@@ -103,16 +114,19 @@ RtfDocument smallDocument() {
     doc.codePage = 936;
     doc.fontFamilies = {L"宋体", L"Arial"};
     doc.colors = {kBlack, kRed};
-    doc.runs = {run(L"中", 0, kBlack), run(L"a", 1, kRed, true), run(L"b", 1, kRed, true),
-                run(L"\r", 1, kRed, true), run(L"c", 1, kRed), run(L"", 0, 0xFF123456),
+    doc.runs = {run(L"中", 0, kBlack),
+                run(L"a", 1, kRed, true),
+                run(L"b", 1, kRed, true),
+                run(L"\r", 1, kRed, true),
+                run(L"c", 1, kRed),
+                run(L"", 0, 0xFF123456),
                 run(L"\t", 1, 0xFF00FF00 /* no table entry: first color */, false, 13)};
     return doc;
 }
 
-const char kSmallDocumentRtf[] =
-    "{\\rtf1\\ansi\\ansicpg936{\\fonttbl{\\f0\\'cb\\'ce\\'cc\\'e5;}{\\f1Arial;}}"
-    "{\\colortbl;\\red0\\green0\\blue0;\\red255\\green0\\blue0;}"
-    "\\cf1\\f0\\fs24 \\'d6\\'d0\\cf2\\f1\\b ab\\par \\b0 c\\cf1\\fs20 \\tab }";
+const char kSmallDocumentRtf[] = "{\\rtf1\\ansi\\ansicpg936{\\fonttbl{\\f0\\'cb\\'ce\\'cc\\'e5;}{\\f1Arial;}}"
+                                 "{\\colortbl;\\red0\\green0\\blue0;\\red255\\green0\\blue0;}"
+                                 "\\cf1\\f0\\fs24 \\'d6\\'d0\\cf2\\f1\\b ab\\par \\b0 c\\cf1\\fs20 \\tab }";
 
 TEST(RtfWriter, SmallDocumentExactBytes) {
     const std::string out = rtfToString(smallDocument());
@@ -134,8 +148,7 @@ TEST(RtfWriter, DocumentEdges) {
 
     RtfDocument systemPage = smallDocument();
     systemPage.codePage = 0;
-    EXPECT_NE(rtfToString(systemPage).find("\\ansicpg" + std::to_string(GetACP()) + "{"),
-              std::string::npos);
+    EXPECT_NE(rtfToString(systemPage).find("\\ansicpg" + std::to_string(GetACP()) + "{"), std::string::npos);
 }
 
 TEST(RtfWriter, FileForm) {

@@ -68,8 +68,9 @@ inline bool writeBytes(const std::wstring& path, const std::string& bytes) {
 
 // The file's bytes ("" when it cannot be read); a file another process holds open is still read.
 inline std::string readBytes(const std::wstring& path) {
-    HANDLE file = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                              nullptr, OPEN_EXISTING, 0, nullptr);
+    HANDLE file =
+        CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                    nullptr, OPEN_EXISTING, 0, nullptr);
     if (file == INVALID_HANDLE_VALUE) return std::string();
     std::string bytes;
     char buffer[4096];
@@ -79,7 +80,9 @@ inline std::string readBytes(const std::wstring& path) {
     return bytes;
 }
 
-inline bool pathExists(const std::wstring& path) { return GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
+inline bool pathExists(const std::wstring& path) {
+    return GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES;
+}
 
 // A fresh folder under the temporary folder, deleted with everything in it at scope end. The prefix
 // tells a person which tests left a folder behind after a crash.

@@ -70,12 +70,12 @@ inline bool underCi() {
 
 // Ends the test when the Unix program is missing: a skip on a developer's machine, a failure under
 // CI. Use in a test body or a fixture's SetUp.
-#define REQUIRE_TOOL(unixProgram)                                                                 \
-    do {                                                                                          \
-        if (!unixtools::haveTool(unixProgram)) {                                                  \
-            if (unixtools::underCi()) FAIL() << "missing " << (unixProgram) << " (CI=true)";      \
-            GTEST_SKIP() << "missing " << (unixProgram);                                          \
-        }                                                                                         \
+#define REQUIRE_TOOL(unixProgram)                                                                            \
+    do {                                                                                                     \
+        if (!unixtools::haveTool(unixProgram)) {                                                             \
+            if (unixtools::underCi()) FAIL() << "missing " << (unixProgram) << " (CI=true)";                 \
+            GTEST_SKIP() << "missing " << (unixProgram);                                                     \
+        }                                                                                                    \
     } while (0)
 
 namespace unixtools {
@@ -84,12 +84,15 @@ inline bool xdotool(const std::wstring& arguments, DWORD timeoutMs = 20000) {
     return runUnix(L"/usr/bin/xdotool " + arguments, timeoutMs);
 }
 
-inline HANDLE startXdotool(const std::wstring& arguments) { return startUnix(L"/usr/bin/xdotool " + arguments); }
+inline HANDLE startXdotool(const std::wstring& arguments) {
+    return startUnix(L"/usr/bin/xdotool " + arguments);
+}
 
 // The Unix path of a Windows path under Wine ("" elsewhere).
 inline std::string unixPath(const std::wstring& path) {
     using Fn = char*(__cdecl*)(const wchar_t*);
-    auto fn = reinterpret_cast<Fn>(GetProcAddress(GetModuleHandleW(L"kernel32.dll"), "wine_get_unix_file_name"));
+    auto fn =
+        reinterpret_cast<Fn>(GetProcAddress(GetModuleHandleW(L"kernel32.dll"), "wine_get_unix_file_name"));
     if (!fn) return std::string();
     char* unix = fn(path.c_str());
     if (!unix) return std::string();

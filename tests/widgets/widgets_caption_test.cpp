@@ -183,7 +183,7 @@ TEST_F(CaptionTest, ChoosingAPictureGoesThroughTheFileDialog) {
     };
     setDialogSeam(seam);
 
-    caption.chooseBackgroundImage();   // cancelled
+    caption.chooseBackgroundImage(); // cancelled
     EXPECT_TRUE(caption.backgroundImage().empty());
     EXPECT_EQ(filterSeen, L"png gif jpg bmp 格式文件|*.PNG;*.gif;*.jpg;*.bmp|");
 
@@ -225,7 +225,7 @@ TEST_F(CaptionTest, CaptionBarDragsTheWindowAndTheBodyDoesNot) {
     HWND h = caption.handle();
     struct Case {
         const char* what;
-        POINT press;   // client coordinates
+        POINT press; // client coordinates
         POINT moveBy;
         POINT expectedTopLeft;
     };
@@ -244,7 +244,7 @@ TEST_F(CaptionTest, CaptionBarDragsTheWindowAndTheBodyDoesNot) {
         GetWindowRect(h, &r);
         EXPECT_EQ(r.left, c.expectedTopLeft.x) << c.what;
         EXPECT_EQ(r.top, c.expectedTopLeft.y) << c.what;
-        EXPECT_EQ(r.right - r.left, 306) << c.what;   // moved, never resized
+        EXPECT_EQ(r.right - r.left, 306) << c.what; // moved, never resized
     }
 }
 
@@ -257,7 +257,7 @@ TEST_F(CaptionTest, NoteButtonsShowTheirStates) {
     struct Case {
         const char* what;
         UINT message;
-        uint32_t face;    // a pixel of the face away from the label
+        uint32_t face; // a pixel of the face away from the label
         uint32_t frame;
     };
     const uint32_t restingFrame = TavNoteBt::lookFor(false, false, accent, false).frame;
@@ -273,7 +273,7 @@ TEST_F(CaptionTest, NoteButtonsShowTheirStates) {
         EXPECT_EQ(look.at(2, 2), premultiply(c.face)) << c.what;
         EXPECT_EQ(look.at(0, 0), premultiply(c.frame)) << c.what;
     }
-    EXPECT_NE(restingFrame, 0xFFFFFFFFu);   // a text button at rest still shows its edge
+    EXPECT_NE(restingFrame, 0xFFFFFFFFu); // a text button at rest still shows its edge
     EXPECT_NE(TavNoteBt::lookFor(true, false, accent, false).face, 0xFFFFFFFFu);
     SendMessageW(text.handle(), WM_LBUTTONUP, 0, MAKELPARAM(5, 5));
     ReleaseCapture();
@@ -290,9 +290,11 @@ TEST_F(CaptionTest, MessageWrapsInsideTheWindow) {
     };
     const Case cases[] = {
         {"one short line", L"确定要删除这个便签吗？", 300, 1},
-        {"a line break of its own",
-         L"   没有具体的分钟标签，提醒设置不能生效，\r\n确定要关闭吗？", 300, 2},
-        {"a long message wraps", L"这是一条很长的提示信息，用来检查文字是否会在窗口内自动换行而不是被截断。换行后每一行都应完整显示。", 300, 3},
+        {"a line break of its own", L"   没有具体的分钟标签，提醒设置不能生效，\r\n确定要关闭吗？", 300, 2},
+        {"a long message wraps",
+         L"这是一条很长的提示信息，用来检查文字是否会在窗口内自动换行而不是被截断。换行后每一行都应完整显示"
+         L"。",
+         300, 3},
         {"the narrow box wraps earlier", L"模板已添加！模板已添加！模板已添加！", 240, 2},
     };
     for (const Case& c : cases) {
@@ -307,9 +309,11 @@ TEST_F(CaptionTest, MessageWrapsInsideTheWindow) {
         for (int y = text.top; y < text.bottom; ++y) {
             bool ink = false;
             for (int x = 0; x < bg.width(); ++x) {
-                bool dark = (bg.at(x, y) & 0xFF) < 160;   // the text is black on white
-                if (x >= text.left && x < text.right) ink |= dark;
-                else if (x > 3 && x < bg.width() - 3) inkOutside += dark;
+                bool dark = (bg.at(x, y) & 0xFF) < 160; // the text is black on white
+                if (x >= text.left && x < text.right)
+                    ink |= dark;
+                else if (x > 3 && x < bg.width() - 3)
+                    inkOutside += dark;
             }
             if (ink && !previousInk) ++lines;
             previousInk = ink;

@@ -32,7 +32,8 @@ std::vector<int> screenOrder(TavNoteMessageBox& box) {
     std::vector<std::pair<LONG, int>> found;
     for (int id : {kNoteOkId, kNoteCancelId, kNoteYesId, kNoteNoId}) {
         TavNoteBt* b = box.button(id);
-        if (b && b->handle() && IsWindowVisible(b->handle())) found.push_back({windowRect(b->handle()).left, id});
+        if (b && b->handle() && IsWindowVisible(b->handle()))
+            found.push_back({windowRect(b->handle()).left, id});
     }
     std::sort(found.begin(), found.end());
     std::vector<int> ids;
@@ -58,10 +59,10 @@ TEST(MessageBoxRun, EachButtonReturnsItsAnswer) {
     struct Case {
         int type;
         const wchar_t* message;
-        int click;                   // control id clicked
+        int click; // control id clicked
         INT_PTR expected;
-        std::vector<int> order;      // buttons left to right, checked while the box is up
-        const wchar_t* screenshot;   // saved when set
+        std::vector<int> order;    // buttons left to right, checked while the box is up
+        const wchar_t* screenshot; // saved when set
     };
     const std::vector<int> okOnly{kNoteOkId}, okCancel{kNoteOkId, kNoteCancelId},
         yesNo{kNoteYesId, kNoteNoId}, yesNoCancel{kNoteYesId, kNoteNoId, kNoteCancelId};
@@ -90,8 +91,8 @@ TEST(MessageBoxRun, EachButtonReturnsItsAnswer) {
                 if (!box.handle() || !IsWindowVisible(box.handle())) return false;
                 seenOrder = screenOrder(box);
                 if (c.screenshot) saved = saveScreenshot(box, c.screenshot);
-                HWND target = c.click == kNoteCloseId ? box.closeButton().handle()
-                                                      : box.button(c.click)->handle();
+                HWND target =
+                    c.click == kNoteCloseId ? box.closeButton().handle() : box.button(c.click)->handle();
                 clickWindow(target);
                 return true;
             },
@@ -132,7 +133,8 @@ TEST(MessageBoxRun, EnterAnswersWithTheLeftmostButtonAndEscapeCancels) {
 
 TEST(MessageBoxRun, OpensInTheMiddleOfItsParentOrOfTheScreen) {
     ParentWnd parent;
-    ASSERT_TRUE(parent.create(0, L"", WS_EX_LAYERED | WS_EX_TOOLWINDOW, WS_POPUP, 100, 120, 500, 400, nullptr));
+    ASSERT_TRUE(
+        parent.create(0, L"", WS_EX_LAYERED | WS_EX_TOOLWINDOW, WS_POPUP, 100, 120, 500, 400, nullptr));
     parent.show(SW_SHOWNA);
     if (parent.redrawAll()) parent.present();
 
@@ -147,8 +149,14 @@ TEST(MessageBoxRun, OpensInTheMiddleOfItsParentOrOfTheScreen) {
     ASSERT_TRUE(hidden.create(0, L"", WS_EX_TOOLWINDOW, WS_POPUP, 0, 0, 40, 30, nullptr));
     const int sw = GetSystemMetrics(SM_CXSCREEN), sh = GetSystemMetrics(SM_CYSCREEN);
     const Case cases[] = {
-        {"message box without a parent: the screen's middle", nullptr, false, {(sw - 306) / 2, (sh - 126) / 2}},
-        {"message box over a hidden parent: the screen's middle", hidden.handle(), false, {(sw - 306) / 2, (sh - 126) / 2}},
+        {"message box without a parent: the screen's middle",
+         nullptr,
+         false,
+         {(sw - 306) / 2, (sh - 126) / 2}},
+        {"message box over a hidden parent: the screen's middle",
+         hidden.handle(),
+         false,
+         {(sw - 306) / 2, (sh - 126) / 2}},
         {"message box over the parent: its middle", parent.handle(), false, {100 + 97, 120 + 137}},
         {"name prompt over the parent: one third down", parent.handle(), true, {100 + 97, 120 + 91}},
     };
@@ -180,7 +188,7 @@ class RecordingPrompt : public TavNoteNewName {
 public:
     using TavNoteNewName::TavNoteNewName;
     std::vector<std::wstring> calls;
-    std::vector<int> answers;   // validate answers in turn; 1 when used up
+    std::vector<int> answers; // validate answers in turn; 1 when used up
 
     int validateName(const std::wstring& name) override {
         calls.push_back(L"validate:" + name);
@@ -200,7 +208,7 @@ void typeInto(HWND window, const std::wstring& text) {
 TEST(NamePromptRun, EmptyNameIsRefusedThenHooksDecide) {
     RecordingPrompt prompt(L"新建分组...", 300, 120);
     prompt.setIcon(L"TavNote.png");
-    prompt.answers = {0};   // the first name is refused by the validate hook
+    prompt.answers = {0}; // the first name is refused by the validate hook
     std::wstring nestedMessage, nestedTitle;
     int nestedType = 0;
     bool promptStayed = false, fieldStayedEmpty = false, promptShot = false, emptyShot = false;
@@ -255,7 +263,8 @@ TEST(NamePromptRun, EmptyNameIsRefusedThenHooksDecide) {
     EXPECT_TRUE(emptyShot);
     EXPECT_EQ(result, 1);
     EXPECT_EQ(prompt.name(), L"工作笔记");
-    const std::vector<std::wstring> expectedCalls{L"validate:工作笔记", L"validate:工作笔记", L"commit:工作笔记"};
+    const std::vector<std::wstring> expectedCalls{L"validate:工作笔记", L"validate:工作笔记",
+                                                  L"commit:工作笔记"};
     EXPECT_EQ(prompt.calls, expectedCalls);
 }
 
@@ -286,10 +295,18 @@ TEST(NamePromptRun, ButtonsAndKeysAnswer) {
                 if (prompt.edit().text() != c.typed) return false;
                 HWND edit = prompt.edit().handle();
                 switch (c.action) {
-                case kClickCancel: clickWindow(prompt.cancelButton().handle()); break;
-                case kClickClose: clickWindow(prompt.closeButton().handle()); break;
-                case kKeyEscape: PostMessageW(edit, WM_KEYDOWN, VK_ESCAPE, 1); break;
-                case kKeyEnter: PostMessageW(edit, WM_KEYDOWN, VK_RETURN, 1); break;
+                case kClickCancel:
+                    clickWindow(prompt.cancelButton().handle());
+                    break;
+                case kClickClose:
+                    clickWindow(prompt.closeButton().handle());
+                    break;
+                case kKeyEscape:
+                    PostMessageW(edit, WM_KEYDOWN, VK_ESCAPE, 1);
+                    break;
+                case kKeyEnter:
+                    PostMessageW(edit, WM_KEYDOWN, VK_RETURN, 1);
+                    break;
                 }
                 return true;
             },

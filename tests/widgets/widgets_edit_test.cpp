@@ -16,7 +16,8 @@ struct Field {
     std::unique_ptr<TestPanel> panel = std::make_unique<TestPanel>();
     std::unique_ptr<TavNoteEdit> edit = std::make_unique<TavNoteEdit>();
     Field() {
-        EXPECT_TRUE(panel->create(0, L"", WS_EX_LAYERED | WS_EX_TOOLWINDOW, WS_POPUP, 100, 100, 300, 120, nullptr));
+        EXPECT_TRUE(
+            panel->create(0, L"", WS_EX_LAYERED | WS_EX_TOOLWINDOW, WS_POPUP, 100, 100, 300, 120, nullptr));
         panel->show(SW_SHOWNA);
         EXPECT_TRUE(edit->create(20012, L"", 0, WS_CHILD | WS_VISIBLE, 32, 44, 232, 27, panel->handle()));
         edit->takeFocus();
@@ -38,8 +39,8 @@ struct Field {
 TEST(NoteEdit, TypingAndEditingKeys) {
     struct Case {
         const char* what;
-        std::wstring start;   // set with setText (caret at the end)
-        std::vector<std::pair<int, wchar_t>> input;   // {key, 0} for keys, {0, ch} for characters
+        std::wstring start;                         // set with setText (caret at the end)
+        std::vector<std::pair<int, wchar_t>> input; // {key, 0} for keys, {0, ch} for characters
         std::wstring expected;
         size_t caret;
     };
@@ -49,8 +50,11 @@ TEST(NoteEdit, TypingAndEditingKeys) {
         {"backspace removes before the caret", L"abc", {{VK_LEFT, 0}, {0, L'\b'}}, L"ac", 1},
         {"delete removes after the caret", L"abc", {{VK_HOME, 0}, {VK_DELETE, 0}}, L"bc", 0},
         {"insert in the middle", L"ac", {{VK_LEFT, 0}, {0, L'b'}}, L"abc", 2},
-        {"enter and other control characters are not typed", L"a",
-         {{VK_RETURN, 0}, {0, L'\r'}, {0, L'\n'}, {0, 27}, {0, L'\t'}}, L"a", 1},
+        {"enter and other control characters are not typed",
+         L"a",
+         {{VK_RETURN, 0}, {0, L'\r'}, {0, L'\n'}, {0, 27}, {0, L'\t'}},
+         L"a",
+         1},
         {"backspace removes a whole surrogate pair", L"x\U0001F600", {{0, L'\b'}}, L"x", 1},
         {"left and right stop at the ends", L"ab", {{VK_RIGHT, 0}, {VK_HOME, 0}, {VK_LEFT, 0}}, L"ab", 0},
     };
@@ -135,7 +139,7 @@ TEST(NoteEdit, FieldIsWhiteWithTheAccentFrameWhileFocused) {
     f.edit->setText(L"名字");
     TavMemDC image = f.edit->renderSelf();
     ASSERT_TRUE(image.ok());
-    EXPECT_EQ(image.at(200, 13), 0xFFFFFFFFu);   // right of the text
+    EXPECT_EQ(image.at(200, 13), 0xFFFFFFFFu); // right of the text
     EXPECT_EQ(image.at(0, 13) | 0xFF000000u, (settings().borderMenuColor | 0xFF000000u));
     // Some ink of the text left of the middle.
     bool ink = false;

@@ -20,7 +20,6 @@ std::wstring exeFolder() {
 
 namespace {
 
-
 BOOL CALLBACK collect(HWND window, LPARAM list) {
     auto* out = reinterpret_cast<std::vector<TavNoteCaption*>*>(list);
     if (auto* c = dynamic_cast<TavNoteCaption*>(TavWnd::findByHandle(window)); c && IsWindowVisible(window))

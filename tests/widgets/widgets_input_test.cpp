@@ -29,15 +29,16 @@ TEST(WidgetInput, PointerClickOnNoAnswersSeven) {
     HANDLE process = nullptr;
     bool shot = false;
     ModalDriver driver({[&] {
-        if (!box.handle() || !IsWindowVisible(box.handle())) return false;
-        shot = saveScreen(L"widgets_screen_box.png");
-        RECT r{};
-        GetWindowRect(box.button(kNoteNoId)->handle(), &r);
-        int x = (r.left + r.right) / 2, y = (r.top + r.bottom) / 2;
-        process = startXdotool(L"mousemove " + std::to_wstring(x) + L" " + std::to_wstring(y) +
-                               L" sleep 0.2 click 1");
-        return true;
-    }}, 1000);
+                           if (!box.handle() || !IsWindowVisible(box.handle())) return false;
+                           shot = saveScreen(L"widgets_screen_box.png");
+                           RECT r{};
+                           GetWindowRect(box.button(kNoteNoId)->handle(), &r);
+                           int x = (r.left + r.right) / 2, y = (r.top + r.bottom) / 2;
+                           process = startXdotool(L"mousemove " + std::to_wstring(x) + L" " +
+                                                  std::to_wstring(y) + L" sleep 0.2 click 1");
+                           return true;
+                       }},
+                       1000);
     INT_PTR result = box.runModal(nullptr);
     EXPECT_NE(process, nullptr);
     unixtools::finishUnix(process);
@@ -52,24 +53,25 @@ TEST(WidgetInput, TypedNameAndEnterAcceptThePrompt) {
     TavNoteNewName prompt(L"新建分组...", 300, 120);
     UINT sent = 0;
     ModalDriver driver({[&] {
-        if (!prompt.handle() || !IsWindowVisible(prompt.handle())) return false;
-        std::vector<INPUT> inputs;
-        auto add = [&inputs](WORD vk, wchar_t ch) {
-            for (DWORD up : {DWORD(0), DWORD(KEYEVENTF_KEYUP)}) {
-                INPUT in{};
-                in.type = INPUT_KEYBOARD;
-                in.ki.wVk = vk;
-                in.ki.wScan = ch;
-                in.ki.dwFlags = up | (ch ? KEYEVENTF_UNICODE : 0);
-                inputs.push_back(in);
-            }
-        };
-        for (wchar_t ch : std::wstring(L"组Group1")) add(0, ch);
-        add(VK_BACK, 0);
-        add(VK_RETURN, 0);
-        sent = SendInput(UINT(inputs.size()), inputs.data(), sizeof(INPUT));
-        return true;
-    }}, 1000);
+                           if (!prompt.handle() || !IsWindowVisible(prompt.handle())) return false;
+                           std::vector<INPUT> inputs;
+                           auto add = [&inputs](WORD vk, wchar_t ch) {
+                               for (DWORD up : {DWORD(0), DWORD(KEYEVENTF_KEYUP)}) {
+                                   INPUT in{};
+                                   in.type = INPUT_KEYBOARD;
+                                   in.ki.wVk = vk;
+                                   in.ki.wScan = ch;
+                                   in.ki.dwFlags = up | (ch ? KEYEVENTF_UNICODE : 0);
+                                   inputs.push_back(in);
+                               }
+                           };
+                           for (wchar_t ch : std::wstring(L"组Group1")) add(0, ch);
+                           add(VK_BACK, 0);
+                           add(VK_RETURN, 0);
+                           sent = SendInput(UINT(inputs.size()), inputs.data(), sizeof(INPUT));
+                           return true;
+                       }},
+                       1000);
     INT_PTR result = prompt.runModal(nullptr);
     EXPECT_GT(sent, 0u);
     EXPECT_FALSE(driver.abandoned());

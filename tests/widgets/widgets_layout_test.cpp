@@ -39,7 +39,7 @@ TEST(DialogLayout, MessageBoxButtonsStandRightToLeftInTheirOrder) {
     // Rightmost ends 45 from the right edge; 48 x 23 buttons, 10 apart; bottoms 8 above the edge.
     struct Case {
         int type;
-        std::vector<Placed> expected;   // left to right
+        std::vector<Placed> expected; // left to right
     };
     const Case cases[] = {
         {1, {{kNoteOkId, {213, 95, 261, 118}}}},
@@ -78,8 +78,8 @@ TEST(DialogLayout, ButtonsAnswerWithThePlatformCodes) {
         int result;
         const wchar_t* label;
     };
-    const Case cases[] = {{kNoteOkId, 1, L"确定"}, {kNoteCancelId, 2, L"取消"},
-                          {kNoteYesId, 6, L"是"}, {kNoteNoId, 7, L"否"}};
+    const Case cases[] = {
+        {kNoteOkId, 1, L"确定"}, {kNoteCancelId, 2, L"取消"}, {kNoteYesId, 6, L"是"}, {kNoteNoId, 7, L"否"}};
     for (const Case& c : cases) {
         const TavDialogButton* b = dialogButtonById(c.id);
         ASSERT_NE(b, nullptr) << c.id;
@@ -138,7 +138,11 @@ TEST(DialogLayout, PlacementOverTheParentOrTheScreen) {
         {"parent hanging off the right edge", {1100, 700, 1500, 900}, false, screen, {974, 674}},
         {"parent above the top edge", {-300, -300, 100, -100}, false, screen, {0, 0}},
         {"no work area: no clamping", {-300, -300, 100, -100}, false, RECT{}, {-253, -263}},
-        {"dialog larger than the work area keeps its corner", {0, 0, 200, 100}, false, {0, 0, 200, 100}, {0, 0}},
+        {"dialog larger than the work area keeps its corner",
+         {0, 0, 200, 100},
+         false,
+         {0, 0, 200, 100},
+         {0, 0}},
     };
     for (const Case& c : cases) {
         POINT got = placeDialog(c.over, box, c.oneThird, c.work);

@@ -20,8 +20,7 @@ std::wstring exeFolder();
 
 // Every visible captioned window of this thread, in no particular order.
 std::vector<TavNoteCaption*> openCaptions();
-template <typename T>
-T* findOpen(const TavNoteCaption* other = nullptr) {
+template <typename T> T* findOpen(const TavNoteCaption* other = nullptr) {
     for (TavNoteCaption* c : openCaptions())
         if (auto* t = dynamic_cast<T*>(c); t && c != other) return t;
     return nullptr;

@@ -71,7 +71,8 @@ inline std::wstring structure(const XmlDocument& doc) {
     const std::wstring& text = doc.documentText();
     std::wstring out;
     std::vector<std::pair<uint32_t, int>> stack;
-    for (uint32_t c = doc.record(0).firstChild; c; c = doc.record(c).nextSibling) stack.insert(stack.begin(), {c, 0});
+    for (uint32_t c = doc.record(0).firstChild; c; c = doc.record(c).nextSibling)
+        stack.insert(stack.begin(), {c, 0});
     uint32_t guard = 0;
     while (!stack.empty() && ++guard <= doc.elementCount()) {
         auto [i, depth] = stack.back();
@@ -80,8 +81,8 @@ inline std::wstring structure(const XmlDocument& doc) {
         size_t n = r.start + 1;
         while (n < text.size() && !wcschr(L" \t\r\n/><", text[n])) ++n;
         out += std::wstring(size_t(depth), L' ') + text.substr(r.start + 1, n - r.start - 1) + L" " +
-               std::to_wstring(r.start) + L"+" + std::to_wstring(r.length) + L" " + std::to_wstring(r.tagLengths) +
-               L" " + std::to_wstring(r.flags & 0xFFFF) + L"\n";
+               std::to_wstring(r.start) + L"+" + std::to_wstring(r.length) + L" " +
+               std::to_wstring(r.tagLengths) + L" " + std::to_wstring(r.flags & 0xFFFF) + L"\n";
         std::vector<std::pair<uint32_t, int>> kids;
         for (uint32_t c = r.firstChild; c; c = doc.record(c).nextSibling) kids.push_back({c, depth + 1});
         stack.insert(stack.end(), kids.rbegin(), kids.rend());

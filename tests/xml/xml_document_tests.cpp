@@ -28,11 +28,13 @@ const ParseCase kParseCases[] = {
     {"doctype with subset", L"<!DOCTYPE a [<!ELEMENT a ANY> <!ENTITY e \"]>\">]><a/>", true, true, L""},
     {"cdata with markup", L"<a><![CDATA[<b></a>]]></a>", true, true, L""},
     {"quoted greater-than", L"<a t='x>y'><b/></a>", true, true, L""},
-    {"unended child", L"<a><b></a>", false, false, L"<unended_start_tag tagname=\"b\" offset=\"3\" offset2=\"6\"/>"},
+    {"unended child", L"<a><b></a>", false, false,
+     L"<unended_start_tag tagname=\"b\" offset=\"3\" offset2=\"6\"/>"},
     {"lone end tag", L"<a></b></a>", false, false, L"<lone_end_tag tagname=\"b\" offset=\"3\"/>"},
     {"two roots", L"<a/><b/>", false, false, L"<root_has_sibling tagname=\"b\" offset=\"4\"/>"},
     {"root never closed", L"<a><b/>", false, false, L"<unended_start_tag tagname=\"a\""},
-    {"unterminated start tag", L"<a><b x=\"1\"</a>", false, false, L"<unterminated_tag_syntax type=\"start_tag\" offset=\"3\"/>"},
+    {"unterminated start tag", L"<a><b x=\"1\"</a>", false, false,
+     L"<unterminated_tag_syntax type=\"start_tag\" offset=\"3\"/>"},
     {"unterminated end tag", L"<a></a", false, false, L"type=\"end_tag\""},
     {"bad first character", L"<a>1 < 2</a>", false, false, L"<first_tag_syntax type=\"tag\" offset=\"5\"/>"},
     {"open processing instruction", L"<a/><?pi", false, false, L"type=\"processing_instruction\""},
@@ -51,7 +53,8 @@ TEST(XmlParse, DocumentTable) {
         EXPECT_EQ(doc.setDocument(c.text), c.ok);
         EXPECT_EQ(doc.isWellFormed(), c.wellFormed);
         if (*c.records)
-            EXPECT_NE(doc.resultText().find(c.records), std::wstring::npos) << "result text: " << std::string(doc.resultText().begin(), doc.resultText().end());
+            EXPECT_NE(doc.resultText().find(c.records), std::wstring::npos)
+                << "result text: " << std::string(doc.resultText().begin(), doc.resultText().end());
         else
             EXPECT_EQ(doc.resultText(), L"");
         EXPECT_EQ(xmltest::checkIndex(doc), "");
@@ -188,7 +191,9 @@ TEST(XmlCursor, FailuresLeaveDocumentAndCursorUnchanged) {
     };
     auto toRoot = [](XmlDocument& d) { return d.findElement(L"r"); };
     auto beforeChildren = [](XmlDocument& d) { return d.findElement(L"r") && d.intoElement(); };
-    auto onUnended = [](XmlDocument& d) { return d.findElement(L"r") && d.intoElement() && d.findElement(L"u"); };
+    auto onUnended = [](XmlDocument& d) {
+        return d.findElement(L"r") && d.intoElement() && d.findElement(L"u");
+    };
     auto onEmptyRoot = [](XmlDocument&) { return true; };
     const Case cases[] = {
         {"into with no current", onEmptyRoot, [](XmlDocument& d) { return d.intoElement(); }},
@@ -196,14 +201,17 @@ TEST(XmlCursor, FailuresLeaveDocumentAndCursorUnchanged) {
         {"find missing name", beforeChildren, [](XmlDocument& d) { return d.findElement(L"nope"); }},
         {"find past the last", toRoot, [](XmlDocument& d) { return d.findElement(); }},
         {"setData before children", beforeChildren, [](XmlDocument& d) { return d.setData(L"x"); }},
-        {"setAttribute before children", beforeChildren, [](XmlDocument& d) { return d.setAttribute(L"k", L"v"); }},
+        {"setAttribute before children", beforeChildren,
+         [](XmlDocument& d) { return d.setAttribute(L"k", L"v"); }},
         {"setAttribute bad name", toRoot, [](XmlDocument& d) { return d.setAttribute(L"a b", L"v"); }},
         {"addElement bad name", toRoot, [](XmlDocument& d) { return d.addElement(L"<x", L"v"); }},
         {"addElement null name", toRoot, [](XmlDocument& d) { return d.addElement(nullptr, L"v"); }},
         {"remove before children", beforeChildren, [](XmlDocument& d) { return d.removeElement(); }},
         {"setData on element without end tag", onUnended, [](XmlDocument& d) { return d.setData(L"x"); }},
         {"add child to element without end tag",
-         [](XmlDocument& d) { return d.findElement(L"r") && d.intoElement() && d.findElement(L"u") && d.intoElement(); },
+         [](XmlDocument& d) {
+             return d.findElement(L"r") && d.intoElement() && d.findElement(L"u") && d.intoElement();
+         },
          [](XmlDocument& d) { return d.addElement(L"c", L"1"); }},
     };
     for (const Case& c : cases) {
@@ -308,14 +316,16 @@ TEST(XmlCharset, NamesMapToCodePages) {
         unsigned cp;
     };
     const Case cases[] = {
-        {L"utf-8", 65001},  {L"UTF-8", 65001},     {L"gb2312", 936},     {L"GBK", 936},
-        {L"chinese", 936},  {L"gb18030", 54936},   {L"big5", 950},       {L"Shift_JIS", 932},
-        {L"utf-16", 1200},  {L"unicode", 1200},    {L"ucs-2", 1200},     {L"UTF-16BE", 1201},
-        {L"unicodeFFFE", 1201}, {L"iso-8859-1", 28591}, {L"us-ascii", 20127}, {L"windows-1252", 1252},
-        {L"UTF-32", 65005}, {L"utf-32", 65005},    {L"koi8-r", 20866},   {L"no-such-charset", 0},
-        {L"", 0},
+        {L"utf-8", 65001},       {L"UTF-8", 65001},       {L"gb2312", 936},
+        {L"GBK", 936},           {L"chinese", 936},       {L"gb18030", 54936},
+        {L"big5", 950},          {L"Shift_JIS", 932},     {L"utf-16", 1200},
+        {L"unicode", 1200},      {L"ucs-2", 1200},        {L"UTF-16BE", 1201},
+        {L"unicodeFFFE", 1201},  {L"iso-8859-1", 28591},  {L"us-ascii", 20127},
+        {L"windows-1252", 1252}, {L"UTF-32", 65005},      {L"utf-32", 65005},
+        {L"koi8-r", 20866},      {L"no-such-charset", 0}, {L"", 0},
     };
-    for (const Case& c : cases) EXPECT_EQ(xmlcs::codePageForName(c.name), c.cp) << std::string(c.name, c.name + wcslen(c.name));
+    for (const Case& c : cases)
+        EXPECT_EQ(xmlcs::codePageForName(c.name), c.cp) << std::string(c.name, c.name + wcslen(c.name));
     std::wstring longName(100, L'a');
     EXPECT_EQ(xmlcs::codePageForName(longName), 0u);
     EXPECT_GE(xmlcs::charsetNameCount(), 360u);

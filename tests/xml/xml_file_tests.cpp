@@ -13,7 +13,9 @@ namespace {
 
 std::string narrow(const std::wstring& w) { return std::string(w.begin(), w.end()); }
 
-bool contains(const std::wstring& hay, const wchar_t* needle) { return hay.find(needle) != std::wstring::npos; }
+bool contains(const std::wstring& hay, const wchar_t* needle) {
+    return hay.find(needle) != std::wstring::npos;
+}
 
 std::string utf16le(const std::wstring& w) {
     std::string out;
@@ -43,8 +45,8 @@ const std::wstring kValue = L"\u4e2d\u6587 <tag> & \"quote\" 'apos' \u00e9";
 
 struct RoundTrip {
     const char* label;
-    std::string initialBytes; // file written before the first load
-    std::string savedPrefix;  // the saved file must start with these bytes
+    std::string initialBytes;    // file written before the first load
+    std::string savedPrefix;     // the saved file must start with these bytes
     std::string savedValueBytes; // kValue's first two characters as the file stores them
 };
 
@@ -52,7 +54,8 @@ TEST(XmlFile, EscapedTextAndAttributesRoundTripInEachEncoding) {
     const std::wstring body = L"<n>\r\n<old>x</old>\r\n</n>\r\n";
     const RoundTrip cases[] = {
         {"UTF-8 without mark", "<n>\r\n<old>x</old>\r\n</n>\r\n", "<n>", "\xE4\xB8\xAD\xE6\x96\x87"},
-        {"UTF-8 with mark", "\xEF\xBB\xBF<n>\r\n<old>x</old>\r\n</n>\r\n", "\xEF\xBB\xBF<n>", "\xE4\xB8\xAD\xE6\x96\x87"},
+        {"UTF-8 with mark", "\xEF\xBB\xBF<n>\r\n<old>x</old>\r\n</n>\r\n", "\xEF\xBB\xBF<n>",
+         "\xE4\xB8\xAD\xE6\x96\x87"},
         {"declared gb2312", "<?xml version=\"1.0\" encoding=\"gb2312\"?>\r\n<n>\r\n<old>x</old>\r\n</n>\r\n",
          "<?xml version=\"1.0\" encoding=\"gb2312\"?>", "\xD6\xD0\xCE\xC4"},
         {"UTF-16LE with mark", "\xFF\xFE" + utf16le(body), "\xFF\xFE<\0n\0"s, "\x2D\x4E\x87\x65"},
@@ -89,9 +92,11 @@ TEST(XmlFile, NewDocumentIsSavedAsUtf8WithoutMarkOrDeclaration) {
     ASSERT_TRUE(doc.addElement(L"customcolor") && doc.intoElement());
     ASSERT_TRUE(doc.addElement(L"coloritem", 255) && doc.addElement(L"coloritem", 0));
     ASSERT_TRUE(doc.saveFile(dir.file(L"customcolor.xml")));
-    EXPECT_EQ(readBytes(dir.file(L"customcolor.xml")),
-              "<customcolor>\r\n<coloritem>255</coloritem>\r\n<coloritem>0</coloritem>\r\n</customcolor>\r\n");
-    EXPECT_TRUE(contains(doc.resultText(), L"<write encoding=\"UTF-8\" length=\"85\"/>")) << narrow(doc.resultText());
+    EXPECT_EQ(
+        readBytes(dir.file(L"customcolor.xml")),
+        "<customcolor>\r\n<coloritem>255</coloritem>\r\n<coloritem>0</coloritem>\r\n</customcolor>\r\n");
+    EXPECT_TRUE(contains(doc.resultText(), L"<write encoding=\"UTF-8\" length=\"85\"/>"))
+        << narrow(doc.resultText());
 }
 
 TEST(XmlFile, MarkFromLoadingIsWrittenAgain) {
@@ -112,33 +117,42 @@ struct ReadCase {
     const char* label;
     std::string bytes;
     bool loads;
-    std::wstring text;       // expected document text ("" skips the check)
-    const wchar_t* record;   // expected in the result text
+    std::wstring text;     // expected document text ("" skips the check)
+    const wchar_t* record; // expected in the result text
 };
 
 TEST(XmlFile, ReadingTable) {
     const ReadCase cases[] = {
         {"empty file", "", false, L"", L"<no_root_element/>"},
-        {"UTF-8 detected", "\r\n<a>\xE4\xB8\xAD</a>", true, L"\r\n<a>\u4e2d</a>", L"<utf8_detection encoding=\"UTF-8\"/>"},
-        {"ANSI fallback", "\r\n<a>\xD6\xD0</a>", true, L"\r\n<a>\u4e2d</a>", L"<converted_to encoding=\"CP936\""},
-        {"undeclared GBK starting with <", "<a>\xD6\xD0\xCE\xC4</a>", true, L"<a>\u4e2d\u6587</a>", L"encoding=\"CP936\""},
+        {"UTF-8 detected", "\r\n<a>\xE4\xB8\xAD</a>", true, L"\r\n<a>\u4e2d</a>",
+         L"<utf8_detection encoding=\"UTF-8\"/>"},
+        {"ANSI fallback", "\r\n<a>\xD6\xD0</a>", true, L"\r\n<a>\u4e2d</a>",
+         L"<converted_to encoding=\"CP936\""},
+        {"undeclared GBK starting with <", "<a>\xD6\xD0\xCE\xC4</a>", true, L"<a>\u4e2d\u6587</a>",
+         L"encoding=\"CP936\""},
         {"NUL bytes removed", "<a>x\0\0y</a>"s, true, L"<a>xy</a>", L"<nulls_removed count=\"2\"/>"},
         {"truncated UTF-8", "<a/>\xE4\xB8", true, L"", L"<truncation_error encoding=\"UTF-8\"/>"},
-        {"declared UTF-8 truncated", "<?xml version='1.0' encoding='utf-8'?><a/>\xF0\x9F\x98", true, L"", L"<truncation_error"},
-        {"odd UTF-16 length", "\xFF\xFE<\0a\0/\0>\0!"s, true, L"<a/>", L"<truncation_error encoding=\"UTF-16LE\"/>"},
+        {"declared UTF-8 truncated", "<?xml version='1.0' encoding='utf-8'?><a/>\xF0\x9F\x98", true, L"",
+         L"<truncation_error"},
+        {"odd UTF-16 length", "\xFF\xFE<\0a\0/\0>\0!"s, true, L"<a/>",
+         L"<truncation_error encoding=\"UTF-16LE\"/>"},
         {"UTF-16BE swapped", "\xFE\xFF\0<\0a\0/\0>"s, true, L"<a/>", L"<endian_swap length=\"4\"/>"},
-        {"UTF-16 without mark, declared", utf16le(L"<?xml version=\"1.0\" encoding=\"UTF-16\"?><a>\u4e2d</a>"), true,
+        {"UTF-16 without mark, declared",
+         utf16le(L"<?xml version=\"1.0\" encoding=\"UTF-16\"?><a>\u4e2d</a>"), true,
          L"<?xml version=\"1.0\" encoding=\"UTF-16\"?><a>\u4e2d</a>", L"<read encoding=\"UTF-16\""},
-        {"UTF-16BE without mark, declared", utf16be(L"<?xml version=\"1.0\" encoding=\"UTF-16\"?><a>\u4e2d</a>"), true,
+        {"UTF-16BE without mark, declared",
+         utf16be(L"<?xml version=\"1.0\" encoding=\"UTF-16\"?><a>\u4e2d</a>"), true,
          L"<?xml version=\"1.0\" encoding=\"UTF-16\"?><a>\u4e2d</a>", L"<endian_swap"},
         {"says UTF-16 but is 8-bit", "<?xml version=\"1.0\" encoding=\"utf-16\"?><a>\xE4\xB8\xAD</a>", true,
          L"<?xml version=\"1.0\" encoding=\"utf-16\"?><a>\u4e2d</a>", L"<utf8_detection"},
         {"UTF-32 declared", utf32le(L"<?xml version='1.0' encoding='UTF-32'?><a>\xD83D\xDE00</a>"), true,
          L"<?xml version='1.0' encoding='UTF-32'?><a>\xD83D\xDE00</a>", L"<converted_to encoding=\"UTF-32\""},
-        {"HTML meta charset", "<html><head><meta charset=\"gb2312\"></head><body>\xD6\xD0</body></html>", false,
-         L"<html><head><meta charset=\"gb2312\"></head><body>\u4e2d</body></html>", L"<read encoding=\"gb2312\""},
-        {"HTML http-equiv", "<html><head><meta http-equiv=\"Content-Type\" content=\"text/html; charset=GBK\"/></head>"
-                            "<body>\xD6\xD0</body></html>",
+        {"HTML meta charset", "<html><head><meta charset=\"gb2312\"></head><body>\xD6\xD0</body></html>",
+         false, L"<html><head><meta charset=\"gb2312\"></head><body>\u4e2d</body></html>",
+         L"<read encoding=\"gb2312\""},
+        {"HTML http-equiv",
+         "<html><head><meta http-equiv=\"Content-Type\" content=\"text/html; charset=GBK\"/></head>"
+         "<body>\xD6\xD0</body></html>",
          true, L"", L"<read encoding=\"GBK\""},
         {"unknown declared name", "<?xml version=\"1.0\" encoding=\"x-nothing\"?><a>\xD6\xD0</a>", true,
          L"<?xml version=\"1.0\" encoding=\"x-nothing\"?><a>\u4e2d</a>", L"<read encoding=\"x-nothing\""},

@@ -60,21 +60,26 @@ TEST(XmlFuzz, EveryByteTruncationOfAFileLoadsSafely) {
 }
 
 std::wstring damage(std::wstring text, std::mt19937& rng) {
-    static const wchar_t* const kPieces[] = {L"<", L">", L"</", L"/>", L"<a>", L"</a>", L"<b x='", L"\"", L"'",
-                                             L"&", L"&#x", L";", L"<!--", L"-->", L"<![CDATA[", L"]]>", L"<?",
-                                             L"<!DOCTYPE", L"[", L"]", L"\xD83D", L"=", L" ", L"\r\n"};
+    static const wchar_t* const kPieces[] = {L"<",      L">",   L"</",        L"/>",  L"<a>", L"</a>",
+                                             L"<b x='", L"\"",  L"'",         L"&",   L"&#x", L";",
+                                             L"<!--",   L"-->", L"<![CDATA[", L"]]>", L"<?",  L"<!DOCTYPE",
+                                             L"[",      L"]",   L"\xD83D",    L"=",   L" ",   L"\r\n"};
     int edits = 1 + int(rng() % 6);
     for (int e = 0; e < edits; ++e) {
         size_t at = text.empty() ? 0 : rng() % (text.size() + 1);
         switch (rng() % 4) {
-        case 0: text.insert(at, kPieces[rng() % std::size(kPieces)]); break;
+        case 0:
+            text.insert(at, kPieces[rng() % std::size(kPieces)]);
+            break;
         case 1:
             if (at < text.size()) text.erase(at, 1 + rng() % 8);
             break;
         case 2:
             if (at < text.size()) text[at] = wchar_t(1 + rng() % 0xFFFE);
             break;
-        default: text.insert(at, text.substr(rng() % (text.size() + 1), rng() % 20)); break;
+        default:
+            text.insert(at, text.substr(rng() % (text.size() + 1), rng() % 20));
+            break;
         }
     }
     return text;
@@ -84,16 +89,36 @@ std::wstring damage(std::wstring text, std::mt19937& rng) {
 void randomStep(XmlDocument& doc, std::mt19937& rng) {
     static const wchar_t* const kNames[] = {L"i", L"t", L"g", L"c", L"n", L"a", nullptr};
     switch (rng() % 10) {
-    case 0: doc.findElement(kNames[rng() % std::size(kNames)]); break;
-    case 1: doc.intoElement(); break;
-    case 2: doc.outOfElement(); break;
-    case 3: doc.setData(L"v<&>" + std::to_wstring(rng() % 100)); break;
-    case 4: doc.setAttribute(L"k", L"\"" + std::to_wstring(rng() % 100)); break;
-    case 5: doc.addElement(L"i", rng() % 2 ? std::wstring() : L"x"); break;
-    case 6: doc.removeElement(); break;
-    case 7: doc.getData(); break;
-    case 8: doc.getAttribute(L"a"); break;
-    default: doc.findElement(); break;
+    case 0:
+        doc.findElement(kNames[rng() % std::size(kNames)]);
+        break;
+    case 1:
+        doc.intoElement();
+        break;
+    case 2:
+        doc.outOfElement();
+        break;
+    case 3:
+        doc.setData(L"v<&>" + std::to_wstring(rng() % 100));
+        break;
+    case 4:
+        doc.setAttribute(L"k", L"\"" + std::to_wstring(rng() % 100));
+        break;
+    case 5:
+        doc.addElement(L"i", rng() % 2 ? std::wstring() : L"x");
+        break;
+    case 6:
+        doc.removeElement();
+        break;
+    case 7:
+        doc.getData();
+        break;
+    case 8:
+        doc.getAttribute(L"a");
+        break;
+    default:
+        doc.findElement();
+        break;
     }
 }
 

@@ -41,22 +41,26 @@ size_t countOf(const std::wstring& hay, const std::wstring& needle) {
 struct HostileCase {
     const char* label;
     std::wstring text;
-    bool loads;              // setDocument's result
-    const wchar_t* root;     // name of the first top-level element, nullptr: none
-    const wchar_t* data;     // its data, when root is given
-    const wchar_t* record;   // expected in the result text ("" for none)
+    bool loads;            // setDocument's result
+    const wchar_t* root;   // name of the first top-level element, nullptr: none
+    const wchar_t* data;   // its data, when root is given
+    const wchar_t* record; // expected in the result text ("" for none)
 };
 
 TEST(XmlHostile, RepeatedOpenersLoadOrFailCleanly) {
     const std::wstring big(kHostileChars, L'x');
     const HostileCase cases[] = {
-        {"'<?' repeated", repeated(L"<?"), false, nullptr, nullptr, L"type=\"processing_instruction\" offset=\"0\""},
-        {"'<!--' repeated", repeated(L"<!--"), false, nullptr, nullptr, L"<comment_tag_syntax type=\"comment\""},
+        {"'<?' repeated", repeated(L"<?"), false, nullptr, nullptr,
+         L"type=\"processing_instruction\" offset=\"0\""},
+        {"'<!--' repeated", repeated(L"<!--"), false, nullptr, nullptr,
+         L"<comment_tag_syntax type=\"comment\""},
         {"'<!DOCTYPE ' repeated", repeated(L"<!DOCTYPE "), false, nullptr, nullptr, L"<doctype_tag_syntax"},
         {"'<!DOCTYPE [' repeated", repeated(L"<!DOCTYPE ["), false, nullptr, nullptr, L"<doctype_tag_syntax"},
         {"'<![CDATA[' repeated", repeated(L"<![CDATA["), false, nullptr, nullptr, L"<cdata_section_syntax"},
-        {"'<a b=\"' repeated", repeated(L"<a b=\""), false, nullptr, nullptr, L"type=\"start_tag\" offset=\"0\""},
-        {"'</a b=\"' repeated", repeated(L"</a b=\""), false, nullptr, nullptr, L"type=\"end_tag\" offset=\"0\""},
+        {"'<a b=\"' repeated", repeated(L"<a b=\""), false, nullptr, nullptr,
+         L"type=\"start_tag\" offset=\"0\""},
+        {"'</a b=\"' repeated", repeated(L"</a b=\""), false, nullptr, nullptr,
+         L"type=\"end_tag\" offset=\"0\""},
         {"'<' repeated", repeated(L"<"), false, nullptr, nullptr, L"<first_tag_syntax"},
         // Hostile text before a real root: the root is still found and read.
         {"openers before a root", repeated(L"<?<!--<![CDATA[") + L"<r>v</r>", false, L"r", L"v",
@@ -73,8 +77,8 @@ TEST(XmlHostile, RepeatedOpenersLoadOrFailCleanly) {
         {"open comment, then a closed instruction", L"<!--" + big + L"<?pi?><r>v</r>", false, L"r", L"v",
          L"<comment_tag_syntax"},
         // A declaration whose quote never closes fails; a later plain one still ends at its '>'.
-        {"open quoted doctype, then a closed one", L"<!DOCTYPE a \"" + big + L"<!DOCTYPE r><r>v</r>", false, L"r",
-         L"v", L"<doctype_tag_syntax type=\"document_type\" offset=\"0\"/>"},
+        {"open quoted doctype, then a closed one", L"<!DOCTYPE a \"" + big + L"<!DOCTYPE r><r>v</r>", false,
+         L"r", L"v", L"<doctype_tag_syntax type=\"document_type\" offset=\"0\"/>"},
         {"long quoted attribute", L"<r a=\"" + big + L"\">v</r>", true, L"r", L"v", L""},
         {"long name", L"<r" + big + L">v</r" + big + L">", true, nullptr, nullptr, L""},
     };
@@ -229,7 +233,8 @@ TEST(XmlHostile, ReferencesAndStrayMarkupInLongContentReadBack) {
     const DataCase cases[] = {
         {"'&#x' repeated", repeated(L"&#x", 90000), repeated(L"&#x", 90000)},
         {"'&#' repeated", repeated(L"&#", 90000), repeated(L"&#", 90000)},
-        {"one long number", L"&#" + std::wstring(90000, L'9') + L";", L"&#" + std::wstring(90000, L'9') + L";"},
+        {"one long number", L"&#" + std::wstring(90000, L'9') + L";",
+         L"&#" + std::wstring(90000, L'9') + L";"},
         {"one long name", L"&" + std::wstring(90000, L'a') + L";", L"&" + std::wstring(90000, L'a') + L";"},
         {"ampersands", repeated(L"&amp", 90000), repeated(L"&amp", 90000)},
         {"valid references", times(L"&lt;&#x1F600;", 7000), times(L"<\xD83D\xDE00", 7000)},

@@ -14,7 +14,9 @@ namespace {
 
 std::string narrow(const std::wstring& w) { return std::string(w.begin(), w.end()); }
 
-bool contains(const std::wstring& hay, const wchar_t* needle) { return hay.find(needle) != std::wstring::npos; }
+bool contains(const std::wstring& hay, const wchar_t* needle) {
+    return hay.find(needle) != std::wstring::npos;
+}
 
 std::string utf16le(const std::wstring& w) {
     std::string out;
@@ -42,12 +44,16 @@ TEST(XmlLegacy, NulBytesAndUnitsAreRemovedOnReading) {
         {"one NUL in text", "<r>a\0b</r>"s, L"ab", L"<nulls_removed count=\"1\"/>"},
         {"NUL first", "\0<r>ab</r>"s, L"ab", L"<nulls_removed count=\"1\"/>"},
         {"NULs in markup", "<\0r\0>a\0b<\0/r>\0"s, L"ab", L"<nulls_removed count=\"5\"/>"},
-        {"NUL inside a GBK character", "<?xml version=\"1.0\" encoding=\"gbk\"?><r>\xD6\0\xD0</r>"s, L"\u4e2d",
+        {"NUL inside a GBK character", "<?xml version=\"1.0\" encoding=\"gbk\"?><r>\xD6\0\xD0</r>"s,
+         L"\u4e2d", L"<nulls_removed count=\"1\"/>"},
+        {"NUL in undeclared GBK", "<r>\xD6\xD0\0\xCE\xC4</r>"s, L"\u4e2d\u6587",
          L"<nulls_removed count=\"1\"/>"},
-        {"NUL in undeclared GBK", "<r>\xD6\xD0\0\xCE\xC4</r>"s, L"\u4e2d\u6587", L"<nulls_removed count=\"1\"/>"},
-        {"NUL after a UTF-8 mark", "\xEF\xBB\xBF<r>\xE4\xB8\0\xAD</r>"s, L"\u4e2d", L"<nulls_removed count=\"1\"/>"},
-        {"NUL unit in UTF-16LE", "\xFF\xFE" + utf16le(L"<r>a"s + L'\0' + L"b</r>"), L"ab", L"<nulls_removed count=\"1\"/>"},
-        {"NUL unit in UTF-16BE", "\xFE\xFF" + utf16be(L"<r>a"s + L'\0' + L"b</r>"), L"ab", L"<nulls_removed count=\"1\"/>"},
+        {"NUL after a UTF-8 mark", "\xEF\xBB\xBF<r>\xE4\xB8\0\xAD</r>"s, L"\u4e2d",
+         L"<nulls_removed count=\"1\"/>"},
+        {"NUL unit in UTF-16LE", "\xFF\xFE" + utf16le(L"<r>a"s + L'\0' + L"b</r>"), L"ab",
+         L"<nulls_removed count=\"1\"/>"},
+        {"NUL unit in UTF-16BE", "\xFE\xFF" + utf16be(L"<r>a"s + L'\0' + L"b</r>"), L"ab",
+         L"<nulls_removed count=\"1\"/>"},
     };
     TempFolder dir;
     for (const NulCase& c : cases) {
@@ -85,19 +91,21 @@ const std::wstring kEmoji = L"\xD83D\xDE00"; // U+1F600
 
 TEST(XmlLegacy, UnmappableCharactersRoundTripAsReferences) {
     const LegacyCase cases[] = {
-        {"gb2312: emoji beside Chinese", "<?xml version=\"1.0\" encoding=\"gb2312\"?>\r\n<n>\r\n<v/>\r\n</n>\r\n",
-         kEmoji + L"\u4e2d", "&#x1F600;\xD6\xD0", "&#x1F600;\xD6\xD0"},
+        {"gb2312: emoji beside Chinese",
+         "<?xml version=\"1.0\" encoding=\"gb2312\"?>\r\n<n>\r\n<v/>\r\n</n>\r\n", kEmoji + L"\u4e2d",
+         "&#x1F600;\xD6\xD0", "&#x1F600;\xD6\xD0"},
         {"gbk: pair, pair, Thai", "<?xml version=\"1.0\" encoding=\"GBK\"?><n><v/></n>",
          kEmoji + L"\xD83D\xDE01\u0e01", "&#x1F600;&#x1F601;&#xE01;", "&#x1F600;&#x1F601;&#xE01;"},
         {"windows-1252: Chinese beside Latin", "<?xml version='1.0' encoding='windows-1252'?><n><v/></n>",
          L"\u4e2d\u6587 \u00e9", "&#x4E2D;&#x6587; \xE9", "&#x4E2D;&#x6587; \xE9"},
-        {"windows-1252: no look-alike for a-macron", "<?xml version='1.0' encoding='windows-1252'?><n><v/></n>",
-         L"\u0101", "&#x101;", "&#x101;"},
+        {"windows-1252: no look-alike for a-macron",
+         "<?xml version='1.0' encoding='windows-1252'?><n><v/></n>", L"\u0101", "&#x101;", "&#x101;"},
         {"iso-8859-1", "<?xml version=\"1.0\" encoding=\"iso-8859-1\"?><n><v/></n>", L"\u4e2d", "&#x4E2D;",
          "&#x4E2D;"},
         {"undeclared ANSI (GBK bytes)", "<n>\xD6\xD0<v/></n>", kEmoji, "&#x1F600;", "&#x1F600;"},
         {"escapes and literal reference text", "<?xml version=\"1.0\" encoding=\"gb2312\"?><n><v/></n>",
-         L"\"" + kEmoji + L"\" &#x41; <", "\"&#x1F600;\" &amp;#x41; &lt;", "&quot;&#x1F600;&quot; &amp;#x41; &lt;"},
+         L"\"" + kEmoji + L"\" &#x41; <", "\"&#x1F600;\" &amp;#x41; &lt;",
+         "&quot;&#x1F600;&quot; &amp;#x41; &lt;"},
     };
     for (const LegacyCase& c : cases) {
         SCOPED_TRACE(c.label);
@@ -113,7 +121,8 @@ TEST(XmlLegacy, UnmappableCharactersRoundTripAsReferences) {
             EXPECT_FALSE(contains(doc.resultText(), L"conversion_loss")) << narrow(doc.resultText());
         }
         std::string saved = readBytes(path);
-        EXPECT_NE(saved.find("<v k=\"" + c.savedAttr + "\">" + c.savedData + "</v>"), std::string::npos) << saved;
+        EXPECT_NE(saved.find("<v k=\"" + c.savedAttr + "\">" + c.savedData + "</v>"), std::string::npos)
+            << saved;
         EXPECT_EQ(saved.compare(0, 5, c.file, 0, 5), 0) << saved; // the same declaration
         XmlDocument back;
         ASSERT_TRUE(back.loadFile(path)) << narrow(back.resultText());
@@ -129,24 +138,27 @@ struct UnicodeCase {
     const char* label;
     std::string file;
     void (*edit)(XmlDocument&);
-    std::string savedStart;     // the saved file starts with these bytes
-    std::string savedContains;  // and holds these
-    const wchar_t* name;        // element found after reloading
-    std::wstring data;          // and its data
+    std::string savedStart;    // the saved file starts with these bytes
+    std::string savedContains; // and holds these
+    const wchar_t* name;       // element found after reloading
+    std::wstring data;         // and its data
 };
 
 TEST(XmlLegacy, UnmappableNamesAndCommentsMakeTheFileUtf8) {
     const UnicodeCase cases[] = {
-        {"element name in windows-1252", "<?xml version=\"1.0\" encoding=\"windows-1252\"?>\r\n<n>\r\n</n>\r\n",
+        {"element name in windows-1252",
+         "<?xml version=\"1.0\" encoding=\"windows-1252\"?>\r\n<n>\r\n</n>\r\n",
          [](XmlDocument& d) { d.addElement(L"\u8868\u60c5", L"\xD83D\xDE00 \u00e9"); },
-         "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\r\n<n>", "<\xE8\xA1\xA8\xE6\x83\x85>\xF0\x9F\x98\x80 \xC3\xA9</",
-         L"\u8868\u60c5", L"\xD83D\xDE00 \u00e9"},
-        {"attribute name in gbk", "<?xml version='1.0' encoding='gbk' standalone='yes'?><n><v>\xD6\xD0</v></n>",
+         "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\r\n<n>",
+         "<\xE8\xA1\xA8\xE6\x83\x85>\xF0\x9F\x98\x80 \xC3\xA9</", L"\u8868\u60c5", L"\xD83D\xDE00 \u00e9"},
+        {"attribute name in gbk",
+         "<?xml version='1.0' encoding='gbk' standalone='yes'?><n><v>\xD6\xD0</v></n>",
          [](XmlDocument& d) { d.setAttribute(L"\u0e01", L"x"); },
-         "<?xml version='1.0' encoding='UTF-8' standalone='yes'?>", "<v \xE0\xB8\x81=\"x\">\xE4\xB8\xAD</v>", L"v",
-         L"\u4e2d"},
-        {"element name in undeclared ANSI", "<n>\xD6\xD0<v/></n>", [](XmlDocument& d) { d.addElement(L"\u0e01", L"y"); },
-         "<n>\xE4\xB8\xAD<v/>", "<\xE0\xB8\x81>y</\xE0\xB8\x81>", L"\u0e01", L"y"},
+         "<?xml version='1.0' encoding='UTF-8' standalone='yes'?>", "<v \xE0\xB8\x81=\"x\">\xE4\xB8\xAD</v>",
+         L"v", L"\u4e2d"},
+        {"element name in undeclared ANSI", "<n>\xD6\xD0<v/></n>",
+         [](XmlDocument& d) { d.addElement(L"\u0e01", L"y"); }, "<n>\xE4\xB8\xAD<v/>",
+         "<\xE0\xB8\x81>y</\xE0\xB8\x81>", L"\u0e01", L"y"},
     };
     for (const UnicodeCase& c : cases) {
         SCOPED_TRACE(c.label);
@@ -160,7 +172,8 @@ TEST(XmlLegacy, UnmappableNamesAndCommentsMakeTheFileUtf8) {
             doc.findElement(L"v");
             c.edit(doc);
             ASSERT_TRUE(doc.saveFile(path)) << narrow(doc.resultText());
-            EXPECT_TRUE(contains(doc.resultText(), L"<converted_from encoding=\"UTF-8\"")) << narrow(doc.resultText());
+            EXPECT_TRUE(contains(doc.resultText(), L"<converted_from encoding=\"UTF-8\""))
+                << narrow(doc.resultText());
         }
         std::string saved = readBytes(path);
         EXPECT_EQ(saved.compare(0, c.savedStart.size(), c.savedStart), 0) << saved;
@@ -188,7 +201,8 @@ TEST(XmlLegacy, CommentInAnHtmlDocumentWithAMetaCharsetGetsTheUtf8Mark) {
 
 TEST(XmlLegacy, MappableTextIsWrittenUnchanged) {
     TempFolder dir;
-    const std::string file = "<?xml version=\"1.0\" encoding=\"gbk\"?>\r\n<n a=\"\xD6\xD0?\">\xCE\xC4 ? &amp;</n>\r\n";
+    const std::string file =
+        "<?xml version=\"1.0\" encoding=\"gbk\"?>\r\n<n a=\"\xD6\xD0?\">\xCE\xC4 ? &amp;</n>\r\n";
     writeBytes(dir.file(L"g.xml"), file);
     XmlDocument doc;
     ASSERT_TRUE(doc.loadFile(dir.file(L"g.xml")));
