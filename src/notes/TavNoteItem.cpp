@@ -188,6 +188,17 @@ bool TavNoteItem::SetBackgroundFrom(const std::wstring& sourcePath, const SYSTEM
     const size_t slash = sourcePath.find_last_of(L"\\/");
     const std::wstring title = slash == std::wstring::npos ? sourcePath : sourcePath.substr(slash + 1);
     if (title.empty() || GetFileAttributesW(sourcePath.c_str()) == INVALID_FILE_ATTRIBUTES) return false;
+    // Only a file that decodes as a picture may replace the background (and delete the old one).
+    if (!loadImageFile(sourcePath)) {
+        if (dialogs_.tellNotPicture) {
+            dialogs_.tellNotPicture(*this);
+        } else {
+            TavNoteMessageBox box(kBoxOk, L"所选文件不是图片，背景没有改变。", L"TavNote", 300, 120);
+            box.setIcon(L"TavNote.png");
+            box.runModal(handle());
+        }
+        return false;
+    }
     const std::wstring name = L"bkimage_" + uniqueTimeName(stamp, objectId()) + L"_" + title;
     const std::wstring target = store_.fileInFolder(name);
     // A failed copy keeps the old background: the note must never name a missing picture.

@@ -112,6 +112,7 @@ public:
     struct Dialogs {
         std::function<int(TavNoteItem&)> confirmDelete;    // deleting the note: 1 = OK
         std::function<int(TavNoteItem&)> confirmOverwrite; // a picture replacing a file: 6 = yes
+        std::function<void(TavNoteItem&)> tellNotPicture;  // a chosen file is no picture
     };
     void setDialogs(Dialogs dialogs) { dialogs_ = std::move(dialogs); }
 

@@ -158,6 +158,17 @@ TEST_F(NoteItemTest, ChosenBackgroundIsCopiedIntoTheNoteFolderAndReplacesTheOldO
     answer = app_ + L"missing.png";
     SendMessageW(note->handle(), kTavMsgCommand, kCmdNoteBackground, 0);
     EXPECT_EQ(noteElement(note->store(), L"bkimage"), second);
+
+    // A file that is no picture is refused with a message: the old picture and its file stay.
+    int told = 0;
+    note->setDialogs({nullptr, nullptr, [&](TavNoteItem&) { ++told; }});
+    answer = app_ + L"notes.png";
+    ASSERT_TRUE(writeBytes(answer, "these are words, not pixels"));
+    SendMessageW(note->handle(), kTavMsgCommand, kCmdNoteBackground, 0);
+    EXPECT_EQ(told, 1);
+    EXPECT_EQ(noteElement(note->store(), L"bkimage"), second);
+    EXPECT_TRUE(pathExists(note->store().fileInFolder(second)));
+    EXPECT_EQ(note->renderSelf().at(90, 90), 0xFF0000FFu);
 }
 
 TEST_F(NoteItemTest, AnExistingCopyIsReplacedOnlyWhenTheUserSaysYes) {
