@@ -85,6 +85,28 @@ RECT bringIntoMonitors(const RECT& rect, const std::vector<TavMonitorArea>& moni
     return makeRect(left, top, left + width, top + height);
 }
 
+RECT keepReachable(const RECT& rect, const std::vector<TavMonitorArea>& monitors, int side) {
+    const int64_t width = int64_t(rect.right) - rect.left, height = int64_t(rect.bottom) - rect.top;
+    const int64_t needX = std::min<int64_t>(side, std::max<int64_t>(width, 0));
+    const int64_t needY = std::min<int64_t>(side, std::max<int64_t>(height, 0));
+    // The shift along one axis that puts `need` pixels of [a0, a1) inside [w0, w1).
+    auto shift = [](int64_t a0, int64_t a1, int64_t w0, int64_t w1, int64_t need) -> int64_t {
+        if (a1 - w0 < need) return w0 + need - a1;
+        if (w1 - a0 < need) return w1 - need - a0;
+        return 0;
+    };
+    int64_t bestX = 0, bestY = 0, best = INT64_MAX;
+    for (const TavMonitorArea& m : monitors) {
+        const RECT& w = m.work;
+        int64_t dx = shift(rect.left, rect.right, w.left, w.right, needX);
+        int64_t dy = shift(rect.top, rect.bottom, w.top, w.bottom, needY);
+        if (dx == 0 && dy == 0) return rect;
+        if (dx * dx + dy * dy < best) best = dx * dx + dy * dy, bestX = dx, bestY = dy;
+    }
+    if (monitors.empty()) return rect;
+    return makeRect(rect.left + bestX, rect.top + bestY, rect.right + bestX, rect.bottom + bestY);
+}
+
 RECT placeStoredRect(const RECT& stored, int screenWidth, int screenHeight,
                      const std::vector<TavMonitorArea>& monitors) {
     // A note larger than the screen could never be seen whole and costs its size in memory.
@@ -93,7 +115,8 @@ RECT placeStoredRect(const RECT& stored, int screenWidth, int screenHeight,
         sized.right = sized.left + screenWidth;
     if (screenHeight > 0 && int64_t(sized.bottom) - sized.top > screenHeight)
         sized.bottom = sized.top + screenHeight;
-    return bringIntoMonitors(shiftIntoScreen(sized, screenWidth, screenHeight), monitors);
+    return keepReachable(bringIntoMonitors(shiftIntoScreen(sized, screenWidth, screenHeight), monitors),
+                         monitors);
 }
 
 RECT keepStoredTopLeft(const RECT& window, POINT storedTopLeft) {

@@ -36,8 +36,16 @@ RECT shiftIntoScreen(const RECT& stored, int screenWidth, int screenHeight);
 // No monitors: unchanged.
 RECT bringIntoMonitors(const RECT& rect, const std::vector<TavMonitorArea>& monitors);
 
+// How much of a note must lie on some monitor's work area, so that it can be seen and grabbed.
+inline constexpr int kReachableSide = 40;
+
+// The rectangle moved the least distance so that at least `side` x `side` pixels of it (all of it
+// where it is smaller) lie in the work area of one monitor. Unchanged when one already holds that
+// much, or without monitors.
+RECT keepReachable(const RECT& rect, const std::vector<TavMonitorArea>& monitors, int side = kReachableSide);
+
 // The rectangle a top-level note opens at: a usable size no larger than the screen, the shifts,
-// then the monitor rescue.
+// the monitor rescue, then enough of it on a work area to be grabbed.
 RECT placeStoredRect(const RECT& stored, int screenWidth, int screenHeight,
                      const std::vector<TavMonitorArea>& monitors);
 

@@ -41,6 +41,13 @@ void TavNoteItem::SaveGeometry() {
 
 void TavNoteItem::onGeometryChanged() {
     TavWndMoveResize::onGeometryChanged();
+    // A note dragged almost off the screen comes back far enough to be grabbed again.
+    RECT now{};
+    GetWindowRect(handle(), &now);
+    const RECT reachable = hosted_ ? now : keepReachable(now, currentMonitorAreas());
+    if (!EqualRect(&now, &reachable))
+        SetWindowPos(handle(), nullptr, reachable.left, reachable.top, 0, 0,
+                     SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
     SaveGeometry();
 }
 

@@ -59,6 +59,32 @@ TEST(NoteGeometry, AnEmptyOrInvertedRectangleOpensAtANewNotesSize) {
         sameRect(placeStoredRect({600, 500, 400, 300}, 1280, 800, {kTwoMonitors[0]}), {600, 500, 780, 680}));
 }
 
+// At least 40 x 40 pixels of a note stay on some monitor's work area, so it can be grabbed again.
+TEST(NoteGeometry, EnoughOfANoteStaysOnAWorkAreaToBeGrabbed) {
+    struct Case {
+        const char* name;
+        RECT rect;
+        RECT expected;
+    };
+    const Case cases[] = {
+        {"inside", {100, 100, 280, 280}, {100, 100, 280, 280}},
+        {"exactly 40 left on the right", {1240, 100, 1420, 280}, {1240, 100, 1420, 280}},
+        {"11 pixels left at the bottom of the task bar's screen", {100, 759, 280, 939}, {100, 730, 280, 910}},
+        {"11 pixels left at the left", {-169, 100, 11, 280}, {-140, 100, 40, 280}},
+        {"11 pixels left at the top", {100, -169, 280, 11}, {100, -140, 280, 40}},
+        {"a corner of 5 x 5", {-175, -175, 5, 5}, {-140, -140, 40, 40}},
+        {"on the second monitor's edge", {2550, 500, 2730, 680}, {2520, 500, 2700, 680}},
+        {"smaller than 40 needs to be whole", {1270, 100, 1290, 120}, {1260, 100, 1280, 120}},
+        {"across both monitors", {1200, 100, 1380, 280}, {1200, 100, 1380, 280}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        RECT got = keepReachable(c.rect, kTwoMonitors);
+        EXPECT_TRUE(sameRect(got, c.expected)) << text(got);
+    }
+    EXPECT_TRUE(sameRect(keepReachable({-500, -500, -400, -400}, {}), {-500, -500, -400, -400}));
+}
+
 TEST(NoteGeometry, ANoteOpensNoLargerThanTheScreen) {
     const std::vector<TavMonitorArea> primary = {kTwoMonitors[0]};
     EXPECT_TRUE(sameRect(placeStoredRect({0, 0, 4096, 4096}, 1280, 800, primary), {0, 0, 1280, 800}));
