@@ -17,6 +17,15 @@ TavMemDC TavNoteMenuItem::renderSelf() {
         int x = dc.width() - kCheckSize - 6, y = (dc.height() - kCheckSize) / 2;
         drawImageFile(L"check.png", dc.dc(), x, y, kCheckSize, kCheckSize, handle());
     }
+    if (dc && opensSubmenu_) {
+        // A small triangle pointing right: 4 pixels wide, 7 high, centred on the row.
+        const int tip = dc.width() - kArrowRight, middle = dc.height() / 2;
+        for (int dy = -3; dy <= 3; ++dy)
+            for (int dx = 0; dx <= 3 - (dy < 0 ? -dy : dy); ++dx) {
+                int x = tip - 3 + dx, y = middle + dy;
+                if (x >= 0 && y >= 0 && x < dc.width() && y < dc.height()) dc.at(x, y) = kArrowColor;
+            }
+    }
     return dc;
 }
 
@@ -50,6 +59,7 @@ bool TavNoteMenu::build(const wchar_t* name, HWND commandTarget) {
     }
     buildExtras();
     buildSubmenus(commandTarget);
+    for (auto& entry : items_) entry->setOpensSubmenu(submenus().count(entry->objectId()) != 0);
     setCommandTarget(commandTarget);
     return true;
 }

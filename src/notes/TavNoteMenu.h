@@ -11,15 +11,22 @@
 #include <string>
 #include <vector>
 
-// An item with an optional check image ("check.png") at its right end.
+// An item with an optional check image ("check.png") at its right end, or an arrow when it opens a
+// submenu.
 class TavNoteMenuItem : public TavWndMenuItem {
 public:
     TavMemDC renderSelf() override;
     void setChecked(bool on) { checked_ = on; }
     bool checked() const { return checked_; }
+    void setOpensSubmenu(bool on) { opensSubmenu_ = on; }
+    bool opensSubmenu() const { return opensSubmenu_; }
+    // The arrow's colour and the column of its point, from the item's right edge.
+    static constexpr uint32_t kArrowColor = 0xFF606060;
+    static constexpr int kArrowRight = 8;
 
 private:
     bool checked_ = false;
+    bool opensSubmenu_ = false;
 };
 
 class TavNoteMenu : public TavWndMenuWithShadow {

@@ -64,6 +64,20 @@ TEST_F(NoteMenuTest, TrayMenuItemsHelpSubmenuAndGroupEntries) {
     EXPECT_EQ(menu.helpMenu().itemDefs()[1].text, L"关于 TavNote");
     EXPECT_EQ(itemIds(menu.groupMenu()), (std::vector<int>{31000, 31001, 31002}));
     EXPECT_EQ(menu.submenus().size(), 2u);
+
+    // Items that open a submenu ("添加便签", "帮助") show an arrow at their right end; the others
+    // show none.
+    for (int id : {kCmdMainNewNote, kCmdMainManager, kCmdMainHelpMenu, kCmdMainExit}) {
+        TavNoteMenuItem* entry = menu.item(id);
+        ASSERT_NE(entry, nullptr);
+        const bool opens = id == kCmdMainNewNote || id == kCmdMainHelpMenu;
+        EXPECT_EQ(entry->opensSubmenu(), opens) << id;
+        TavMemDC face = entry->renderSelf();
+        ASSERT_TRUE(face.ok());
+        const int tipX = face.width() - TavNoteMenuItem::kArrowRight, midY = face.height() / 2;
+        EXPECT_EQ(face.at(tipX, midY) == TavNoteMenuItem::kArrowColor, opens) << id;
+        EXPECT_EQ(face.at(tipX - 3, midY - 3) == TavNoteMenuItem::kArrowColor, opens) << id;
+    }
 }
 
 } // namespace
