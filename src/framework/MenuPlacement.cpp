@@ -1,5 +1,7 @@
 #include "MenuPlacement.h"
 
+#include <algorithm>
+
 POINT menuPopupPosition(SIZE menu, POINT point, const RECT& screen) {
     POINT pos{point.x, point.y};
     if (pos.x + menu.cx > screen.right) {
@@ -40,4 +42,27 @@ POINT shadowedSubmenuPosition(POINT plain, const RECT& item, int shadow, int ver
         pos.x += shadow;
     pos.y -= shadow + verticalOffset;
     return pos;
+}
+
+int menuWidthFor(const std::vector<int>& textWidths, int margins, int minimum, int maximum) {
+    int width = minimum;
+    for (int w : textWidths) width = std::max(width, w + margins);
+    return std::max(std::min(width, maximum), std::min(minimum, maximum));
+}
+
+std::wstring fitWithEllipsis(const std::wstring& text, int width,
+                             const std::function<int(const std::wstring&)>& measure) {
+    if (measure(text) <= width) return text;
+    // The longest start that fits with the ellipsis, by bisection over its length.
+    size_t low = 0, high = text.size();
+    while (low < high) {
+        size_t mid = (low + high + 1) / 2;
+        if (measure(text.substr(0, mid) + L"…") <= width)
+            low = mid;
+        else
+            high = mid - 1;
+    }
+    // Never end on the first half of a surrogate pair.
+    if (low > 0 && low < text.size() && IS_HIGH_SURROGATE(text[low - 1])) --low;
+    return text.substr(0, low) + L"…";
 }

@@ -2,6 +2,10 @@
 // Where pop-up menus and submenus go on the screen, free of windows so that tests can call it.
 #include <windows.h>
 
+#include <functional>
+#include <string>
+#include <vector>
+
 // Shadow band and extra lift of the shadowed menus, in pixels.
 inline constexpr int kMenuShadowWidth = 3;
 inline constexpr int kSubmenuVerticalOffset = 3;
@@ -25,3 +29,13 @@ POINT shadowedPopupPosition(POINT plain, int shadow = kMenuShadowWidth);
 // the vertical offset so the first item lines up with the hovered one.
 POINT shadowedSubmenuPosition(POINT plain, const RECT& item, int shadow = kMenuShadowWidth,
                               int verticalOffset = kSubmenuVerticalOffset);
+
+// The width of a menu whose items' texts measure `textWidths`: wide enough for the longest text
+// with `margins` (icon column and the check or arrow at the end), never below `minimum`, never
+// above `maximum` (the work area).
+int menuWidthFor(const std::vector<int>& textWidths, int margins, int minimum, int maximum);
+
+// The text cut to the longest start that, followed by "…", measures at most `width` (the whole
+// text when it fits). `measure` gives a text's width; it is called O(log n) times.
+std::wstring fitWithEllipsis(const std::wstring& text, int width,
+                             const std::function<int(const std::wstring&)>& measure);

@@ -4,6 +4,7 @@
 
 #include "DrawToolkit.h"
 #include "ImageFiles.h"
+#include "MenuPlacement.h"
 #include "TavNoteItem.h"
 
 namespace {
@@ -42,15 +43,24 @@ TavNoteMenuItem* TavNoteMenu::item(int id) {
 }
 
 bool TavNoteMenu::build(const wchar_t* name, HWND commandTarget) {
+    // As wide as the longest text (a long group name is never cut to a sliver), within the work
+    // area; a text longer than that ends in "…".
+    RECT work{0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)};
+    SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0);
+    auto measure = [](const std::wstring& text) { return int(measureTextFormat(nullptr, text).cx); };
+    std::vector<int> widths;
+    for (const ItemDef& def : defs_) widths.push_back(measure(def.text));
+    width_ = menuWidthFor(widths, kTextMargins, kWidth, int(work.right - work.left) - 2 * shadowWidth());
     const int height = int(defs_.size()) * kItemHeight + 2 * shadowWidth();
-    if (!create(menuId_, name, kMenuExStyle, WS_POPUP, 0, 0, kWidth + 2 * shadowWidth(), height, nullptr))
+    if (!create(menuId_, name, kMenuExStyle, WS_POPUP, 0, 0, width_ + 2 * shadowWidth(), height, nullptr))
         return false;
     for (size_t i = 0; i < defs_.size(); ++i) {
         const ItemDef& def = defs_[i];
         auto entry = std::make_unique<TavNoteMenuItem>();
+        const std::wstring text = fitWithEllipsis(def.text, width_ - kTextMargins, measure);
         // The opacity row holds the slider instead of a text.
-        if (!entry->create(def.id, def.text.c_str(), 0, WS_CHILD | WS_VISIBLE, shadowWidth(), itemTop(i),
-                           kWidth, kItemHeight, handle()))
+        if (!entry->create(def.id, text.c_str(), 0, WS_CHILD | WS_VISIBLE, shadowWidth(), itemTop(i), width_,
+                           kItemHeight, handle()))
             continue;
         if (!def.icon.empty()) entry->setIcon(def.icon);
         auto check = checks_.find(def.id);

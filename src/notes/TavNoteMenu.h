@@ -30,9 +30,13 @@ private:
 };
 
 class TavNoteMenu : public TavWndMenuWithShadow {
+
 public:
     static constexpr int kItemHeight = 24;
-    static constexpr int kWidth = 150;
+    static constexpr int kWidth = 150;      // the narrowest menu
+    static constexpr int kTextMargins = 56; // icon column before the text, check or arrow after it
+    // The menu's width (without its shadow) once built.
+    int width() const { return width_; }
 
     struct ItemDef {
         int id;
@@ -67,6 +71,7 @@ protected:
     std::vector<std::unique_ptr<TavNoteMenuItem>> items_;
     std::map<int, bool> checks_;
     int menuId_ = 0;
+    int width_ = kWidth;
 };
 
 // The opacity slider of the note menu: its position is the transparency (255 - opacity). A move

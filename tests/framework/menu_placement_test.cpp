@@ -60,3 +60,26 @@ TEST(MenuPlacement, SubmenuOpensOnTheOtherSideNearTheEdges) {
         EXPECT_EQ(s.y, c.shadowed.y) << c.name;
     }
 }
+
+TEST(MenuWidth, FollowsTheLongestTextWithinItsBounds) {
+    struct Case {
+        const char* what;
+        std::vector<int> texts;
+        int expected;
+    } cases[] = {
+        {"short texts keep the narrowest width", {20, 40}, 150},
+        {"a long text widens the menu", {20, 300}, 356},
+        {"never wider than the work area", {5000}, 1000},
+        {"no texts", {}, 150},
+    };
+    for (const Case& c : cases) EXPECT_EQ(menuWidthFor(c.texts, 56, 150, 1000), c.expected) << c.what;
+}
+
+TEST(MenuWidth, ATextTooLongEndsInAnEllipsis) {
+    auto measure = [](const std::wstring& t) { return int(t.size()) * 10; }; // 10 pixels a character
+    EXPECT_EQ(fitWithEllipsis(L"工作计划", 40, measure), L"工作计划");
+    EXPECT_EQ(fitWithEllipsis(L"工作计划和总结", 40, measure), L"工作计…");
+    EXPECT_EQ(fitWithEllipsis(L"abc", 5, measure), L"…");
+    // A surrogate pair is never cut in half: "a😀b" is a, high, low, b.
+    EXPECT_EQ(fitWithEllipsis(L"a\U0001F600bcd", 30, measure), L"a…");
+}

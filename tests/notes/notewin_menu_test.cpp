@@ -55,6 +55,23 @@ TEST_F(NoteMenuTest, NoteMenuShowsTheStateOfItsNoteAndTheSliderSetsTheOpacity) {
     EXPECT_EQ(note.store().LoadAlpha().value_or(-1), 155);
 }
 
+// A group submenu is as wide as its longest name, within the work area; a name longer than that
+// ends in "…".
+TEST_F(NoteMenuTest, AGroupMenuIsAsWideAsItsLongestName) {
+    const std::wstring longName = L"这是一个很长很长的分组名字，用来检查菜单宽度";
+    TavNoteMenuTray menu({L"工作", longName, std::wstring(3000, L'长')});
+    ASSERT_TRUE(menu.build(L"系统托盘菜单", nullptr));
+    TavNoteMenu& groups = menu.groupMenu();
+    RECT work{};
+    SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0);
+    EXPECT_LE(groups.width() + 2 * groups.shadowWidth(), work.right - work.left);
+    EXPECT_EQ(groups.item(kCmdGroupFirst + 1)->caption(), longName) << "the long name is shown whole";
+    const std::wstring huge = groups.item(kCmdGroupFirst + 2)->caption();
+    EXPECT_LT(huge.size(), 3000u);
+    EXPECT_EQ(huge.back(), L'…');
+    EXPECT_EQ(menu.width(), TavNoteMenu::kWidth) << "the tray menu's own texts are short";
+}
+
 TEST_F(NoteMenuTest, TrayMenuItemsHelpSubmenuAndGroupEntries) {
     TavNoteMenuTray menu({L"工作", L"生活"});
     ASSERT_TRUE(menu.build(L"系统托盘菜单", nullptr));
