@@ -288,7 +288,16 @@ TavNoteItem* TavNoteMain::openNote(std::unique_ptr<TavNoteItem> note, int id, in
 }
 
 TavNoteItem* TavNoteMain::newNote(LPARAM packedPoint) {
-    const POINT at = newNotePosition(packedPoint, GetSystemMetrics(SM_CXSCREEN));
+    // A second new note never hides behind the first, and none starts off the work area.
+    std::vector<POINT> taken;
+    for (const auto& open : notes_) {
+        RECT r{};
+        if (open->handle() && GetWindowRect(open->handle(), &r)) taken.push_back(POINT{r.left, r.top});
+    }
+    RECT work{0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)};
+    SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0);
+    const POINT at = cascadeNotePosition(newNotePosition(packedPoint, GetSystemMetrics(SM_CXSCREEN)),
+                                         SIZE{kNoteSize, kNoteSize}, taken, work);
     TavNoteItem* model = TavNoteItem::lastActive();
     if (!model && !notes_.empty()) model = notes_.back().get();
     std::wstring templateName;

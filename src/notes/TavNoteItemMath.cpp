@@ -1,6 +1,8 @@
 #include "TavNoteItemMath.h"
 
+#include <algorithm>
 #include <cmath>
+#include <cstdlib>
 #include <string>
 
 #include "MoveResizeZones.h"
@@ -69,6 +71,25 @@ POINT newNotePosition(LPARAM packed, int screenWidth) {
     if (x == 0) x = screenWidth - 296;
     if (y == 0) y = 180;
     return POINT{x, y};
+}
+
+POINT cascadeNotePosition(POINT wanted, SIZE size, const std::vector<POINT>& taken, const RECT& work) {
+    auto occupied = [&](POINT p) {
+        for (POINT t : taken)
+            if (std::abs(t.x - p.x) <= 2 && std::abs(t.y - p.y) <= 2) return true;
+        return false;
+    };
+    POINT p = wanted;
+    // Every step moves the place; a bounded number of them ends even on a screen full of notes.
+    for (size_t step = 0; step <= taken.size() && occupied(p); ++step) {
+        p.x -= 30;
+        p.y += 30;
+        if (p.y + size.cy > work.bottom) p.y = work.top;
+        if (p.x < work.left) p.x = work.right - size.cx;
+    }
+    p.x = std::max<LONG>(work.left, std::min<LONG>(p.x, work.right - size.cx));
+    p.y = std::max<LONG>(work.top, std::min<LONG>(p.y, work.bottom - size.cy));
+    return p;
 }
 
 bool pickGroup(const std::vector<std::wstring>& names, int entry, std::wstring& chosen) {

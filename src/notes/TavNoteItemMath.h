@@ -32,6 +32,10 @@ constexpr std::array<POINT, 6> kGripDotOffsets{
 // Where a new note opens: (x - 30, y + 30) of the packed screen point, or, for argument 0, the
 // default place (screen width - 296, 180). A zero y alone becomes 180 as well.
 POINT newNotePosition(LPARAM packedPoint, int screenWidth);
+// Where a new note of `size` goes when its place `wanted` may be taken: while an open note's
+// top-left corner sits there (within 2 pixels), 30 pixels down and left; a step that leaves the
+// work area wraps to its top, or to its right side. The note is then kept inside the work area.
+POINT cascadeNotePosition(POINT wanted, SIZE size, const std::vector<POINT>& taken, const RECT& work);
 
 // The group of a tray or menu group entry: index `entry` (1-based) into the names, clamped to
 // the last one; nothing with an empty list (the caller keeps its choice).

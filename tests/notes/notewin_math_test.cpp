@@ -119,6 +119,41 @@ TEST(NewNotePlace, PackedPointOrTheDefaultPlace) {
     }
 }
 
+// A new note never lands exactly on an open one, and never off the work area.
+TEST(NewNotePlace, CascadesPastOpenNotesAndStaysInTheWorkArea) {
+    const RECT work{0, 0, 1280, 770};
+    const SIZE note{180, 180};
+    struct Case {
+        const char* what;
+        POINT wanted;
+        std::vector<POINT> taken;
+        POINT expected;
+    } cases[] = {
+        {"free place", {984, 180}, {}, {984, 180}},
+        {"one note there", {984, 180}, {{984, 180}}, {954, 210}},
+        {"two in a cascade", {984, 180}, {{984, 180}, {954, 210}}, {924, 240}},
+        {"a note 2 pixels off counts", {984, 180}, {{986, 178}}, {954, 210}},
+        {"a note 3 pixels off does not", {984, 180}, {{987, 180}}, {984, 180}},
+        {"wraps to the top at the bottom", {500, 600}, {{500, 600}}, {470, 0}},
+        {"wraps to the right side at the left", {10, 100}, {{10, 100}}, {1100, 130}},
+        {"beside a note at the right edge", {1250, 100}, {}, {1100, 100}},
+        {"below the bottom", {300, 760}, {}, {300, 590}},
+        {"left of the screen", {-40, 70}, {}, {0, 70}},
+    };
+    for (const Case& c : cases) {
+        POINT p = cascadeNotePosition(c.wanted, note, c.taken, work);
+        EXPECT_EQ(p.x, c.expected.x) << c.what;
+        EXPECT_EQ(p.y, c.expected.y) << c.what;
+    }
+    // A screen full of notes still ends, inside the work area.
+    std::vector<POINT> full;
+    for (int x = 0; x < 1280; x += 30)
+        for (int y = 0; y < 770; y += 30) full.push_back(POINT{x + 4, y});
+    POINT p = cascadeNotePosition({984, 180}, note, full, work);
+    EXPECT_GE(p.x, 0);
+    EXPECT_LE(p.y, 770 - 180);
+}
+
 TEST(GroupEntries, IndexPastTheEndTakesTheLastName) {
     const std::vector<std::wstring> two{L"工作", L"生活"};
     struct Case {
