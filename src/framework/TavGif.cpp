@@ -316,7 +316,8 @@ bool TavGif::addAnimation(const std::wstring& folder, const std::wstring& fileNa
             if (sameName(e->copy->path, copyPath)) copy = e->copy;
     }
     // An existing copy (of another owner, or of an earlier run) is kept.
-    bool made = CopyFileW((folder + fileName).c_str(), copyPath.c_str(), TRUE) != FALSE;
+    bool made = isInsideDataFolder(copyPath) &&
+                CopyFileW((folder + fileName).c_str(), copyPath.c_str(), TRUE) != FALSE;
     if (!fileExists(copyPath)) return false;
     auto entry = std::make_shared<GifEntry>();
     entry->image = loadImageFile(copyPath);
@@ -475,7 +476,8 @@ bool TavGif::stopAll() {
     // A worker that did not end keeps the old state to itself; this object starts afresh.
     if (!ended) shared_ = std::make_shared<TavGifShared>();
     plain_.clear();
-    RemoveDirectoryW(tempFolder_.c_str()); // only when empty: other owners' copies keep it
+    // Only when empty (other owners' copies keep it), and only the installation's own folder.
+    if (isAbsolutePath(tempFolder_)) RemoveDirectoryW(tempFolder_.c_str());
     return ended;
 }
 

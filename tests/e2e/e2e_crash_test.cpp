@@ -1,7 +1,8 @@
 // TavNote.exe killed (kill -9 of its Unix process) at replayable random moments while notes are
 // created from the tray, dragged, typed into and deleted from their menus. After every kill the
 // next start must show every note that was on disk, and no XML file under NoteData may be empty or
-// cut short. TAV_CRASH_KILLS sets the number of kills, TAV_CRASH_SEED the seed.
+// truncated. The environment variables TAV_CRASH_KILLS and TAV_CRASH_SEED choose how many kills and
+// which random sequence.
 #include "DataFolderCheck.h"
 #include "DeskDriver.h"
 #include "TempFolder.h"

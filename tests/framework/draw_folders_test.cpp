@@ -165,6 +165,8 @@ TEST(Folders, DeleteAndCopyRefuseEveryPathOutsideTheDataFolder) {
         EXPECT_FALSE(removeDataFile(c.path + L"canary.txt"));
         EXPECT_FALSE(copyFolder(source, c.path));
         EXPECT_FALSE(moveDataFolder(source, c.path));
+        EXPECT_FALSE(copyPictureInto(source + L"a.txt", canary + L"canary.txt", [] { return true; }));
+        EXPECT_FALSE(copyPictureInto(source + L"a.txt", L"canary.txt", [] { return true; })) << "relative";
         expectCanaryAlive(canary);
         EXPECT_EQ(GetFileAttributesW((canary + L"a.txt").c_str()), INVALID_FILE_ATTRIBUTES);
         EXPECT_EQ(readFile(source + L"a.txt"), "a");

@@ -8,6 +8,22 @@
 #include <string>
 #include <vector>
 
+// Byte-level helpers of the file tests.
+inline std::string narrow(const std::wstring& w) { return std::string(w.begin(), w.end()); }
+inline bool contains(const std::wstring& hay, const wchar_t* needle) {
+    return hay.find(needle) != std::wstring::npos;
+}
+inline std::string utf16le(const std::wstring& w) {
+    std::string out;
+    for (wchar_t c : w) out += char(c & 0xFF), out += char(c >> 8);
+    return out;
+}
+inline std::string utf16be(const std::wstring& w) {
+    std::string out;
+    for (wchar_t c : w) out += char(c >> 8), out += char(c & 0xFF);
+    return out;
+}
+
 namespace xmltest {
 
 // Checks the element index against the text: every reachable record lies inside its parent,

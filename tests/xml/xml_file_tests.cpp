@@ -11,24 +11,6 @@ using namespace std::string_literals;
 
 namespace {
 
-std::string narrow(const std::wstring& w) { return std::string(w.begin(), w.end()); }
-
-bool contains(const std::wstring& hay, const wchar_t* needle) {
-    return hay.find(needle) != std::wstring::npos;
-}
-
-std::string utf16le(const std::wstring& w) {
-    std::string out;
-    for (wchar_t c : w) out += char(c & 0xFF), out += char(c >> 8);
-    return out;
-}
-
-std::string utf16be(const std::wstring& w) {
-    std::string out;
-    for (wchar_t c : w) out += char(c >> 8), out += char(c & 0xFF);
-    return out;
-}
-
 std::string utf32le(const std::wstring& w) {
     std::string out;
     for (size_t i = 0; i < w.size(); ++i) {
