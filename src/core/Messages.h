@@ -22,12 +22,20 @@ enum : UINT {
 // Messages of the program.
 enum : UINT {
     kNoteMsgDelete = 50001,         // to the main window: wParam = note object id
+    kNoteMsgPlainTextEmpty = 50002, // to the note: wParam = id of a plain text block left empty
+    kNoteMsgImageDeleted = 50003,   // to the note: wParam = id of a picture deleted by its menu
+    kNoteMsgApplyTemplate = 50004,  // to the note: wParam = const wchar_t* name, lParam = group
     kNoteMsgAlphaChanged = 50005,   // lParam = opacity 0..255
     kNoteMsgColorChanged = 50006,   // wParam = ARGB
     kNoteMsgReload = 50008,         // to the main window
     kNoteMsgManagerRefresh = 50010, // to the manager
+    kNoteMsgRichTextEmpty = 50018,  // to the note: wParam = id of a rich text block left empty
     kNoteMsgRecycleByName = 50021,  // to the main window: take the sets of postRecycleByName
+    kNoteMsgTemplateChosen = 50022, // to the note: as 50004, from the template chooser
     kNoteMsgAddRichText = 50023,    // lParam = client point, signed 16-bit x and y
+    kNoteMsgSetRowIcon = 50024,     // to a rich text block: wParam = const wchar_t* icon name
+    // To the note, posted by a child after it changed the note's contents (`updatetime`).
+    kNoteMsgContentChanged = 50100,
 };
 
 // Fixed object ids.
@@ -69,6 +77,30 @@ enum : int {
     // The note menu's "隐藏"; the note passes it on to the main window with its object id as
     // lParam, and the main window closes that note.
     kCmdNoteHide = 30218,
+};
+
+// Commands of the picture menu and of the text block menus.
+enum : int {
+    kCmdImageReplace = 30301,
+    kCmdImageDelete = 30302,
+    kCmdBlockCut = 30401,
+    kCmdBlockCopy = 30402,
+    kCmdBlockPaste = 30403,
+    kCmdBlockDelete = 30404,
+    kCmdBlockFont = 30405,
+    kCmdBlockColor = 30406,
+    kCmdBlockOpacity = 30407,
+    kCmdBlockIcon = 30408,
+    kCmdBlockIconMenu = 30409,
+    kCmdIconNone = 30503,
+    kCmdIconManage = 30504,
+};
+
+// The template group submenu of "保存为模板...": no group, then one entry per template group.
+enum : int {
+    kCmdTemplateGroupNone = 31200,
+    kCmdTemplateGroupFirst = 31201,
+    kCmdTemplateGroupLast = 31398,
 };
 
 // The group submenus of the tray and note menus: the system group, then one entry per group

@@ -63,6 +63,7 @@ std::wstring TavNoteStore::GetFilePath() const {
 }
 
 std::wstring TavNoteStore::fileInFolder(const std::wstring& name) const {
+    if (!isPlainFileName(name)) return std::wstring();
     std::wstring folder = folderPath();
     return folder.empty() ? folder : folder + name;
 }

@@ -52,7 +52,7 @@ public:
     // folder + unique + ".xml"; "" when the note has no usable unique name.
     std::wstring GetFilePath() const;
     std::wstring childFilePath(int childId) const;
-    // A file of the note folder ("" when the folder cannot be made).
+    // A file of the note folder ("" when the name is no plain file name or the note has no folder).
     std::wstring fileInFolder(const std::wstring& name) const;
     std::wstring childBodyPath(int childId) const;
 

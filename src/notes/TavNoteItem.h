@@ -7,10 +7,12 @@
 #include "NoteFormat.h"
 #include "NoteStore.h"
 #include "TavGif.h"
+#include "TavNoteChild.h"
 #include "TavNoteItemMath.h"
 #include "TavWndMoveResize.h"
 
 #include <functional>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -85,6 +87,20 @@ public:
     // The copy-and-set part of SetBackground for a chosen file, the name stamped with the given
     // local time; false when nothing changed.
     bool SetBackgroundFrom(const std::wstring& sourcePath, const SYSTEMTIME& stamp);
+    // --- children (rich text blocks, plain text blocks, pictures) ---
+    // Makes the child's window at `rect` (client coordinates, replaced by a stored rectangle)
+    // with object id `id` (0: a new one) and keeps it on top of the others; `record` also writes
+    // its `Item` and `updatetime`. Null when the window cannot be made.
+    TavNoteChildItem* addChild(std::unique_ptr<TavNoteChildItem> child, int id, const RECT& rect,
+                               bool record);
+    // Removes the child of that object id: its files, its window and its `Item`; `updatetime`.
+    bool removeChild(int childId);
+    // A picture child showing `fileName`, a file of the note folder, at `rect`; recorded.
+    TavNoteChildItem* addImageChild(const std::wstring& fileName, const RECT& rect);
+    // Every picture child goes with its files and `Item` (a template's pictures replace them).
+    void removeImageChildren();
+    TavNoteChildItem* findChild(int childId);
+    const std::vector<std::unique_ptr<TavNoteChildItem>>& noteChildren() const { return noteChildren_; }
     // Marks the note hidden and stores its picture (the folder stays).
     void hideWithSnapshot();
     // The note's current picture (its back buffer), premultiplied, top row first.
@@ -140,4 +156,6 @@ protected:
     POINT richTextPoint_{};
     std::wstring snapshotName_;
     Dialogs dialogs_;
+    // In stacking order: hit tests run from the last to the first.
+    std::vector<std::unique_ptr<TavNoteChildItem>> noteChildren_;
 };

@@ -67,6 +67,7 @@ bool TavNoteMenu::build(const wchar_t* name, HWND commandTarget) {
         entry->setChecked(check != checks_.end() && check->second);
         items_.push_back(std::move(entry));
     }
+    slider_.setNote(commandTarget);
     buildExtras();
     buildSubmenus(commandTarget);
     for (auto& entry : items_) entry->setOpensSubmenu(submenus().count(entry->objectId()) != 0);
@@ -90,6 +91,21 @@ bool TavNoteMenu::showAt(HWND owner, int screenX, int screenY) {
     popUp(screenX, screenY);
     startSelfDestruction();
     return true;
+}
+
+void TavNoteMenu::buildExtras() {
+    TavNoteMenuItem* row = opacityRow_ ? item(opacityRow_) : nullptr;
+    if (!row) return;
+    // The slider covers the opacity row; the row itself does nothing when clicked.
+    row->enable(false);
+    RECT rc{};
+    GetWindowRect(row->handle(), &rc);
+    MapWindowPoints(nullptr, handle(), reinterpret_cast<POINT*>(&rc), 2);
+    // The slider's position is the transparency: it stops where the item would fade too far.
+    slider_.setRange(0, 255 - minOpacity_);
+    slider_.setValue(255 - std::clamp(opacity_, minOpacity_, 255));
+    slider_.create(0, L"", 0, WS_CHILD | WS_VISIBLE, rc.left, rc.top, rc.right - rc.left, rc.bottom - rc.top,
+                   handle());
 }
 
 TavNoteSliderAlpha::TavNoteSliderAlpha() : TavWndSlider(0) { setObjectName(L"TavNoteSliderAlpha"); }
@@ -123,23 +139,7 @@ TavNoteMenuNote::TavNoteMenuNote() {
     addItem(kCmdNoteQuit, L"退出");
 }
 
-void TavNoteMenuNote::buildExtras() {
-    TavNoteMenuItem* row = item(kCmdNoteOpacity);
-    if (!row) return;
-    // The slider covers the opacity row; the row itself does nothing when clicked.
-    row->enable(false);
-    RECT rc{};
-    GetWindowRect(row->handle(), &rc);
-    MapWindowPoints(nullptr, handle(), reinterpret_cast<POINT*>(&rc), 2);
-    // The slider's position is the transparency: it stops where the note would fade too far.
-    slider_.setRange(0, 255 - kMinNoteOpacity);
-    slider_.setValue(255 - std::clamp(opacity_, kMinNoteOpacity, 255));
-    slider_.create(0, L"", 0, WS_CHILD | WS_VISIBLE, rc.left, rc.top, rc.right - rc.left, rc.bottom - rc.top,
-                   handle());
-}
-
 void TavNoteMenuNote::buildSubmenus(HWND commandTarget) {
-    slider_.setNote(commandTarget);
     groupMenu_.setGroups(groups_, kCmdGroupSystem, L"系统分组");
     if (groupMenu_.build(L"添加便签选择分组子菜单", commandTarget)) registerSubmenu(kCmdNoteAdd, &groupMenu_);
 }

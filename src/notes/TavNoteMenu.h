@@ -2,6 +2,7 @@
 // The note-styled pop-up menus: a shadowed menu of 24-pixel items with icons and check images,
 // made on demand and deleting itself once closed. The note menu (`TavNoteMenuNote`) adds the
 // opacity slider and the group submenu of "添加".
+#include "NoteFormat.h"
 #include "TavWndMenuItem.h"
 #include "TavWndMenuWithShadow.h"
 #include "TavWndSlider.h"
@@ -27,6 +28,19 @@ public:
 private:
     bool checked_ = false;
     bool opensSubmenu_ = false;
+};
+
+// The opacity slider of a note menu: its position is the transparency (255 - opacity). A move
+// posts the menu's
+// command target (a note or a text block) 50005 with wParam = the slider's id and lParam = the new opacity.
+class TavNoteSliderAlpha : public TavWndSlider {
+public:
+    TavNoteSliderAlpha();
+    void onValueChanged() override;
+    void setNote(HWND note) { note_ = note; }
+
+private:
+    HWND note_ = nullptr;
 };
 
 class TavNoteMenu : public TavWndMenuWithShadow {
@@ -57,12 +71,20 @@ public:
     // The object id the menu window is made with (0: a new one).
     void setMenuId(int id) { menuId_ = id; }
     const std::vector<ItemDef>& itemDefs() const { return defs_; }
+    // Makes the item `id` an opacity row: a slider over it showing `opacity`, never below
+    // `minimum`, that reports to the command target with 50005.
+    void setOpacityRow(int id, int opacity, int minimum) {
+        opacityRow_ = id;
+        opacity_ = opacity;
+        minOpacity_ = minimum;
+    }
+    TavNoteSliderAlpha& slider() { return slider_; }
 
     LRESULT windowProc(UINT message, WPARAM wParam, LPARAM lParam) override;
 
 protected:
-    // Makes the windows of extra children (the slider) after the items; y = their top.
-    virtual void buildExtras() {}
+    // Makes the windows of extra children after the items (the opacity slider).
+    virtual void buildExtras();
     virtual void buildSubmenus(HWND commandTarget) { (void)commandTarget; }
     virtual const wchar_t* windowName() const { return L"子标签窗口菜单"; }
     int itemTop(size_t index) const { return shadowWidth() + int(index) * kItemHeight; }
@@ -72,18 +94,10 @@ protected:
     std::map<int, bool> checks_;
     int menuId_ = 0;
     int width_ = kWidth;
-};
-
-// The opacity slider of the note menu: its position is the transparency (255 - opacity). A move
-// posts the note 50005 with wParam = the slider's id and lParam = the new opacity.
-class TavNoteSliderAlpha : public TavWndSlider {
-public:
-    TavNoteSliderAlpha();
-    void onValueChanged() override;
-    void setNote(HWND note) { note_ = note; }
-
-private:
-    HWND note_ = nullptr;
+    int opacityRow_ = 0;
+    int opacity_ = 255;
+    int minOpacity_ = 0;
+    TavNoteSliderAlpha slider_;
 };
 
 // A group list as a submenu: "系统分组" (first id), then one entry per name.
@@ -95,18 +109,14 @@ public:
 class TavNoteMenuNote : public TavNoteMenu {
 public:
     TavNoteMenuNote();
-    void setOpacity(int alpha) { opacity_ = alpha; }
+    void setOpacity(int alpha) { setOpacityRow(kCmdNoteOpacity, alpha, kMinNoteOpacity); }
     void setGroups(std::vector<std::wstring> names) { groups_ = std::move(names); }
-    TavNoteSliderAlpha& slider() { return slider_; }
     TavNoteMenuGroups& groupMenu() { return groupMenu_; }
 
 protected:
-    void buildExtras() override;
     void buildSubmenus(HWND commandTarget) override;
 
 private:
-    int opacity_ = 255;
     std::vector<std::wstring> groups_;
-    TavNoteSliderAlpha slider_;
     TavNoteMenuGroups groupMenu_;
 };
