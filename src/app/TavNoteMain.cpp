@@ -327,6 +327,8 @@ TavNoteItem* TavNoteMain::newNote(LPARAM packedPoint) {
         }
     }
     if (!made) return nullptr;
+    // A note made from another takes the color last chosen in it.
+    if (model) made->SetCurrentColor(model->currentColor());
     // The new note's file records where it is and when it was made.
     made->SaveGeometry();
     made->store().SaveCreateTime();

@@ -101,6 +101,7 @@ void TavNoteItem::onCreated() {
 
     LoadGeometry();
     loadBackground();
+    loadChildren();
     color_ = store_.LoadColor().value_or(color_);
     if (auto alpha = store_.LoadAlpha()) setOpacity(std::clamp(*alpha, kMinNoteOpacity, 255));
     // The group is written back only when the file lacks it: rewriting the same text would cost
@@ -132,8 +133,6 @@ void TavNoteItem::loadBackground() {
     bkImage_ = store_.LoadBkImage().value_or(L"");
     if (!bkImage_.empty()) gif_.addPicture(store_.folderPath(), bkImage_, handle());
 }
-
-void TavNoteItem::AddRichText(int x, int y) { richTextPoint_ = POINT{x, y}; }
 
 // --- mouse ---
 
@@ -180,7 +179,7 @@ void TavNoteItem::SetBackgroundFile(const std::wstring& fileName) {
 }
 
 void TavNoteItem::SetBackground() {
-    TavFileChoice choice = openFileDialog(handle(), kImageFileFilter);
+    TavFileChoice choice = openFileDialog(handle(), kImageFileFilter, kImageDialogTitle);
     if (!choice.path.empty()) SetBackgroundFrom(choice.path, localNow());
 }
 

@@ -67,8 +67,13 @@ public:
     virtual void SaveGeometry();
     // Redraws the whole client area and presents it.
     virtual void Redraw();
-    // Records the point where a rich text block is added.
+    // Adds a rich text block whose first line starts at the client point, focused for typing.
     virtual void AddRichText(int x, int y);
+    // "添加图像...": the user picks a picture, which is copied into the note folder and placed as
+    // a picture child at the point of the last right click.
+    void AddImage();
+    // The copy-and-add part of AddImage; false when nothing was added (no picture, copy refused).
+    bool AddImageFrom(const std::wstring& sourcePath, POINT at);
     // The swing of a ringing note (started and stopped by the reminder display).
     void startSwing();
     void stopSwing();
@@ -77,6 +82,8 @@ public:
     void SetTopMost(bool on);
     void EmbedInDesktop(bool on);
     void SetAlpha(int alpha);
+    // The color of the note's text blocks' last chosen color, handed on to notes made from it.
+    void SetCurrentColor(uint32_t argb);
     void SetGroup(const std::wstring& group);
     void SetBaseDir(const std::wstring& dir);
     // Sets (and writes) the background picture file of the note folder; "" = plain background.
@@ -138,6 +145,14 @@ protected:
     void applyPlacement();
     void loadBackground();
     void drawGrip(TavMemDC& surface);
+    void loadChildren();
+    void drawSwingingChildren(TavMemDC& surface);
+    // Copies the file of a child whose id another live object holds to a free id and moves its
+    // `Item` there; 0 when that failed.
+    int rehomeChild(const TavNoteChild& stored);
+    // Where a picture from `path` goes: its own size shrunk to fit the note, near `at`.
+    RECT pictureRectFor(const std::wstring& path, POINT at) const;
+    void tellNotPicture();
     // The surface drawn onto the current swing frame's parallelogram.
     TavMemDC swingPicture(const TavMemDC& surface);
 
@@ -158,4 +173,5 @@ protected:
     Dialogs dialogs_;
     // In stacking order: hit tests run from the last to the first.
     std::vector<std::unique_ptr<TavNoteChildItem>> noteChildren_;
+    std::vector<int> swingChildren_; // children hidden while the note swings, drawn into it
 };

@@ -13,8 +13,15 @@ LRESULT TavNoteItem::windowProc(UINT message, WPARAM wParam, LPARAM lParam) {
         SetAlpha(static_cast<int>(lParam));
         return 0;
     case kNoteMsgColorChanged:
-        color_ = static_cast<uint32_t>(wParam);
-        store_.SaveColor(color_);
+        SetCurrentColor(static_cast<uint32_t>(wParam));
+        return 0;
+    case kNoteMsgRichTextEmpty:
+    case kNoteMsgPlainTextEmpty:
+    case kNoteMsgImageDeleted:
+        removeChild(static_cast<int>(wParam));
+        return 0;
+    case kNoteMsgContentChanged:
+        store_.SaveUpdateTime();
         return 0;
     case kNoteMsgAddRichText:
         AddRichText(static_cast<short>(LOWORD(lParam)), static_cast<short>(HIWORD(lParam)));
@@ -34,6 +41,11 @@ LRESULT TavNoteItem::windowProc(UINT message, WPARAM wParam, LPARAM lParam) {
     default:
         return TavWndMoveResize::windowProc(message, wParam, lParam);
     }
+}
+
+void TavNoteItem::SetCurrentColor(uint32_t argb) {
+    color_ = argb;
+    store_.SaveColor(color_);
 }
 
 void TavNoteItem::postToMain(UINT message, WPARAM wParam, LPARAM lParam) {
@@ -78,6 +90,7 @@ LRESULT TavNoteItem::onCommand(UINT message, WPARAM wParam, LPARAM lParam) {
         {kCmdNoteAddText,
          [](TavNoteItem& n, LPARAM) { n.AddRichText(n.lastRightPress().x, n.lastRightPress().y); }},
         {kCmdNoteBackground, [](TavNoteItem& n, LPARAM) { n.SetBackground(); }},
+        {kCmdNoteAddImage, [](TavNoteItem& n, LPARAM) { n.AddImage(); }},
         {kCmdNoteManager, [](TavNoteItem& n, LPARAM) { n.postToMain(kTavMsgCommand, kCmdMainManager, 0); }},
         {kCmdNoteQuit, [](TavNoteItem& n, LPARAM) { n.postToMain(kTavMsgCommand, kCmdMainExit, 0); }},
     };

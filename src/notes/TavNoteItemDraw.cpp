@@ -49,9 +49,26 @@ TavMemDC TavNoteItem::renderSelf() {
     if (!surface || !background) return surface;
     BLENDFUNCTION blend{AC_SRC_OVER, 0, static_cast<BYTE>(std::clamp(opacity(), 0, 255)), AC_SRC_ALPHA};
     GdiAlphaBlend(surface.dc(), 0, 0, w, h, background.dc(), 0, 0, w, h, blend);
+    if (ringing_) drawSwingingChildren(surface);
     drawGrip(surface);
     if (ringing_ && !frames_.empty()) return swingPicture(surface);
     return surface;
+}
+
+void TavNoteItem::drawSwingingChildren(TavMemDC& surface) {
+    for (int id : swingChildren_) {
+        TavNoteChildItem* child = findChild(id);
+        if (!child) continue;
+        TavWnd& window = child->childWindow();
+        RECT r{};
+        if (!GetWindowRect(window.handle(), &r)) continue;
+        MapWindowPoints(nullptr, handle(), reinterpret_cast<POINT*>(&r), 2);
+        TavMemDC image = window.renderSelf();
+        if (!image) continue;
+        BLENDFUNCTION blend{AC_SRC_OVER, 0, 255, AC_SRC_ALPHA};
+        GdiAlphaBlend(surface.dc(), r.left, r.top, image.width(), image.height(), image.dc(), 0, 0,
+                      image.width(), image.height(), blend);
+    }
 }
 
 TavMemDC TavNoteItem::swingPicture(const TavMemDC& surface) {
@@ -69,6 +86,14 @@ TavMemDC TavNoteItem::swingPicture(const TavMemDC& surface) {
 }
 
 void TavNoteItem::startSwing() {
+    // The children swing with the note: they leave the composition and are drawn into the
+    // note's own picture, which is tilted as a whole.
+    for (auto& child : noteChildren_) {
+        HWND window = child->childWindow().handle();
+        if (!window || !IsWindowVisible(window)) continue;
+        ShowWindow(window, SW_HIDE);
+        swingChildren_.push_back(child->childWindow().objectId());
+    }
     ringing_ = 1;
     frameCounter_ = 0;
     SetTimer(handle(), kSwingTimer, 100, nullptr);
@@ -78,6 +103,9 @@ void TavNoteItem::stopSwing() {
     KillTimer(handle(), kSwingTimer);
     ringing_ = 0;
     frameCounter_ = 0;
+    for (int id : swingChildren_)
+        if (TavNoteChildItem* child = findChild(id)) ShowWindow(child->childWindow().handle(), SW_SHOWNA);
+    swingChildren_.clear();
     Redraw();
 }
 

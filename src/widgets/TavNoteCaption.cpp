@@ -283,6 +283,6 @@ bool TavNoteCaption::setBackgroundImage(const std::wstring& sourcePath) {
 }
 
 void TavNoteCaption::chooseBackgroundImage() {
-    TavFileChoice choice = openFileDialog(handle(), kImageFileFilter);
+    TavFileChoice choice = openFileDialog(handle(), kImageFileFilter, kImageDialogTitle);
     if (!choice.path.empty()) setBackgroundImage(choice.path);
 }
