@@ -7,6 +7,7 @@
 #include "TavNoteItem.h"
 #include "TavNoteMain.h"
 #include "TavNoteMenuTray.h"
+#include "TavNoteMessageBox.h"
 
 #include <cwctype>
 
@@ -87,3 +88,56 @@ TEST_F(TrayTest, ARestartedShellGetsTheTrayIconBack) {
 }
 
 } // namespace
+
+namespace {
+
+// What the tray did while a question was open, seen from inside the question's modal loop.
+struct TrayWhileModal {
+    HWND main = nullptr;
+    LPARAM click = 0;
+    TavNoteMessageBox* box = nullptr;
+    bool menuShown = false;
+    HWND foreground = nullptr;
+    HWND boxWindow = nullptr;
+};
+TrayWhileModal* g_trayWhileModal = nullptr;
+
+void CALLBACK clickTrayDuringQuestion(HWND, UINT, UINT_PTR timer, DWORD) {
+    KillTimer(nullptr, timer);
+    TrayWhileModal& t = *g_trayWhileModal;
+    SendMessageW(t.main, kTavMsgTrayCallback, 0, t.click);
+    TavWnd* menu = TavWnd::findById(kTrayMenuId);
+    t.menuShown = menu && menu->handle() && IsWindowVisible(menu->handle());
+    t.foreground = GetForegroundWindow();
+    t.boxWindow = t.box->handle();
+    t.box->cancel();
+}
+
+} // namespace
+
+TEST_F(TrayTest, WhileAQuestionIsOpenTheTrayBringsItForwardInsteadOfActingBehindIt) {
+    TavNoteMain& main = start();
+    const size_t notesBefore = main.notes().size();
+    for (LPARAM click : {LPARAM(WM_RBUTTONDOWN), LPARAM(WM_LBUTTONDOWN)}) {
+        TavNoteMessageBox box(kBoxOk | kBoxCancel, L"确定要删除这个便签吗？", L"TavNote", 300, 120);
+        TrayWhileModal seen{main.handle(), click, &box};
+        g_trayWhileModal = &seen;
+        SetTimer(nullptr, 0, 200, clickTrayDuringQuestion);
+        box.runModal(main.handle());
+        g_trayWhileModal = nullptr;
+        EXPECT_FALSE(seen.menuShown) << "click " << click << ": the tray menu opened behind the question";
+        EXPECT_NE(seen.boxWindow, nullptr);
+        EXPECT_EQ(seen.foreground, seen.boxWindow)
+            << "click " << click << ": the question was not brought forward";
+    }
+    EXPECT_EQ(main.notes().size(), notesBefore);
+    // Without a question, the right click opens the menu as before.
+    SendMessageW(main.handle(), kTavMsgTrayCallback, 0, WM_RBUTTONDOWN);
+    pump();
+    TavWnd* menu = TavWnd::findById(kTrayMenuId);
+    ASSERT_NE(menu, nullptr);
+    EXPECT_TRUE(IsWindowVisible(menu->handle()));
+    SendMessageW(menu->handle(), WM_KEYDOWN, VK_ESCAPE, 0);
+    if (TavWnd* still = TavWnd::findById(kTrayMenuId)) ShowWindow(still->handle(), SW_HIDE);
+    pump();
+}
