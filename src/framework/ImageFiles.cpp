@@ -2,7 +2,10 @@
 
 #include <shlwapi.h>
 
+#include <algorithm>
 #include <cstring>
+#include <cwctype>
+#include <mutex>
 #include <vector>
 
 #include "AppPaths.h"
@@ -86,7 +89,117 @@ std::vector<uint8_t> readFileStart(const std::wstring& path) {
     return bytes;
 }
 
+// The scaled pixels of small pictures, so that menus and buttons do not decode their icons at
+// every draw. Guarded by a mutex: drawing is meant for the GUI thread, but nothing here relies on it.
+struct IconStamp {
+    uint64_t size = 0;
+    FILETIME written{};
+    bool operator==(const IconStamp& o) const {
+        return size == o.size && CompareFileTime(&written, &o.written) == 0;
+    }
+};
+
+struct IconEntry {
+    std::wstring key; // full path, lower case
+    int width = 0;
+    int height = 0;
+    IconStamp stamp;
+    TavMemDC pixels;
+    uint64_t lastUse = 0;
+};
+
+struct IconCache {
+    std::mutex lock;
+    std::vector<IconEntry> entries;
+    uint64_t clock = 0;
+    uint64_t hits = 0;
+    uint64_t decodes = 0;
+};
+
+IconCache& iconCache() {
+    static IconCache cache;
+    return cache;
+}
+
+std::optional<IconStamp> fileStamp(const std::wstring& path) {
+    WIN32_FILE_ATTRIBUTE_DATA data{};
+    if (!GetFileAttributesExW(path.c_str(), GetFileExInfoStandard, &data)) return std::nullopt;
+    if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) return std::nullopt;
+    return IconStamp{uint64_t(data.nFileSizeHigh) << 32 | data.nFileSizeLow, data.ftLastWriteTime};
+}
+
+std::wstring cacheKey(const std::wstring& path) {
+    std::wstring key = path;
+    for (wchar_t& c : key) c = wchar_t(std::towlower(c));
+    return key;
+}
+
+// The picture decoded and scaled to width x height, premultiplied; a failed DC when it cannot be.
+TavMemDC scaledImage(const std::wstring& full, int width, int height, HWND window) {
+    TavGpImage image = loadImageFile(full);
+    if (!image) return TavMemDC();
+    TavMemDC scaled = createMemoryDC(window, width, height);
+    if (!scaled.ok()) return scaled;
+    Graphics g(scaled.dc());
+    g.SetInterpolationMode(InterpolationModeHighQualityBicubic);
+    g.SetPixelOffsetMode(PixelOffsetModeHalf);
+    if (g.DrawImage(image.get(), 0, 0, width, height) != Ok) return TavMemDC();
+    return scaled;
+}
+
+bool blendScaled(HDC target, int x, int y, const TavMemDC& scaled) {
+    BLENDFUNCTION blend{AC_SRC_OVER, 0, 255, AC_SRC_ALPHA};
+    return AlphaBlend(target, x, y, scaled.width(), scaled.height(), scaled.dc(), 0, 0, scaled.width(),
+                      scaled.height(), blend) != FALSE;
+}
+
+bool drawCachedIcon(const std::wstring& full, HDC target, int x, int y, int width, int height, HWND window) {
+    std::optional<IconStamp> stamp = fileStamp(full);
+    IconCache& cache = iconCache();
+    std::lock_guard<std::mutex> guard(cache.lock);
+    const std::wstring key = cacheKey(full);
+    auto found = std::find_if(cache.entries.begin(), cache.entries.end(), [&](const IconEntry& e) {
+        return e.width == width && e.height == height && e.key == key;
+    });
+    if (found != cache.entries.end() && (!stamp || !(found->stamp == *stamp))) {
+        cache.entries.erase(found); // gone or replaced: never drawn from the old pixels
+        found = cache.entries.end();
+    }
+    if (!stamp) return false;
+    if (found != cache.entries.end()) {
+        ++cache.hits;
+        found->lastUse = ++cache.clock;
+        return blendScaled(target, x, y, found->pixels);
+    }
+    ++cache.decodes;
+    TavMemDC scaled = scaledImage(full, width, height, window);
+    if (!scaled.ok()) return false;
+    bool drawn = blendScaled(target, x, y, scaled);
+    if (cache.entries.size() >= kIconCacheCapacity) {
+        auto oldest =
+            std::min_element(cache.entries.begin(), cache.entries.end(),
+                             [](const IconEntry& a, const IconEntry& b) { return a.lastUse < b.lastUse; });
+        cache.entries.erase(oldest);
+    }
+    cache.entries.push_back(IconEntry{key, width, height, *stamp, std::move(scaled), ++cache.clock});
+    return drawn;
+}
+
 } // namespace
+
+IconCacheStats iconCacheStats() {
+    IconCache& cache = iconCache();
+    std::lock_guard<std::mutex> guard(cache.lock);
+    return IconCacheStats{cache.entries.size(), cache.hits, cache.decodes};
+}
+
+void clearIconCache() {
+    IconCache& cache = iconCache();
+    std::lock_guard<std::mutex> guard(cache.lock);
+    cache.entries.clear();
+    cache.hits = 0;
+    cache.decodes = 0;
+}
 
 bool imageSizeAllowed(uint64_t width, uint64_t height) {
     return width > 0 && height > 0 && width <= kMaxImageSide && height <= kMaxImageSide &&
@@ -115,18 +228,10 @@ TavGpImage loadImageFile(const std::wstring& path) {
 bool drawImageFile(const std::wstring& path, HDC target, int x, int y, int width, int height, HWND window) {
     if (!target || width <= 0 || height <= 0 || path.empty()) return false;
     std::wstring full = PathIsRelativeW(path.c_str()) ? resourceDirectory() + path : path;
-    TavGpImage image = loadImageFile(full);
-    if (!image) return false;
-    TavMemDC scaled = createMemoryDC(window, width, height);
-    if (!scaled.ok()) return false;
-    {
-        Graphics g(scaled.dc());
-        g.SetInterpolationMode(InterpolationModeHighQualityBicubic);
-        g.SetPixelOffsetMode(PixelOffsetModeHalf);
-        if (g.DrawImage(image.get(), 0, 0, width, height) != Ok) return false;
-    }
-    BLENDFUNCTION blend{AC_SRC_OVER, 0, 255, AC_SRC_ALPHA};
-    return AlphaBlend(target, x, y, width, height, scaled.dc(), 0, 0, width, height, blend) != FALSE;
+    if (width <= kIconCacheMaxSide && height <= kIconCacheMaxSide)
+        return drawCachedIcon(full, target, x, y, width, height, window);
+    TavMemDC scaled = scaledImage(full, width, height, window);
+    return scaled.ok() && blendScaled(target, x, y, scaled);
 }
 
 uint32_t unpremultiply(uint32_t pixel) {

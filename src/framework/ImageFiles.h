@@ -33,8 +33,23 @@ TavGpImage loadImageFile(const std::wstring& path);
 // Draws the whole image scaled to width x height at (x, y), alpha-blended over the target.
 // A relative path names a file of the resource folder. Returns false, drawing nothing, when the
 // file is missing or GDI+ cannot read it. The file is not kept open afterwards.
+// Icon-sized draws (both sides up to kIconCacheMaxSide) keep the scaled pixels in a bounded cache
+// keyed by the file's full name (letter case ignored) and the size; an entry serves only while
+// the file keeps its size and last-write time, so a replaced file is decoded afresh.
 bool drawImageFile(const std::wstring& path, HDC target, int x, int y, int width, int height,
                    HWND window = nullptr);
+
+inline constexpr int kIconCacheMaxSide = 64;
+inline constexpr size_t kIconCacheCapacity = 64;
+
+struct IconCacheStats {
+    size_t entries = 0;
+    uint64_t hits = 0;
+    uint64_t decodes = 0; // files decoded for a cacheable draw
+};
+IconCacheStats iconCacheStats();
+// Drops every cached icon (their DCs and bitmaps are freed) and zeroes the counts.
+void clearIconCache();
 
 // A 32 bpp ARGB bitmap of the DC's top-left width x height, colors un-premultiplied, with the
 // alpha the window would have (scaled by 254/255, as the window is presented). Null on failure.

@@ -66,3 +66,55 @@ std::wstring fitWithEllipsis(const std::wstring& text, int width,
     if (low > 0 && low < text.size() && IS_HIGH_SURROGATE(text[low - 1])) --low;
     return text.substr(0, low) + L"…";
 }
+
+namespace {
+
+// Twice the signed area of (a, b, c): positive when c lies left of a→b.
+int64_t cross(POINT a, POINT b, POINT c) {
+    return int64_t(b.x - a.x) * (c.y - a.y) - int64_t(b.y - a.y) * (c.x - a.x);
+}
+
+} // namespace
+
+bool pointerHeadsFor(POINT previous, POINT current, const RECT& submenu) {
+    if (previous.x == current.x && previous.y == current.y) return false;
+    LONG nearX;
+    if (submenu.left >= previous.x)
+        nearX = submenu.left;
+    else if (submenu.right <= previous.x)
+        nearX = submenu.right;
+    else
+        return false;
+    const POINT top{nearX, submenu.top}, bottom{nearX, submenu.bottom};
+    int64_t d1 = cross(previous, top, current), d2 = cross(top, bottom, current),
+            d3 = cross(bottom, previous, current);
+    bool negative = d1 < 0 || d2 < 0 || d3<0, positive = d1> 0 || d2 > 0 || d3 > 0;
+    return !(negative && positive);
+}
+
+void SubmenuAim::move(POINT point) {
+    if (points_ > 0 && point.x == current_.x && point.y == current_.y) return;
+    previous_ = current_;
+    current_ = point;
+    if (points_ < 2) ++points_;
+}
+
+bool SubmenuAim::keepsSubmenu(const RECT& submenu, uint64_t now, uint32_t graceMs) {
+    if (points_ < 2 || !pointerHeadsFor(previous_, current_, submenu)) {
+        settle();
+        return false;
+    }
+    if (!waitingSince_) waitingSince_ = now;
+    return now - *waitingSince_ < graceMs;
+}
+
+uint32_t SubmenuAim::remaining(uint64_t now, uint32_t graceMs) const {
+    if (!waitingSince_ || now - *waitingSince_ >= graceMs) return 0;
+    return uint32_t(graceMs - (now - *waitingSince_));
+}
+
+uint32_t submenuGraceMs() {
+    UINT delay = 0;
+    if (!SystemParametersInfoW(SPI_GETMENUSHOWDELAY, 0, &delay, 0) || delay == 0) return 400;
+    return std::clamp<uint32_t>(delay, 100, 1000);
+}

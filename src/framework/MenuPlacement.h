@@ -2,7 +2,9 @@
 // Where pop-up menus and submenus go on the screen, free of windows so that tests can call it.
 #include <windows.h>
 
+#include <cstdint>
 #include <functional>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -39,3 +41,36 @@ int menuWidthFor(const std::vector<int>& textWidths, int margins, int minimum, i
 // text when it fits). `measure` gives a text's width; it is called O(log n) times.
 std::wstring fitWithEllipsis(const std::wstring& text, int width,
                              const std::function<int(const std::wstring&)>& measure);
+
+// True when the pointer, moving from `previous` to `current`, heads for an open submenu at
+// `submenu`: `current` lies inside (or on) the triangle of `previous` and the two ends of the
+// submenu's near edge (its left edge when it lies right of `previous`, its right edge when it lies
+// left). A pointer that did not move, or a submenu straddling `previous`, does not count.
+bool pointerHeadsFor(POINT previous, POINT current, const RECT& submenu);
+
+// The pointer's way to an open submenu across other items of its menu. While the pointer heads
+// for the submenu, the hover of another item waits, for at most the grace time counted from the
+// first hover that waited; then, or as soon as the pointer turns away, the item under it wins.
+// Times are milliseconds of any steady clock.
+class SubmenuAim {
+public:
+    // Records a pointer position (screen coordinates); an unchanged position is ignored.
+    void move(POINT point);
+    // Whether the hover of another item at `now` waits while the submenu at `submenu` is open.
+    bool keepsSubmenu(const RECT& submenu, uint64_t now, uint32_t graceMs);
+    // Milliseconds left of the grace time at `now` (0 when nothing waits).
+    uint32_t remaining(uint64_t now, uint32_t graceMs) const;
+    // Forgets the waiting (the switch happened, or the pointer reached the submenu).
+    void settle() { waitingSince_.reset(); }
+    bool waiting() const { return waitingSince_.has_value(); }
+    POINT current() const { return current_; }
+
+private:
+    POINT previous_{};
+    POINT current_{};
+    int points_ = 0;
+    std::optional<uint64_t> waitingSince_;
+};
+
+// The grace time from the system's menu show delay, kept within 100..1000 ms (400 without one).
+uint32_t submenuGraceMs();

@@ -1,6 +1,8 @@
 #include "TavWndMenu.h"
 
-#include "MenuPlacement.h"
+#include "TavWndMenuItem.h"
+
+#include <algorithm>
 
 namespace {
 
@@ -14,7 +16,9 @@ bool isChildWindow(HWND window) { return window && (GetWindowLongW(window, GWL_S
 
 } // namespace
 
-TavWndMenu::TavWndMenu() { setObjectName(L"TavWndMenu"); }
+TavWndMenu::TavWndMenu() : clock_([] { return uint64_t(GetTickCount64()); }), graceMs_(::submenuGraceMs()) {
+    setObjectName(L"TavWndMenu");
+}
 
 TavWndMenu::~TavWndMenu() {
     // Neither the parent nor the submenus may keep a pointer to a menu that is gone.
@@ -30,7 +34,10 @@ TavWndMenu::~TavWndMenu() {
     for (auto& entry : submenus_) {
         if (entry.second && entry.second->parentMenu_ == this) entry.second->parentMenu_ = nullptr;
     }
-    if (handle()) KillTimer(handle(), kSelfDestructionTimer);
+    if (handle()) {
+        KillTimer(handle(), kSelfDestructionTimer);
+        KillTimer(handle(), kSubmenuAimTimer);
+    }
 }
 
 LRESULT TavWndMenu::windowProc(UINT message, WPARAM wParam, LPARAM lParam) {
@@ -46,6 +53,9 @@ LRESULT TavWndMenu::windowProc(UINT message, WPARAM wParam, LPARAM lParam) {
         return runCommand(static_cast<int>(wParam), lParam);
     case kTavMsgItemHovered:
         onItemHovered(static_cast<int>(wParam), reinterpret_cast<HWND>(lParam));
+        break;
+    case WM_KEYDOWN:
+        if (handleKey(wParam)) return 0;
         break;
     default:
         break;
@@ -79,7 +89,10 @@ POINT TavWndMenu::popupPosition(int x, int y) {
     return menuPopupPosition(rectSize(client), point, screenRectAt(point));
 }
 
-void TavWndMenu::close() { show(SW_HIDE); }
+void TavWndMenu::close() {
+    dropWaitingHover();
+    show(SW_HIDE);
+}
 
 LRESULT TavWndMenu::runCommand(int itemId, LPARAM argument) {
     // The target may delete this menu while it handles the command: nothing of the menu is
@@ -96,10 +109,7 @@ void TavWndMenu::popUp(int x, int y) {
     POINT pos = popupPosition(x, y);
     SetWindowPos(self, nullptr, pos.x, pos.y, 0, 0,
                  SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE | SWP_NOREDRAW);
-    show(SW_SHOW);
-    if (redrawAll()) present();
-    SetForegroundWindow(self);
-    SetWindowPos(self, HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOREDRAW);
+    showWithKeyboard();
 }
 
 void TavWndMenu::popUpBeside(const RECT& itemRect) {
@@ -110,9 +120,18 @@ void TavWndMenu::popUpBeside(const RECT& itemRect) {
     POINT pos = submenuPosition(mine, itemRect, POINT{itemRect.right, itemRect.top});
     SetWindowPos(self, nullptr, pos.x, pos.y, 0, 0,
                  SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE | SWP_NOREDRAW);
-    show(SW_SHOW);
+    showWithKeyboard();
+}
+
+void TavWndMenu::showWithKeyboard() {
+    HWND self = handle();
+    // Activated only once it has a frame: Wine maps a layered window at its first update and
+    // gives the X key focus only to a mapped window, so a menu activated while still unmapped
+    // would be the active window without ever receiving a key.
+    show(SW_SHOWNA);
     if (redrawAll()) present();
     SetForegroundWindow(self);
+    if (GetFocus() != self) SetFocus(self);
     SetWindowPos(self, HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOREDRAW);
 }
 
@@ -182,6 +201,17 @@ bool TavWndMenu::loseFocus(TavWnd* newFocus) {
 }
 
 void TavWndMenu::onItemHovered(int itemId, HWND item) {
+    // The pointer's item is the one highlight: a keyboard highlight elsewhere goes.
+    TavWnd* hovered = findByHandle(item);
+    for (TavWndMenuItem* other : keyItems())
+        if (other != hovered) other->setHighlighted(false);
+    if (waitForSubmenuAim(itemId, item)) return;
+    switchToItem(itemId, item);
+}
+
+void TavWndMenu::switchToItem(int itemId, HWND item) {
+    dropWaitingHover();
+    aim_.settle();
     auto it = submenus_.find(itemId);
     TavWndMenu* found = it == submenus_.end() ? nullptr : it->second;
     if (found && found == openSubmenu_ && found->handle() && IsWindowVisible(found->handle())) return;
@@ -193,6 +223,45 @@ void TavWndMenu::onItemHovered(int itemId, HWND item) {
     bool alreadyOpen = found == openSubmenu_ && found && found->isLogicallyVisible();
     if (found && found->handle() && IsWindow(found->handle()) && !alreadyOpen) openSubmenuBeside(found, item);
     openSubmenu_ = found;
+}
+
+bool TavWndMenu::waitForSubmenuAim(int itemId, HWND item) {
+    auto it = submenus_.find(itemId);
+    TavWndMenu* found = it == submenus_.end() ? nullptr : it->second;
+    if (!hasOpenSubmenu() || found == openSubmenu_ || !handle()) return false;
+    RECT submenu{};
+    GetWindowRect(openSubmenu_->handle(), &submenu);
+    const uint64_t now = clock_();
+    if (!aim_.keepsSubmenu(submenu, now, graceMs_)) return false;
+    waitingItemId_ = itemId;
+    waitingItem_ = item;
+    SetTimer(handle(), kSubmenuAimTimer, std::max<UINT>(1, aim_.remaining(now, graceMs_)), nullptr);
+    return true;
+}
+
+void TavWndMenu::dropWaitingHover() {
+    if (waitingItemId_ == 0 && !waitingItem_) return;
+    waitingItemId_ = 0;
+    waitingItem_ = nullptr;
+    if (handle()) KillTimer(handle(), kSubmenuAimTimer);
+}
+
+void TavWndMenu::notePointer(POINT screen) {
+    aim_.move(screen);
+    // The pointer has arrived: the hovers that waited for it are void.
+    TavWndMenu* menu = parentMenu_;
+    for (int depth = 0; menu && depth < kMaxChainDepth; ++depth, menu = menu->parentMenu_) {
+        menu->dropWaitingHover();
+        menu->aim_.settle();
+    }
+}
+
+void TavWndMenu::onMouseMove(WPARAM keys, int x, int y) {
+    TavWnd::onMouseMove(keys, x, y);
+    if (!handle()) return;
+    POINT screen{x, y};
+    ClientToScreen(handle(), &screen);
+    notePointer(screen);
 }
 
 void TavWndMenu::openSubmenuBeside(TavWndMenu* submenu, HWND item) {
@@ -230,10 +299,174 @@ void TavWndMenu::startSelfDestruction() {
 
 void TavWndMenu::onTimer(UINT_PTR timerId) {
     TavWnd::onTimer(timerId);
+    if (timerId == kSubmenuAimTimer) {
+        int itemId = waitingItemId_;
+        HWND item = waitingItem_;
+        dropWaitingHover();
+        // The waiting item wins when the pointer still rests on it.
+        auto* waiting = dynamic_cast<TavWndMenuItem*>(findByHandle(item));
+        if (waiting && waiting->isHot() && waiting->parentWnd() == this) switchToItem(itemId, item);
+        return;
+    }
     if (timerId != kSelfDestructionTimer || !handle()) return;
     if (IsWindowVisible(handle()) || isLogicallyVisible()) return;
     // A submenu still open keeps the menu (and the timer) alive until it is closed too.
     if (hasOpenSubmenu()) return;
     KillTimer(handle(), kSelfDestructionTimer);
     delete this;
+}
+
+// --- keyboard ---
+
+TavWndMenuItem* TavWndMenu::itemById(int itemId) const {
+    for (TavWnd* child : children_) {
+        auto* item = dynamic_cast<TavWndMenuItem*>(child);
+        if (item && item->objectId() == itemId) return item;
+    }
+    return nullptr;
+}
+
+std::vector<TavWndMenuItem*> TavWndMenu::keyItems() const {
+    std::vector<std::pair<LONG, TavWndMenuItem*>> found;
+    for (TavWnd* child : children_) {
+        auto* item = dynamic_cast<TavWndMenuItem*>(child);
+        HWND h = item ? item->handle() : nullptr;
+        if (!h || !IsWindow(h) || !item->isLogicallyVisible() || !IsWindowEnabled(h)) continue;
+        RECT rc{};
+        GetWindowRect(h, &rc);
+        found.emplace_back(rc.top, item);
+    }
+    std::stable_sort(found.begin(), found.end(),
+                     [](const auto& a, const auto& b) { return a.first < b.first; });
+    std::vector<TavWndMenuItem*> items;
+    for (auto& entry : found) items.push_back(entry.second);
+    return items;
+}
+
+TavWndMenuItem* TavWndMenu::highlightedItem() const {
+    for (TavWndMenuItem* item : keyItems())
+        if (item->isHot()) return item;
+    return nullptr;
+}
+
+TavWndMenu* TavWndMenu::chainRoot() {
+    TavWndMenu* menu = this;
+    for (int depth = 0;
+         depth < kMaxChainDepth && menu->parentMenu_ && menu->parentMenu_->isLogicallyVisible(); ++depth)
+        menu = menu->parentMenu_;
+    return menu;
+}
+
+TavWndMenu* TavWndMenu::innermostOpenMenu() {
+    TavWndMenu* menu = this;
+    for (int depth = 0; depth < kMaxChainDepth && menu->hasOpenSubmenu(); ++depth) menu = menu->openSubmenu_;
+    return menu;
+}
+
+TavWndMenu* TavWndMenu::keyboardMenu() {
+    TavWndMenu* menu = this;
+    for (int depth = 0;
+         depth < kMaxChainDepth && menu->hasOpenSubmenu() && menu->openSubmenu_->highlightedItem(); ++depth)
+        menu = menu->openSubmenu_;
+    return menu;
+}
+
+bool TavWndMenu::handleKey(WPARAM virtualKey) {
+    TavWndMenu* top = chainRoot();
+    if (top != this) return top->handleKey(virtualKey);
+    if (!isLogicallyVisible()) return false; // a key that comes after the chain has closed
+    TavWndMenu* inner = innermostOpenMenu();
+    TavWndMenu* keyed = keyboardMenu();
+    switch (virtualKey) {
+    case VK_ESCAPE:
+        if (inner != this) {
+            inner->closeSubmenuByKey();
+        } else {
+            loseFocus(nullptr);
+            if (isLogicallyVisible()) closeWithChain();
+        }
+        return true;
+    case VK_LEFT:
+        if (inner != this) inner->closeSubmenuByKey();
+        return true;
+    case VK_UP:
+    case VK_DOWN:
+        keyed->moveHighlight(virtualKey == VK_UP ? -1 : 1);
+        return true;
+    case VK_RIGHT:
+        keyed->openHighlightedSubmenu();
+        return true;
+    case VK_RETURN:
+    case VK_SPACE:
+        // The command may delete this menu: nothing of it is used afterwards.
+        if (TavWndMenuItem* item = keyed->highlightedItem()) item->activate();
+        return true;
+    default:
+        return false;
+    }
+}
+
+void TavWndMenu::highlight(TavWndMenuItem* item) {
+    for (TavWndMenuItem* other : keyItems())
+        if (other != item) other->setHighlighted(false);
+    if (item) item->setHighlighted(true);
+}
+
+void TavWndMenu::moveHighlight(int step) {
+    std::vector<TavWndMenuItem*> items = keyItems();
+    if (items.empty()) return;
+    const int n = int(items.size());
+    auto current = std::find(items.begin(), items.end(), highlightedItem());
+    int next =
+        current == items.end() ? (step > 0 ? 0 : n - 1) : (int(current - items.begin()) + step % n + n) % n;
+    TavWndMenuItem* item = items[size_t(next)];
+    highlight(item);
+    auto sub = submenus_.find(item->objectId());
+    if (hasOpenSubmenu() && (sub == submenus_.end() || sub->second != openSubmenu_)) closeOpenSubmenu();
+}
+
+void TavWndMenu::openHighlightedSubmenu() {
+    TavWndMenuItem* item = highlightedItem();
+    if (!item) return;
+    auto it = submenus_.find(item->objectId());
+    TavWndMenu* submenu = it == submenus_.end() ? nullptr : it->second;
+    if (!submenu || !submenu->handle() || !IsWindow(submenu->handle())) return;
+    dropWaitingHover();
+    if (!(submenu == openSubmenu_ && submenu->isLogicallyVisible())) {
+        if (hasOpenSubmenu()) closeOpenSubmenu();
+        openSubmenuBeside(submenu, item->handle());
+        openSubmenu_ = submenu;
+    }
+    submenu->highlight(nullptr);
+    submenu->moveHighlight(1);
+}
+
+void TavWndMenu::closeOpenSubmenu() {
+    TavWndMenu* old = openSubmenu_;
+    if (!old) return;
+    closeChain();
+    old->present();
+    openSubmenu_ = nullptr;
+}
+
+void TavWndMenu::closeSubmenuByKey() {
+    TavWndMenu* parent = parentMenu_;
+    if (!parent) return;
+    HWND focus = GetFocus();
+    if (focus && handle() && (focus == handle() || IsChild(handle(), focus))) {
+        // Hiding the window with the focus would activate some other window and close the chain.
+        TavWnd* focused = focusedWindow();
+        if (!focused || focused->loseFocus(parent)) parent->takeFocus();
+    }
+    parent->dropWaitingHover();
+    parent->closeOpenSubmenu();
+    if (isLogicallyVisible()) {
+        closeWithChain();
+        present();
+    }
+    for (const auto& entry : parent->submenus_)
+        if (entry.second == this) {
+            if (TavWndMenuItem* anchor = parent->itemById(entry.first)) parent->highlight(anchor);
+            break;
+        }
 }

@@ -3,6 +3,7 @@
 #include "DrawToolkit.h"
 #include "ImageFiles.h"
 #include "Settings.h"
+#include "TavWndMenu.h"
 
 namespace {
 
@@ -29,18 +30,50 @@ void TavWndMenuItem::onHover(WPARAM keys, int x, int y) {
     if (parent) SendMessageW(parent, kTavMsgItemHovered, WPARAM(objectId()), LPARAM(self));
 }
 
+LRESULT TavWndMenuItem::windowProc(UINT message, WPARAM wParam, LPARAM lParam) {
+    // An item holds the platform focus after a press on it; its menu handles the keys.
+    HWND parent = handle() ? GetParent(handle()) : nullptr;
+    if ((message == WM_KEYDOWN || message == WM_SYSKEYDOWN) && parent &&
+        dynamic_cast<TavWndMenu*>(parentWnd()))
+        return SendMessageW(parent, message, wParam, lParam);
+    return TavWndBt::windowProc(message, wParam, lParam);
+}
+
+void TavWndMenuItem::onMouseMove(WPARAM keys, int x, int y) {
+    TavWndBt::onMouseMove(keys, x, y);
+    auto* menu = dynamic_cast<TavWndMenu*>(parentWnd());
+    if (!menu || !handle()) return;
+    POINT screen{x, y};
+    ClientToScreen(handle(), &screen);
+    menu->notePointer(screen);
+}
+
+void TavWndMenuItem::setHighlighted(bool on) {
+    if (isHot() == on) return;
+    if (on)
+        interaction_ |= kWndHot;
+    else
+        interaction_ &= ~kWndHot;
+    repaint();
+}
+
+void TavWndMenuItem::activate() { sendClick(true); }
+
 void TavWndMenuItem::onClick(WPARAM, int x, int y) {
+    RECT client{};
+    if (handle()) GetClientRect(handle(), &client);
+    sendClick(PtInRect(&client, POINT{x, y}) != FALSE);
+}
+
+void TavWndMenuItem::sendClick(bool chosen) {
     HWND self = handle();
     if (!self) return;
     int id = objectId();
     HWND parent = GetParent(self);
     if (parent) SendMessageW(parent, kTavMsgButtonClicked, WPARAM(id), 0);
-    if (isMoving() || isResizing()) return;
-    RECT client{};
-    GetClientRect(self, &client);
+    if (findByHandle(self) != this || isMoving() || isResizing() || !chosen) return;
     TavWnd* menu = parentWnd();
-    if (menu && menu->handle() && PtInRect(&client, POINT{x, y}))
-        SendMessageW(menu->handle(), kTavMsgCommand, WPARAM(id), 0);
+    if (menu && menu->handle()) SendMessageW(menu->handle(), kTavMsgCommand, WPARAM(id), 0);
     // The command may have deleted the menu and this item with it: nothing more here.
 }
 
@@ -65,12 +98,15 @@ TavMemDC TavWndMenuItem::renderSelf() {
     }
     std::wstring text = caption();
     if (!text.empty() && rc.right > kTextLeft) {
-        RECT area{kTextLeft, 0, rc.right, rc.bottom};
-        TavMemDC label = drawDefaultText(handle(), text, Gdiplus::StringAlignmentNear,
-                                         Gdiplus::StringAlignmentCenter, area);
-        if (label) {
+        if (!label_ || text != labelText_ || label_.width() != rc.right || label_.height() != rc.bottom) {
+            RECT area{kTextLeft, 0, rc.right, rc.bottom};
+            label_ = drawDefaultText(handle(), text, Gdiplus::StringAlignmentNear,
+                                     Gdiplus::StringAlignmentCenter, area);
+            labelText_ = text;
+        }
+        if (label_) {
             BLENDFUNCTION blend{AC_SRC_OVER, 0, 255, AC_SRC_ALPHA};
-            AlphaBlend(dc.dc(), 0, 0, rc.right, rc.bottom, label.dc(), 0, 0, rc.right, rc.bottom, blend);
+            AlphaBlend(dc.dc(), 0, 0, rc.right, rc.bottom, label_.dc(), 0, 0, rc.right, rc.bottom, blend);
         }
     }
     return dc;

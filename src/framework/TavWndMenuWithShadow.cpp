@@ -53,13 +53,9 @@ void TavWndMenuWithShadow::buildBackground() {
 TavMemDC TavWndMenuWithShadow::renderSelf() {
     RECT rc{};
     GetClientRect(handle(), &rc);
-    TavMemDC dc = createMemoryDC(handle(), rc.right, rc.bottom);
-    if (!dc) return dc;
     if (!background_ || background_.width() != rc.right || background_.height() != rc.bottom)
         buildBackground();
-    if (background_) {
-        BLENDFUNCTION blend{AC_SRC_OVER, 0, 255, AC_SRC_ALPHA};
-        AlphaBlend(dc.dc(), 0, 0, rc.right, rc.bottom, background_.dc(), 0, 0, rc.right, rc.bottom, blend);
-    }
-    return dc;
+    // Blending the background over a transparent DC is copying it, and a copy costs far less.
+    if (background_) return copyDC(handle(), background_.dc(), rc.right, rc.bottom);
+    return createMemoryDC(handle(), rc.right, rc.bottom);
 }

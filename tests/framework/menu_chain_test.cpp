@@ -9,9 +9,6 @@ using namespace menutest;
 
 namespace {
 
-constexpr int kItemHeight = 24;
-constexpr int kMenuWidth = 166;
-
 // A shadowed menu that counts how often it is shown without activation (a submenu opening) and
 // records the notifications its command operation sees.
 class CountingMenu : public TavWndMenuWithShadow {
@@ -35,26 +32,6 @@ public:
 private:
     bool* destroyed_;
 };
-
-struct ItemDef {
-    int id;
-    const wchar_t* text;
-    const wchar_t* icon;
-};
-
-// Creates the menu window (hidden) with its items from top to bottom.
-void buildMenu(TavWndMenu& menu, std::vector<std::unique_ptr<TavWndMenuItem>>& items,
-               const std::vector<ItemDef>& defs, int x, int y) {
-    int height = int(defs.size()) * kItemHeight + 6;
-    ASSERT_TRUE(menu.create(0, L"", kLayeredEx, WS_POPUP, x, y, kMenuWidth, height, nullptr));
-    for (size_t i = 0; i < defs.size(); ++i) {
-        auto item = std::make_unique<TavWndMenuItem>();
-        ASSERT_TRUE(item->create(defs[i].id, defs[i].text, 0, kChildVisible, 3, 3 + int(i) * kItemHeight,
-                                 kMenuWidth - 6, kItemHeight, menu.handle()));
-        if (defs[i].icon) item->setIcon(defs[i].icon);
-        items.push_back(std::move(item));
-    }
-}
 
 class MenuChainTest : public ::testing::Test {
 protected:
@@ -89,9 +66,7 @@ protected:
         if (root.redrawAll()) root.present();
     }
     TavWndMenuItem* item(std::vector<std::unique_ptr<TavWndMenuItem>>& items, int id) {
-        for (auto& i : items)
-            if (i->objectId() == id) return i.get();
-        return nullptr;
+        return itemOf(items, id);
     }
     void hover(TavWndMenuItem* i) { SendMessageW(i->handle(), WM_MOUSEHOVER, 0, at(5, 5)); }
     void click(TavWndMenuItem* i, int releaseX = 6, int releaseY = 6) {

@@ -83,3 +83,67 @@ TEST(MenuWidth, ATextTooLongEndsInAnEllipsis) {
     // A surrogate pair is never cut in half: "a😀b" is a, high, low, b.
     EXPECT_EQ(fitWithEllipsis(L"a\U0001F600bcd", 30, measure), L"a…");
 }
+
+// A submenu right of its parent's item "添加" (x 100..250, y 100..124), and a mirrored one on the
+// left (opened near the right screen edge).
+namespace {
+const RECT kSubmenuRight{250, 94, 400, 200};
+const RECT kSubmenuLeft{-50, 94, 100, 200};
+} // namespace
+
+TEST(SubmenuAim, PointerHeadsForTheSubmenuInsideTheTriangleToItsNearEdge) {
+    struct Case {
+        const char* name;
+        POINT previous, current;
+        RECT submenu;
+        bool heads;
+    };
+    const Case cases[] = {
+        {"diagonal down-right across the next item", {180, 112}, {190, 124}, kSubmenuRight, true},
+        {"straight right", {180, 112}, {200, 112}, kSubmenuRight, true},
+        {"steep, still inside the triangle", {180, 112}, {186, 119}, kSubmenuRight, true},
+        {"straight down to the next item", {180, 112}, {180, 130}, kSubmenuRight, false},
+        {"too steep: below the triangle", {180, 112}, {182, 140}, kSubmenuRight, false},
+        {"away to the left", {180, 112}, {170, 118}, kSubmenuRight, false},
+        {"did not move", {180, 112}, {180, 112}, kSubmenuRight, false},
+        {"on the triangle's lower side", {150, 100}, {200, 150}, RECT{250, 0, 400, 200}, true},
+        {"mirrored: submenu on the left, diagonal down-left", {150, 112}, {140, 124}, kSubmenuLeft, true},
+        {"mirrored: moving right, away from it", {150, 112}, {160, 118}, kSubmenuLeft, false},
+        {"submenu straddling the pointer", {300, 112}, {310, 118}, kSubmenuRight, false},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(pointerHeadsFor(c.previous, c.current, c.submenu), c.heads) << c.name;
+}
+
+TEST(SubmenuAim, AnotherItemWaitsOnlyWhileHeadingThereAndWithinTheGraceTime) {
+    struct Step {
+        const char* name;
+        POINT pointer;      // the pointer's next position
+        uint64_t hoverAt;   // when the other item's hover arrives
+        bool keeps;         // the hover waits
+        uint32_t remaining; // grace left afterwards
+    };
+    // Grace 400 ms; the first waiting hover starts the count.
+    const Step steps[] = {
+        {"first move: no direction yet", {180, 112}, 1000, false, 0},
+        {"diagonal: waits", {190, 124}, 1010, true, 400},
+        {"still heading there later: the count goes on", {200, 130}, 1300, true, 110},
+        {"grace time over: the item wins", {210, 135}, 1410, false, 0},
+        {"heading there again starts a new count", {220, 138}, 2000, true, 400},
+        {"turning straight down: the item wins at once", {220, 160}, 2050, false, 0},
+    };
+    SubmenuAim aim;
+    for (const Step& s : steps) {
+        aim.move(s.pointer);
+        bool keeps = aim.keepsSubmenu(kSubmenuRight, s.hoverAt, 400);
+        EXPECT_EQ(keeps, s.keeps) << s.name;
+        EXPECT_EQ(aim.remaining(s.hoverAt, 400), s.remaining) << s.name;
+        if (!keeps) aim.settle(); // the menu switches to the item
+    }
+    // An unchanged position keeps the last direction.
+    SubmenuAim resting;
+    resting.move(POINT{180, 112});
+    resting.move(POINT{190, 124});
+    resting.move(POINT{190, 124});
+    EXPECT_TRUE(resting.keepsSubmenu(kSubmenuRight, 0, 400));
+}

@@ -11,7 +11,6 @@ using namespace menutest;
 
 namespace {
 
-constexpr int kItemHeight = 24;
 constexpr int kWidth = 166;
 constexpr uint32_t kDesktop = 0xFFD8D8D8;
 

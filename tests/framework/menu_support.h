@@ -10,6 +10,8 @@
 #include "FolderUtils.h"
 #include "TavFont.h"
 #include "TavWnd.h"
+#include "TavWndMenu.h"
+#include "TavWndMenuItem.h"
 #include "TestWait.h"
 
 #include <functional>
@@ -62,5 +64,36 @@ template <typename W> void makeTopLevel(W& wnd, int x, int y, int w, int h, bool
 }
 
 inline LPARAM at(int x, int y) { return MAKELPARAM(x, y); }
+
+constexpr int kItemHeight = 24;
+constexpr int kMenuWidth = 166;
+
+struct ItemDef {
+    int id;
+    const wchar_t* text;
+    const wchar_t* icon = nullptr;
+    bool enabled = true;
+};
+
+// Creates the menu window (hidden) with its items from top to bottom, inside a 3-pixel band.
+inline void buildMenu(TavWndMenu& menu, std::vector<std::unique_ptr<TavWndMenuItem>>& items,
+                      const std::vector<ItemDef>& defs, int x, int y) {
+    int height = int(defs.size()) * kItemHeight + 6;
+    ASSERT_TRUE(menu.create(0, L"", kLayeredEx, WS_POPUP, x, y, kMenuWidth, height, nullptr));
+    for (size_t i = 0; i < defs.size(); ++i) {
+        auto item = std::make_unique<TavWndMenuItem>();
+        ASSERT_TRUE(item->create(defs[i].id, defs[i].text, 0, kChildVisible, 3, 3 + int(i) * kItemHeight,
+                                 kMenuWidth - 6, kItemHeight, menu.handle()));
+        if (defs[i].icon) item->setIcon(defs[i].icon);
+        if (!defs[i].enabled) item->enable(false);
+        items.push_back(std::move(item));
+    }
+}
+
+inline TavWndMenuItem* itemOf(const std::vector<std::unique_ptr<TavWndMenuItem>>& items, int id) {
+    for (auto& i : items)
+        if (i->objectId() == id) return i.get();
+    return nullptr;
+}
 
 } // namespace menutest
