@@ -142,4 +142,7 @@ TavNoteMenuNote::TavNoteMenuNote() {
 void TavNoteMenuNote::buildSubmenus(HWND commandTarget) {
     groupMenu_.setGroups(groups_, kCmdGroupSystem, L"系统分组");
     if (groupMenu_.build(L"添加便签选择分组子菜单", commandTarget)) registerSubmenu(kCmdNoteAdd, &groupMenu_);
+    templateGroupMenu_.setGroups(templateGroups_, kCmdTemplateGroupNone, L"系统分组");
+    if (templateGroupMenu_.build(L"添加模板选择分组子菜单", commandTarget))
+        registerSubmenu(kCmdNoteSaveTemplate, &templateGroupMenu_);
 }

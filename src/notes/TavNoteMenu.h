@@ -112,6 +112,10 @@ public:
     void setOpacity(int alpha) { setOpacityRow(kCmdNoteOpacity, alpha, kMinNoteOpacity); }
     void setGroups(std::vector<std::wstring> names) { groups_ = std::move(names); }
     TavNoteMenuGroups& groupMenu() { return groupMenu_; }
+    // The template groups of "保存为模板...": "系统分组" (kCmdTemplateGroupNone), then one entry
+    // per name from kCmdTemplateGroupFirst, in the order given.
+    void setTemplateGroups(std::vector<std::wstring> names) { templateGroups_ = std::move(names); }
+    TavNoteMenuGroups& templateGroupMenu() { return templateGroupMenu_; }
 
 protected:
     void buildSubmenus(HWND commandTarget) override;
@@ -119,4 +123,6 @@ protected:
 private:
     std::vector<std::wstring> groups_;
     TavNoteMenuGroups groupMenu_;
+    std::vector<std::wstring> templateGroups_;
+    TavNoteMenuGroups templateGroupMenu_;
 };
