@@ -347,7 +347,8 @@ int CRtfReader::run() {
 
 int CRtfReader::pushGroup() {
     if (m_depth >= kMaxGroupDepth) return RtfNoMemory;
-    m_stack.push_back(SavedState{m_chp, m_pap, m_sep, m_dest, m_internal, m_unicodeSkip});
+    m_stack.push_back(SavedState{m_chp, m_pap, m_sep, m_dest, m_internal, m_unicodeSkip, m_bold, m_italic,
+                                 m_underline, m_strike, m_font, m_color, m_halfPoints});
     m_internal = Internal::Normal;
     m_skipLeft = 0; // a fallback never reaches into another group
     ++m_depth;
@@ -371,6 +372,14 @@ int CRtfReader::popGroup() {
     m_dest = saved.dest;
     m_internal = saved.internal;
     m_unicodeSkip = saved.unicodeSkip;
+    m_bold = saved.bold;
+    m_italic = saved.italic;
+    m_underline = saved.underline;
+    m_strike = saved.strike;
+    if (m_font != saved.font) m_textCodePageKnown = false;
+    m_font = saved.font;
+    m_color = saved.color;
+    m_halfPoints = saved.halfPoints;
     m_stack.pop_back();
     --m_depth;
     if (m_destKeyword != DestKeyword::None && m_depth < m_destDepth) m_destKeyword = DestKeyword::None;

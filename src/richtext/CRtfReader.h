@@ -129,6 +129,9 @@ private:
         Dest dest;
         Internal internal;
         int unicodeSkip;
+        // The text's own formatting: a group that turns bold on for a word ends with the word.
+        bool bold, italic, underline, strike;
+        int font, color, halfPoints;
     };
     enum class Sink { None, Text, FontName };
 

@@ -55,23 +55,34 @@ TEST(RtfReader, TextAndDestinations) {
     }
 }
 
-TEST(RtfReader, FormattingOutlivesGroups) {
+TEST(RtfReader, FormattingEndsWithItsGroup) {
+    // A pasted document that makes one word bold and red inside a group: the text after the group
+    // has the format from before it (nested groups restore level by level).
     CRtfReader r(936);
-    const std::string rtf = "{\\rtf1 {\\b\\i\\ul\\strike B}P\\b0\\i0\\ulnone\\strike0 N}";
+    const std::string rtf =
+        "{\\rtf1{\\colortbl ;\\red255\\green0\\blue0;}\\fs20 a{\\b\\i\\ul\\strike\\cf1\\fs40 B"
+        "{\\b0 C}D}P\\b0 N}";
     ASSERT_EQ(r.parse(rtf.data(), rtf.size()), RtfOk);
-    ASSERT_EQ(r.runs().size(), 2u);
-    EXPECT_EQ(r.runs()[0].text, L"BP") << "one run: the format outlived the group";
-    EXPECT_EQ(r.runs()[1].text, L"N");
     struct Expect {
+        const wchar_t* text;
         bool bold, italic, underline, strike;
+        int color, halfPoints;
     };
-    const Expect expected[] = {{true, true, true, true}, {false, false, false, false}};
-    for (size_t i = 0; i < 2; ++i) {
+    const Expect expected[] = {{L"a", false, false, false, false, -1, 20},
+                               {L"B", true, true, true, true, 1, 40},
+                               {L"C", false, true, true, true, 1, 40},
+                               {L"D", true, true, true, true, 1, 40},
+                               {L"PN", false, false, false, false, -1, 20}};
+    ASSERT_EQ(r.runs().size(), std::size(expected));
+    for (size_t i = 0; i < std::size(expected); ++i) {
         const RtfCharRun& run = r.runs()[i];
+        EXPECT_EQ(run.text, expected[i].text) << i;
         EXPECT_EQ(run.bold, expected[i].bold) << i;
         EXPECT_EQ(run.italic, expected[i].italic) << i;
         EXPECT_EQ(run.underline, expected[i].underline) << i;
         EXPECT_EQ(run.strike, expected[i].strike) << i;
+        EXPECT_EQ(run.color, expected[i].color) << i;
+        EXPECT_EQ(run.halfPoints, expected[i].halfPoints) << i;
     }
 }
 
