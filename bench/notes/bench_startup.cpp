@@ -3,8 +3,10 @@
 // the creation of its main window, before its message loop runs; so "presented" is taken as the
 // moment the main window answers a message sent to it while the process shows N note windows.
 #include <windows.h>
+#include <psapi.h>
 
 #include <algorithm>
+#include <map>
 #include <cstdio>
 #include <string>
 #include <vector>
@@ -13,6 +15,7 @@
 #include "Bench.h"
 #include "FolderUtils.h"
 #include "TempFolder.h"
+#include "NoteContents.h"
 #include "NoteStore.h"
 #include "TavNoteProcess.h"
 
@@ -33,9 +36,43 @@ std::wstring buildInstallation() {
     return path + L"\\TavNote\\";
 }
 
-// A fresh installation folder with `count` notes of 180 x 180 in a grid over the screen.
-std::wstring prepare(int count) {
-    const std::wstring app = benchRoot() + L"n" + std::to_wstring(count) + L"\\";
+// A 48 x 48 picture as a 24-bit BMP file's bytes, in one color.
+std::string bmpBytes() {
+    const int w = 48, h = 48, row = w * 3, size = 54 + row * h;
+    std::string b(size_t(size), '\0');
+    auto put32 = [&](size_t at, uint32_t v) {
+        for (int i = 0; i < 4; ++i) b[at + i] = char((v >> (8 * i)) & 255);
+    };
+    b[0] = 'B';
+    b[1] = 'M';
+    put32(2, uint32_t(size));
+    put32(10, 54);
+    put32(14, 40);
+    put32(18, uint32_t(w));
+    put32(22, uint32_t(h));
+    b[26] = 1;
+    b[28] = 24;
+    for (int i = 54; i < size; i += 3) {
+        b[size_t(i)] = char(0x30);
+        b[size_t(i) + 1] = char(0x90);
+        b[size_t(i) + 2] = char(0xE0);
+    }
+    return b;
+}
+
+// About 300 characters of mixed Chinese and Latin text in six lines.
+std::vector<std::wstring> blockText(int i) {
+    std::vector<std::wstring> lines;
+    for (int line = 0; line < 6; ++line)
+        lines.push_back(L"第" + std::to_wstring(line + 1) + L"行：便签 " + std::to_wstring(i) +
+                        L" 的内容 notes text 测试文字，写在这里的一些字 abcdefg 0123456789");
+    return lines;
+}
+
+// A fresh installation folder with `count` notes of 180 x 180 in a grid over the screen; with
+// `contents`, each note holds a rich text block of about 300 characters and a picture.
+std::wstring prepare(int count, bool contents = false) {
+    const std::wstring app = benchRoot() + (contents ? L"c" : L"n") + std::to_wstring(count) + L"\\";
     removeTree(app);
     CreateDirectoryW(benchRoot().c_str(), nullptr);
     CreateDirectoryW(app.c_str(), nullptr);
@@ -53,6 +90,13 @@ std::wstring prepare(int count) {
         note.SaveGeometry(RECT{x, y, x + 180, y + 180});
         note.SaveCreateTime();
         note.SaveUpdateTime();
+        if (contents) {
+            const int block = 300000 + 2 * i, picture = block + 1;
+            notecontents::writeRichBlock(note, block, RECT{4, 4, 170, 110},
+                                         notecontents::rtfBody(blockText(i), 0x203080));
+            writeBytes(note.fileInFolder(L"pic.bmp"), bmpBytes());
+            notecontents::writePictureChild(note, picture, RECT{100, 110, 150, 150}, L"pic.bmp");
+        }
     }
     setAppDirectoryOverride(L"");
     return app;
@@ -67,6 +111,9 @@ size_t noteWindows(const TavNoteProcess& app) {
     }
     return n;
 }
+
+// Working set of the last presented start, in bytes.
+size_t g_lastWorkingSet = 0;
 
 // Milliseconds from the start of the process until it shows `count` notes and its main window
 // answers; -1 when that does not happen within a minute.
@@ -95,6 +142,10 @@ double startOnce(const std::wstring& app, int count) {
         Sleep(main ? 20 : 2);
     }
     const double elapsed = bench::nowMs() - start;
+    PROCESS_MEMORY_COUNTERS memory{};
+    memory.cb = sizeof(memory);
+    if (GetProcessMemoryInfo(process.processHandle(), &memory, sizeof(memory)))
+        g_lastWorkingSet = memory.WorkingSetSize;
     PostMessageW(main, WM_CLOSE, 0, 0);
     // Quitting can take ~2 s per activated window under Wine without a window manager; the
     // process is ended by its object if it takes longer than this.
@@ -102,16 +153,32 @@ double startOnce(const std::wstring& app, int count) {
     return elapsed;
 }
 
-void startup(int count) {
-    const std::wstring app = prepare(count);
+void startup(int count, bool contents = false) {
+    const std::wstring app = prepare(count, contents);
     std::vector<double> times;
+    std::vector<size_t> sets;
     startOnce(app, count); // warm-up: Wine's caches, the file cache
-    for (int i = 0; i < 5; ++i) times.push_back(startOnce(app, count));
+    for (int i = 0; i < 5; ++i) {
+        times.push_back(startOnce(app, count));
+        sets.push_back(g_lastWorkingSet);
+    }
+    std::sort(sets.begin(), sets.end());
+    static std::map<std::pair<int, bool>, double> workingSets;
+    workingSets[{count, contents}] = double(sets[sets.size() / 2]);
     std::sort(times.begin(), times.end());
     char name[80];
-    std::snprintf(name, sizeof(name), "start-up until %d notes are presented (median of 5)", count);
+    std::snprintf(name, sizeof(name), "start-up until %d notes%s are presented (median of 5)", count,
+                  contents ? " with text and a picture" : "");
     bench::report(name, times[times.size() / 2], "ms", count == 200 ? "goal < 2000 ms" : "");
-    std::printf("    fastest %.0f ms, slowest %.0f ms\n", times.front(), times.back());
+    std::printf("    fastest %.0f ms, slowest %.0f ms; working set %.1f MB\n", times.front(), times.back(),
+                workingSets[{count, contents}] / 1048576.0);
+    // The cost of one more open note: the growth of the working set from 50 to `count` notes.
+    if (count > 50 && workingSets.count({50, contents})) {
+        const double perNote = (workingSets[{count, contents}] - workingSets[{50, contents}]) / (count - 50);
+        std::snprintf(name, sizeof(name), "working set per open note%s (from 50 to %d notes)",
+                      contents ? " with text and a picture" : "", count);
+        bench::report(name, perNote / 1024.0, "KB", "");
+    }
     removeTree(app);
 }
 
@@ -120,3 +187,6 @@ void startup(int count) {
 TAV_BENCH(startup_notes_50) { startup(50); }
 TAV_BENCH(startup_notes_100) { startup(100); }
 TAV_BENCH(startup_notes_200) { startup(200); }
+TAV_BENCH(startup_contents_50) { startup(50, true); }
+TAV_BENCH(startup_contents_100) { startup(100, true); }
+TAV_BENCH(startup_contents_200) { startup(200, true); }

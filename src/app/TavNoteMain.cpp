@@ -102,6 +102,8 @@ void TavNoteMain::onCreated() {
     }
     bool chord = showDesktopIfHidden(true);
     loadNotes();
+    // Only the very first start greets: a deleted welcome note never comes back.
+    if (firstStart_ && notes_.empty()) addWelcomeNote();
     if (chord) sendShowDesktopChord();
     startReminderThread();
 }

@@ -37,6 +37,11 @@ public:
     void recycleNotesByName(const std::set<std::wstring>& names);
     // Opens every note that is not hidden and not open yet; returns how many were opened.
     int loadNotes();
+    // A first start (no data folder before this run) opens with one welcome note.
+    void setFirstStart(bool first) { firstStart_ = first; }
+    // The welcome note: a note at the place of the tray's new notes with one text block that
+    // tells how to write, format, add notes and find them again. Null when it could not be made.
+    TavNoteItem* addWelcomeNote();
     // Shows the help file beside the executable.
     void openHelp();
     void chooseGroupEntry(int command);
@@ -83,4 +88,5 @@ private:
     HANDLE mutex_ = nullptr;
     bool secondInstance_ = false;
     UINT taskbarCreated_ = 0;
+    bool firstStart_ = false;
 };

@@ -4,6 +4,8 @@
 #include <gdiplus.h>
 
 #include "AppState.h"
+#include "AppPaths.h"
+#include "FileSystem.h"
 #include "Settings.h"
 #include "TavNoteMain.h"
 #include "MessageHook.h"
@@ -26,11 +28,14 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
     appState().gdiplusToken = token;
     appState().instance = instance;
 
+    // Read before anything makes the data folder: its absence is what marks a first start.
+    const bool firstStart = !folderExists(appDirectory() + L"NoteData");
     loadSettings();
 
     const int screenWidth = GetSystemMetrics(SM_CXSCREEN);
     const int screenHeight = GetSystemMetrics(SM_CYSCREEN);
     auto mainWindow = std::make_unique<TavNoteMain>();
+    mainWindow->setFirstStart(firstStart);
     mainWindow->createAt(screenWidth / 2, int(screenHeight * 0.382));
 
     appState().messageHook = installMessageHook();

@@ -153,6 +153,8 @@ protected:
     // Where a picture from `path` goes: its own size shrunk to fit the note, near `at`.
     RECT pictureRectFor(const std::wstring& path, POINT at) const;
     void tellNotPicture();
+    // True for a picture child whose file the background or another picture child shows too.
+    bool sharesItsPicture(TavNoteChildItem& child) const;
     // The surface drawn onto the current swing frame's parallelogram.
     TavMemDC swingPicture(const TavMemDC& surface);
 

@@ -11,6 +11,7 @@
 #include "NoteFormat.h"
 #include "TavNoteItemImage.h"
 #include "TavNoteMessageBox.h"
+#include "TavRichEdit.h"
 
 namespace {
 
@@ -61,11 +62,30 @@ bool TavNoteItem::removeChild(int childId) {
     if (it == noteChildren_.end()) return false;
     std::unique_ptr<TavNoteChildItem> child = std::move(*it);
     noteChildren_.erase(it);
-    child->eraseStoredData();
+    if (sharesItsPicture(*child)) {
+        // Another picture (or the background) shows the same file: only the child's own file goes.
+        if (const std::wstring file = child->childWindow().GetFilePath(); !file.empty()) removeDataFile(file);
+    } else {
+        child->eraseStoredData();
+    }
     child.reset(); // the window goes with the object
     store_.RemoveChildRecord(childId, localNow());
     if (handle() && IsWindowVisible(handle())) Redraw();
     return true;
+}
+
+bool TavNoteItem::sharesItsPicture(TavNoteChildItem& child) const {
+    auto* picture = dynamic_cast<TavNoteItemImage*>(&child);
+    if (!picture || picture->imageName().empty()) return false;
+    auto same = [&](const std::wstring& name) {
+        return CompareStringOrdinal(name.c_str(), -1, picture->imageName().c_str(), -1, TRUE) == CSTR_EQUAL;
+    };
+    if (same(bkImage_)) return true;
+    for (const auto& other : noteChildren_) {
+        auto* otherPicture = dynamic_cast<TavNoteItemImage*>(other.get());
+        if (otherPicture && otherPicture != picture && same(otherPicture->imageName())) return true;
+    }
+    return false;
 }
 
 void TavNoteItem::loadChildren() {
@@ -106,7 +126,11 @@ void TavNoteItem::AddRichText(int x, int y) {
     std::unique_ptr<TavNoteChildItem> block = makeNoteChild(kRichTextChildClass, unique(), store_.baseDir());
     const RECT rect{x - kBlockLeftMargin, y - kBlockAbove, x - kBlockLeftMargin + kBlockStartWidth,
                     y - kBlockAbove + kBlockStartHeight};
-    if (TavNoteChildItem* added = addChild(std::move(block), 0, rect, true)) added->activateAt(0, 0);
+    TavNoteChildItem* added = addChild(std::move(block), 0, rect, true);
+    if (!added) return;
+    // A new block writes in the color last chosen in this note.
+    if (auto* editor = dynamic_cast<TavRichEdit*>(&added->childWindow())) editor->setColor(color_);
+    added->activateAt(0, 0);
 }
 
 TavNoteChildItem* TavNoteItem::addImageChild(const std::wstring& fileName, const RECT& rect) {

@@ -4,6 +4,7 @@
 #include "AppPaths.h"
 #include "AppState.h"
 #include "FolderUtils.h"
+#include "TavNoteItemTemplate.h"
 #include "TavNoteMenu.h"
 #include "TavNoteMessageBox.h"
 
@@ -19,6 +20,10 @@ LRESULT TavNoteItem::windowProc(UINT message, WPARAM wParam, LPARAM lParam) {
     case kNoteMsgPlainTextEmpty:
     case kNoteMsgImageDeleted:
         removeChild(static_cast<int>(wParam));
+        return 0;
+    case kNoteMsgApplyTemplate:
+    case kNoteMsgTemplateChosen:
+        applyTemplateMessage(*this, wParam, lParam);
         return 0;
     case kNoteMsgContentChanged:
         store_.SaveUpdateTime();
@@ -99,6 +104,7 @@ LRESULT TavNoteItem::onCommand(UINT message, WPARAM wParam, LPARAM lParam) {
         entry.run(*this, corner);
         return 0;
     }
+    if (handleTemplateCommand(*this, command)) return 0;
     // A group entry: the main window chooses the group and makes the note beside this one.
     if (command >= kCmdGroupSystem && command <= kCmdGroupLast)
         postToMain(kTavMsgCommand, WPARAM(command), corner);
@@ -111,6 +117,7 @@ void TavNoteItem::onContextMenu(WPARAM, int screenX, int screenY) {
     menu->setChecked(kCmdNoteToDesk, toDesk_);
     menu->setChecked(kCmdNoteTopMost, topMost_);
     menu->setGroups(listSubFolders(noteItems2Directory()));
+    menu->setTemplateGroups(templateGroupNames());
     // The menu deletes itself when it has closed (or at once when it cannot be made).
     menu->showAt(handle(), screenX, screenY);
 }

@@ -61,12 +61,15 @@ UINT rtfFormat() {
 TavRichEdit::TavRichEdit() : doc_(std::make_unique<TavRichEditDoc>()) {
     setObjectName(L"TavRichEdit");
     cursorKind_ = kCursorText;
+    // An input field stays where its dialog put it; a note's block turns dragging on.
+    setDragEnabled(false);
+    setResizeEnabled(false);
 }
 
 TavRichEdit::~TavRichEdit() { caret_.reset(); }
 
 void TavRichEdit::onCreated() {
-    TavWnd::onCreated();
+    TavWndMoveResize::onCreated();
     RECT rc{};
     GetClientRect(handle(), &rc);
     doc_->createBuffer(rc.right, rc.bottom);
@@ -77,12 +80,12 @@ void TavRichEdit::onCreated() {
 }
 
 void TavRichEdit::onSized(WPARAM flag, int width, int height) {
-    TavWnd::onSized(flag, width, height);
+    TavWndMoveResize::onSized(flag, width, height);
     doc_->setPageSize(width, height);
 }
 
 void TavRichEdit::onMoved(int x, int y) {
-    TavWnd::onMoved(x, y);
+    TavWndMoveResize::onMoved(x, y);
     placeCaret();
 }
 
@@ -110,7 +113,7 @@ LRESULT TavRichEdit::windowProc(UINT message, WPARAM wParam, LPARAM lParam) {
         paste();
         return 0;
     default:
-        return TavWnd::windowProc(message, wParam, lParam);
+        return TavWndMoveResize::windowProc(message, wParam, lParam);
     }
 }
 
@@ -137,7 +140,10 @@ void TavRichEdit::onKeyDown(WPARAM key) {
 }
 
 void TavRichEdit::onCharacter(wchar_t ch) {
-    if (controlHeld()) return;
+    // Control with a letter gives a control character (the key itself is a command); a printable
+    // character is typed even if Control seems held (a key released just before, AltGr).
+    const bool editingControl = ch == 8 || ch == 9 || ch == 10 || ch == 13 || ch == 27;
+    if (ch < 32 && (controlHeld() || !editingControl)) return;
     if (caret_) caret_->suspend();
     ViewState before = viewState();
     TavEditResult result = doc_->typeChar(ch);
@@ -151,6 +157,7 @@ void TavRichEdit::afterChange() {
     doc_->scrollToCaret();
     repaintNow();
     placeCaret();
+    onContentChanged();
 }
 
 TavRichEdit::ViewState TavRichEdit::viewState() const {
@@ -170,6 +177,7 @@ void TavRichEdit::afterKey(const ViewState& before) {
     if (!oneRow || !handle() || !IsWindowVisible(handle())) {
         repaintNow();
         placeCaret();
+        onContentChanged();
         return;
     }
     const TavGlyphEditRow* r = doc_->row(now.caretRow);
@@ -181,6 +189,7 @@ void TavRichEdit::afterKey(const ViewState& before) {
         if (redrawRect(handle(), TavWndSet{}, band)) presentChanged(band);
     }
     placeCaret();
+    onContentChanged();
 }
 
 void TavRichEdit::repaintNow() {
@@ -220,21 +229,66 @@ void TavRichEdit::followWithIme(const RECT& caretClient) {
 }
 
 void TavRichEdit::takeFocus() {
-    TavWnd::takeFocus();
+    TavWndMoveResize::takeFocus();
+    showFrame();
     placeCaret();
     showCaretIfFocused();
 }
 
 bool TavRichEdit::loseFocus(TavWnd* newFocus) {
-    bool moved = TavWnd::loseFocus(newFocus);
+    bool moved = TavWndMoveResize::loseFocus(newFocus);
     if (moved && caret_) caret_->hideCaret();
+    if (moved) hideFrame();
     return moved;
+}
+
+// --- frame ---
+
+void TavRichEdit::showFrame() {
+    if (!dragEnabled() || !handle() || !IsWindowVisible(handle())) return;
+    frameShown_ = true;
+    showOutline(windowRect());
+}
+
+void TavRichEdit::hideFrame() {
+    if (!frameShown_) return;
+    frameShown_ = false;
+    if (outlineOwner() == this) hideOutline();
+}
+
+uint32_t TavRichEdit::outlineColor() { return doc_->currentColor(); }
+
+bool TavRichEdit::onFrameEdge(int screenX, int screenY) const {
+    if (!dragEnabled() || !frameShown_) return false;
+    RECT rc = windowRect();
+    RECT inner = rc;
+    InflateRect(&inner, -borderThickness(), -borderThickness());
+    POINT pt{screenX, screenY};
+    return PtInRect(&rc, pt) && !PtInRect(&inner, pt);
+}
+
+void TavRichEdit::zoneHitTest(int screenX, int screenY, const RECT& rect) {
+    POINT pt{screenX, screenY};
+    // During a press the cursor chosen at the press stays.
+    if (pressFlag_ || !PtInRect(&rect, pt)) return;
+    setCursorKind(onFrameEdge(screenX, screenY) ? kCursorSizeAll : kCursorText);
+}
+
+void TavRichEdit::onMouseLeave() {
+    TavWndMoveResize::onMouseLeave();
+    // The base hides the outline when the pointer leaves; here it is the frame of the active block.
+    if (frameShown_ && !pressFlag_ && outlineOwner() == this) showOutline(windowRect());
+    if (!pressFlag_) cursorKind_ = kCursorText;
 }
 
 // --- mouse ---
 
 void TavRichEdit::onLeftButtonDown(WPARAM keys, int x, int y) {
-    TavWnd::onLeftButtonDown(keys, x, y);
+    POINT screen = toScreen(x, y);
+    // A press on the frame of the active block starts a move; anywhere else it places the caret.
+    setCursorKind(onFrameEdge(screen.x, screen.y) ? kCursorSizeAll : kCursorText);
+    TavWndMoveResize::onLeftButtonDown(keys, x, y);
+    if (isMoving()) return;
     bool hadSelection = doc_->hasSelection();
     TavTextPos pos = doc_->positionAt(x, y);
     doc_->setSelection(pos, pos);
@@ -245,8 +299,12 @@ void TavRichEdit::onLeftButtonDown(WPARAM keys, int x, int y) {
 }
 
 void TavRichEdit::onMouseMove(WPARAM keys, int x, int y) {
-    TavWnd::onMouseMove(keys, x, y);
-    if (!(keys & MK_LBUTTON) || !pressFlag()) return;
+    TavWndMoveResize::onMouseMove(keys, x, y);
+    if (!pressFlag()) {
+        POINT screen = toScreen(x, y);
+        zoneHitTest(screen.x, screen.y, windowRect());
+    }
+    if (!(keys & MK_LBUTTON) || !pressFlag() || isMoving()) return;
     TavTextPos pos = doc_->positionAt(x, y);
     if (pos == doc_->caret()) return;
     doc_->setSelection(doc_->anchor(), pos);
@@ -256,7 +314,16 @@ void TavRichEdit::onMouseMove(WPARAM keys, int x, int y) {
 }
 
 void TavRichEdit::onLeftButtonUp(WPARAM keys, int x, int y) {
+    if (isMoving()) {
+        // The end of a move: the block takes the outline's place, and its frame comes back there.
+        TavWndMoveResize::onLeftButtonUp(keys, x, y);
+        if (frameShown_ && handle()) showOutline(windowRect());
+        placeCaret();
+        return;
+    }
+    // The frame around an active block is the outline too: without a move nothing is applied.
     TavWnd::onLeftButtonUp(keys, x, y);
+    if (GetCapture() == handle()) ReleaseCapture();
     if (!doc_->hasSelection()) caretFromPoint(x, y, true);
     if (doc_->scrollToCaret()) repaintNow();
     placeCaret();
@@ -291,7 +358,7 @@ void TavRichEdit::paintSelectionRange(const TavMemDC& dc, int rowIndex, int from
     int right = int(r->xAt(to)) - doc_->scrollX();
     int top = r->bandTop() - doc_->scrollY();
     int bottom = r->bandBottom() - doc_->scrollY();
-    left = std::max(left, TavRichEditDoc::kMarginLeft);
+    left = std::max(left, doc_->marginLeft());
     right = std::min(right, dc.width() - TavRichEditDoc::kMarginRight);
     top = std::max(top, 0);
     bottom = std::min(bottom, dc.height());
@@ -318,8 +385,8 @@ TavMemDC TavRichEdit::renderSelf() {
     doc_->paintRowsIn(doc_->scrollY(), doc_->scrollY() + rc.bottom);
     GdiFlush();
     paintSelection(dc);
-    RECT inner{TavRichEditDoc::kMarginLeft, TavRichEditDoc::kMarginTop,
-               rc.right - TavRichEditDoc::kMarginRight, rc.bottom - TavRichEditDoc::kMarginBottom};
+    RECT inner{doc_->marginLeft(), TavRichEditDoc::kMarginTop, rc.right - TavRichEditDoc::kMarginRight,
+               rc.bottom - TavRichEditDoc::kMarginBottom};
     blendPremultiplied(dc, inner, doc_->buffer(), -doc_->scrollX(), -doc_->scrollY(), doc_->glyphAlpha());
     return dc;
 }
@@ -351,6 +418,11 @@ void TavRichEdit::setFontFamily(const std::wstring& family) {
 
 void TavRichEdit::setFontSize(float size) {
     doc_->setFontSize(size);
+    afterChange();
+}
+
+void TavRichEdit::setFont(const std::wstring& family, float size, int style) {
+    doc_->setFont(family, size, style);
     afterChange();
 }
 

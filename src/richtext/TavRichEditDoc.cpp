@@ -96,7 +96,7 @@ void TavRichEditDoc::endBulk() {
     hasBuffer_ = true;
     int width = std::max(buffer_.width(), clientWidth_);
     for (const TavGlyphEditRow* r : rows_)
-        width = std::max(width, kMarginLeft + r->inkWidth() + 64 + kMarginRight);
+        width = std::max(width, marginLeft() + r->inkWidth() + 64 + kMarginRight);
     int height = std::max(buffer_.height(), contentBottom() + kMarginBottom);
     buffer_ = TavMemDC(); // the old pixels are not needed: every row is painted again
     // Pages of rows never shown are never touched.
@@ -133,10 +133,11 @@ int TavRichEditDoc::insertRow(int index) {
     for (int i = 0; i < index; ++i) top += rows_[size_t(i)]->height();
     top += r->lineSpacing();
     if (hasBuffer_) ensureBuffer(buffer_.width(), contentBottom() + height + kMarginBottom);
-    r->place(float(kMarginLeft), float(top), float(buffer_.width()), fm.cellHeight, fm.ascent,
+    r->place(float(marginLeft()), float(top), float(buffer_.width()), fm.cellHeight, fm.ascent,
              hasBuffer_ ? &buffer_ : nullptr, this);
     // The band is clear already: below the text, or uncovered by the shift above.
     rows_.insert(rows_.begin() + index, r);
+    if (rowObserver_) rowObserver_(index, true);
     return 8024;
 }
 
@@ -152,6 +153,24 @@ void TavRichEditDoc::removeRow(int index) {
     shiftRowsFrom(index, -height);
     caret_ = clampPos(caret_);
     anchor_ = clampPos(anchor_);
+    if (rowObserver_) rowObserver_(index, false);
+}
+
+void TavRichEditDoc::setLeftIndent(int indent) {
+    indent = std::max(indent, 0);
+    const int dx = indent - indent_;
+    if (dx == 0) return;
+    indent_ = indent;
+    for (TavGlyphEditRow* r : rows_) r->moveBy(float(dx), 0, false);
+    if (!hasBuffer_) return;
+    // Sideways moves are rare (an icon column appears or goes): every row is painted again where
+    // it now lies, when it is next shown.
+    int width = buffer_.width();
+    for (const TavGlyphEditRow* r : rows_)
+        width = std::max(width, marginLeft() + r->inkWidth() + 64 + kMarginRight);
+    ensureBuffer(width, buffer_.height());
+    buffer_.clear();
+    for (TavGlyphEditRow* r : rows_) r->markWaiting();
 }
 
 int TavRichEditDoc::indexOf(const TavGlyphEditRow* row) const {
@@ -430,10 +449,10 @@ bool TavRichEditDoc::scrollToPosition(TavTextPos pos) {
     float o = pos.column < r->count() ? t + r->charAt(pos.column)->bounds().Width : t;
     int page = pageWidth();
     if (contentWidth_ > page || scrollX_ > 0) {
-        if (o - kMarginLeft >= float(page + scrollX_))
-            scrollX_ = int(std::ceil(o)) - kMarginLeft - page;
-        else if (t - float(scrollX_) < float(kMarginLeft))
-            scrollX_ = int(t) - kMarginLeft;
+        if (o - float(marginLeft()) >= float(page + scrollX_))
+            scrollX_ = int(std::ceil(o)) - marginLeft() - page;
+        else if (t - float(scrollX_) < float(marginLeft()))
+            scrollX_ = int(t) - marginLeft();
         else if (contentWidth_ < page)
             scrollX_ = 0;
         scrollX_ = std::clamp(scrollX_, 0, std::max(contentWidth_, 0));

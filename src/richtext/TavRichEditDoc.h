@@ -110,6 +110,8 @@ public:
     void setFontFamily(const std::wstring& family);
     void setFontSize(float size);
     void setColor(uint32_t argb);
+    // Face, size and style together, on the selection as one step and for the text typed next.
+    void setFont(const std::wstring& family, float size, int style);
     bool undo();
     bool redo();
     void selectAll();
@@ -138,7 +140,17 @@ public:
     int scrollX() const { return scrollX_; }
     int scrollY() const { return scrollY_; }
     void setScroll(int x, int y);
-    int pageWidth() const { return clientWidth_ - kMarginLeft - kMarginRight; }
+    int pageWidth() const { return clientWidth_ - marginLeft() - kMarginRight; }
+    // The left margin: kMarginLeft plus the indent that makes room for something drawn beside the
+    // rows (a note block's row icons).
+    int marginLeft() const { return kMarginLeft + indent_; }
+    int leftIndent() const { return indent_; }
+    // Moves every row sideways to the new indent; rows made later start there too.
+    void setLeftIndent(int indent);
+    // Told of every row created (inserted = true) or removed at an index, after the change.
+    void setRowObserver(std::function<void(int index, bool inserted)> observer) {
+        rowObserver_ = std::move(observer);
+    }
     int pageHeight() const { return clientHeight_ - kMarginTop - kMarginBottom; }
 
     TavRichEditHistory& history() { return history_; }
@@ -184,4 +196,6 @@ private:
     int contentWidth_ = 0, contentHeight_ = 0;
     int scrollX_ = 0, scrollY_ = 0;
     mutable int rowHint_ = 0;
+    int indent_ = 0;
+    std::function<void(int, bool)> rowObserver_;
 };

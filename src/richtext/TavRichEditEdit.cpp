@@ -262,7 +262,12 @@ void TavRichEditDoc::reformatSelection(const std::function<TavGlyph*(TavGlyph*)>
 }
 
 bool TavRichEditDoc::toggleStyle(int bit) {
-    if (!hasSelection() || readOnly_) return false;
+    if (readOnly_) return false;
+    if (!hasSelection()) {
+        // Without a selection the style is for the text typed next.
+        setCurrentFont(family_, size_, style_ ^ bit);
+        return true;
+    }
     std::vector<TavGlyph*> selected = glyphsBetween(selectionStart(), selectionEnd());
     int with = int(std::count_if(selected.begin(), selected.end(), [bit](const TavGlyph* g) {
         return g->font() && (fontInfo(g->font()).style & bit);
@@ -296,6 +301,17 @@ void TavRichEditDoc::setFontSize(float size) {
     reformatSelection([size](TavGlyph* g) {
         TavGlyph* c = g->clone();
         if (c->font()) c->measure(fontLike(c->font(), nullptr, &size, nullptr));
+        return c;
+    });
+}
+
+void TavRichEditDoc::setFont(const std::wstring& family, float size, int style) {
+    setCurrentFont(family, size, style);
+    if (!hasSelection() || readOnly_) return;
+    // Face, size and style at once: one undo step.
+    reformatSelection([&family, size, style](TavGlyph* g) {
+        TavGlyph* c = g->clone();
+        if (c->font()) c->measure(fontLike(c->font(), &family, &size, &style));
         return c;
     });
 }

@@ -201,7 +201,9 @@ void TavEdit::onKeyDown(WPARAM key) {
 }
 
 void TavEdit::onCharacter(wchar_t ch) {
-    if (keyHeld(VK_CONTROL)) return;
+    // Control with a letter gives a control character (the key itself is a command); a printable
+    // character is typed even if Control seems held (a key released just before, AltGr).
+    if (ch < 32 && keyHeld(VK_CONTROL)) return;
     if (isHighSurrogate(ch)) {
         pendingHigh_ = ch;
         return;

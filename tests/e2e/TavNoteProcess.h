@@ -19,7 +19,10 @@ inline std::wstring installedExe() {
 
 // A fresh installation in `folder` (ending in a backslash): everything the build put beside
 // TavNote.exe, without the data a development run may have left there. Returns the exe's path.
-inline std::wstring installInto(const std::wstring& folder) {
+// Unless `firstStart`, an empty data folder is made too: the program then starts as for someone
+// who has used it before (no welcome note).
+inline std::wstring installInto(const std::wstring& folder, bool firstStart = false) {
+    if (!firstStart) CreateDirectoryW((folder + L"NoteData").c_str(), nullptr);
     std::wstring source = installedExe();
     source.resize(source.rfind(L'\\'));
     CopyFileW((source + L"\\TavNote.exe").c_str(), (folder + L"TavNote.exe").c_str(), FALSE);
@@ -48,6 +51,7 @@ public:
         CloseHandle(pi_.hProcess);
     }
     bool started() const { return started_; }
+    HANDLE processHandle() const { return pi_.hProcess; }
     bool running() const { return WaitForSingleObject(pi_.hProcess, 0) == WAIT_TIMEOUT; }
     DWORD waitForExit(DWORD ms) const {
         if (WaitForSingleObject(pi_.hProcess, ms) != WAIT_OBJECT_0) return STILL_ACTIVE;
