@@ -230,8 +230,11 @@ inline HWND waitForWindowTitled(const wchar_t* title, DWORD ms = 15000) {
 // Types the text where the keyboard focus is and presses Return, as a person answering the
 // open-file dialog's file name box does.
 inline bool typeAndEnter(const std::wstring& textToType) {
-    return unixtools::xdotool(L"type --delay 30 \"" + textToType + L"\"") &&
-           unixtools::xdotool(L"sleep 0.3 key Return");
+    // xdotool may still be typing when its run returns (and "type" takes every further word as
+    // text): Return is sent once the typing must be over, or it would overtake the last characters.
+    const bool typed = unixtools::xdotool(L"type --delay 30 \"" + textToType + L"\"");
+    Sleep(DWORD(textToType.size()) * 30 + 600);
+    return typed && unixtools::xdotool(L"key Return");
 }
 
 // The bytes of every file in the folder, by name.
