@@ -1,5 +1,7 @@
 #include "TavNoteItem.h"
 
+#include <shellapi.h>
+
 #include <algorithm>
 #include <map>
 
@@ -102,6 +104,8 @@ void TavNoteItem::onCreated() {
     LoadGeometry();
     loadBackground();
     loadChildren();
+    // Pictures and text files dropped from the shell become children.
+    if (!hosted_) DragAcceptFiles(handle(), TRUE);
     color_ = store_.LoadColor().value_or(color_);
     if (auto alpha = store_.LoadAlpha()) setOpacity(std::clamp(*alpha, kMinNoteOpacity, 255));
     // The group is written back only when the file lacks it: rewriting the same text would cost

@@ -4,6 +4,9 @@
 // its opacity, keeps its place on the screen (normal, top-most or embedded in the desktop) and
 // writes every change to its note file at once through its TavNoteStore.
 #include "Messages.h"
+
+#include <shellapi.h>
+
 #include "NoteFormat.h"
 #include "NoteStore.h"
 #include "TavGif.h"
@@ -74,6 +77,14 @@ public:
     void AddImage();
     // The copy-and-add part of AddImage; false when nothing was added (no picture, copy refused).
     bool AddImageFrom(const std::wstring& sourcePath, POINT at);
+    // A text block at the client point holding `text` (line breaks kept); false for no text.
+    bool AddTextBlock(const std::wstring& text, POINT at);
+    // Files dropped on the note: each picture becomes a picture child, each text file a text
+    // block, near the drop point. Returns how many were taken; the drop is finished.
+    int takeDroppedFiles(HDROP drop);
+    // Ctrl+V on the note itself: a picture on the clipboard becomes a picture child, text a text
+    // block, at the last click. False when nothing was added.
+    bool pasteIntoNote();
     // The swing of a ringing note (started and stopped by the reminder display).
     void startSwing();
     void stopSwing();

@@ -2,8 +2,13 @@
 // pictures, removing one with its files and its `Item`.
 #include "TavNoteItem.h"
 
-#include <algorithm>
+#include <shellapi.h>
 
+#include <algorithm>
+#include <cstdlib>
+#include <cstring>
+
+#include "Clipboard.h"
 #include "FileDialogs.h"
 #include "FileSystem.h"
 #include "FolderUtils.h"
@@ -12,6 +17,7 @@
 #include "TavNoteItemImage.h"
 #include "TavNoteMessageBox.h"
 #include "TavRichEdit.h"
+#include "UniqueName.h"
 
 namespace {
 
@@ -211,4 +217,142 @@ void TavNoteItem::tellNotPicture() {
     TavNoteMessageBox box(kBoxOk, L"所选文件不是图片。", L"TavNote", 300, 120);
     box.setIcon(L"TavNote.png");
     box.runModal(handle());
+}
+
+// --- pictures and text given to the note: dropped files, the clipboard ---
+
+namespace {
+
+// Text files a note takes as a text block: small enough to read at once.
+constexpr uint64_t kMaxDroppedText = 1 << 20;
+
+// The text of a dropped file: UTF-16 with its byte order mark, UTF-8 (with or without its mark)
+// or the system code page; "" for a file that is no text (NUL bytes in it) or too large.
+std::wstring textOfFile(const std::wstring& path) {
+    HANDLE file =
+        CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+    if (file == INVALID_HANDLE_VALUE) return std::wstring();
+    LARGE_INTEGER size{};
+    std::string bytes;
+    if (GetFileSizeEx(file, &size) && size.QuadPart > 0 && uint64_t(size.QuadPart) <= kMaxDroppedText) {
+        bytes.resize(size_t(size.QuadPart));
+        DWORD read = 0;
+        if (!ReadFile(file, bytes.data(), DWORD(bytes.size()), &read, nullptr)) read = 0;
+        bytes.resize(read);
+    }
+    CloseHandle(file);
+    if (bytes.size() >= 2 && uint8_t(bytes[0]) == 0xFF && uint8_t(bytes[1]) == 0xFE) {
+        std::wstring text((bytes.size() - 2) / 2, L'\0');
+        memcpy(text.data(), bytes.data() + 2, text.size() * 2);
+        return text.find(L'\0') == std::wstring::npos ? text : std::wstring();
+    }
+    if (bytes.find('\0') != std::string::npos) return std::wstring();
+    size_t skip = bytes.size() >= 3 && bytes.compare(0, 3, "\xEF\xBB\xBF") == 0 ? 3 : 0;
+    auto convert = [&](UINT codePage, DWORD flags) {
+        const int n =
+            MultiByteToWideChar(codePage, flags, bytes.data() + skip, int(bytes.size() - skip), nullptr, 0);
+        std::wstring text(size_t(std::max(n, 0)), L'\0');
+        if (n > 0)
+            MultiByteToWideChar(codePage, flags, bytes.data() + skip, int(bytes.size() - skip), text.data(),
+                                n);
+        return text;
+    };
+    std::wstring text = convert(CP_UTF8, MB_ERR_INVALID_CHARS);
+    if (text.empty() && bytes.size() > skip) text = convert(CP_ACP, 0);
+    return text;
+}
+
+// Line breaks as the editor keeps them: one line feed each.
+std::wstring withLineFeeds(std::wstring text) {
+    std::wstring out;
+    out.reserve(text.size());
+    for (size_t i = 0; i < text.size(); ++i) {
+        if (text[i] == L'\r') {
+            out += L'\n';
+            if (i + 1 < text.size() && text[i + 1] == L'\n') ++i;
+        } else {
+            out += text[i];
+        }
+    }
+    return out;
+}
+
+} // namespace
+
+bool TavNoteItem::AddTextBlock(const std::wstring& text, POINT at) {
+    const std::wstring clean = withLineFeeds(text);
+    if (clean.empty()) return false;
+    const size_t before = noteChildren_.size();
+    AddRichText(at.x, at.y);
+    if (noteChildren_.size() == before) return false;
+    auto* editor = dynamic_cast<TavRichEdit*>(&noteChildren_.back()->childWindow());
+    if (!editor) return false;
+    editor->insertText(clean);
+    return true;
+}
+
+int TavNoteItem::takeDroppedFiles(HDROP drop) {
+    POINT at{};
+    DragQueryPoint(drop, &at);
+    const UINT count = DragQueryFileW(drop, 0xFFFFFFFF, nullptr, 0);
+    int taken = 0;
+    for (UINT i = 0; i < count && i < 64; ++i) {
+        const UINT length = DragQueryFileW(drop, i, nullptr, 0);
+        if (length == 0 || length > 32767) continue;
+        std::wstring path(length + 1, L'\0');
+        DragQueryFileW(drop, i, path.data(), length + 1);
+        path.resize(length);
+        if (folderExists(path) || !fileExists(path)) continue;
+        // A picture becomes a picture child; a text file a text block; anything else is left.
+        const POINT place{at.x + 20 * taken, at.y + 20 * taken};
+        if (loadImageFile(path)) {
+            taken += AddImageFrom(path, place) ? 1 : 0;
+        } else if (std::wstring text = textOfFile(path); !text.empty()) {
+            taken += AddTextBlock(text, place) ? 1 : 0;
+        }
+    }
+    DragFinish(drop);
+    return taken;
+}
+
+bool TavNoteItem::pasteIntoNote() {
+    if (unique().empty() || !OpenClipboard(handle())) return false;
+    // A picture first (a screenshot also offers text in some programs), else text.
+    TavGpBitmap picture;
+    if (HANDLE dib = GetClipboardData(CF_DIB)) {
+        if (const auto* info = static_cast<const BITMAPINFO*>(GlobalLock(dib))) {
+            const SIZE_T size = GlobalSize(dib);
+            const BITMAPINFOHEADER& h = info->bmiHeader;
+            const size_t colors = h.biBitCount <= 8
+                                      ? (h.biClrUsed ? h.biClrUsed : (size_t(1) << h.biBitCount))
+                                      : (h.biCompression == BI_BITFIELDS ? 3 : 0);
+            const size_t header = h.biSize + colors * sizeof(RGBQUAD);
+            const uint64_t stride = (uint64_t(std::abs(h.biWidth)) * h.biBitCount + 31) / 32 * 4;
+            const uint64_t need = header + stride * uint64_t(std::abs(h.biHeight));
+            if (size >= sizeof(BITMAPINFOHEADER) && h.biSize >= sizeof(BITMAPINFOHEADER) && need <= size &&
+                imageSizeAllowed(uint64_t(std::abs(h.biWidth)), uint64_t(std::abs(h.biHeight))))
+                picture.reset(Gdiplus::Bitmap::FromBITMAPINFO(
+                    info, const_cast<BYTE*>(reinterpret_cast<const BYTE*>(info) + header)));
+            GlobalUnlock(dib);
+        }
+    }
+    std::wstring text = picture ? std::wstring() : openClipboardText();
+    CloseClipboard();
+    const POINT at = lastLeftPress();
+    if (picture && picture->GetLastStatus() == Gdiplus::Ok) {
+        SYSTEMTIME now = localNow();
+        const std::wstring name =
+            L"bkimage_" + std::to_wstring(objectId()) + L"_" + uniqueTimeName(now, 0) + L".png";
+        const std::wstring target = store_.fileInFolder(name);
+        if (target.empty() || fileExists(target) || !isInsideDataFolder(target)) return false;
+        // Copied out of the clipboard's memory into a bitmap of its own before it is saved.
+        Gdiplus::Bitmap copy(int(picture->GetWidth()), int(picture->GetHeight()), PixelFormat32bppARGB);
+        {
+            Gdiplus::Graphics g(&copy);
+            g.DrawImage(picture.get(), 0, 0, int(picture->GetWidth()), int(picture->GetHeight()));
+        }
+        if (!saveBitmapPng(copy, target)) return false;
+        return addImageChild(name, pictureRectFor(target, at)) != nullptr;
+    }
+    return AddTextBlock(text, at);
 }

@@ -1,6 +1,8 @@
 // The note's messages and its menu's commands.
 #include "TavNoteItem.h"
 
+#include <shellapi.h>
+
 #include "AppPaths.h"
 #include "AppState.h"
 #include "FolderUtils.h"
@@ -25,6 +27,19 @@ LRESULT TavNoteItem::windowProc(UINT message, WPARAM wParam, LPARAM lParam) {
     case kNoteMsgTemplateChosen:
         applyTemplateMessage(*this, wParam, lParam);
         return 0;
+    case WM_DROPFILES:
+        takeDroppedFiles(reinterpret_cast<HDROP>(wParam));
+        return 0;
+    case WM_PASTE:
+        pasteIntoNote();
+        return 0;
+    case WM_KEYDOWN:
+        // Keys reach the note itself only when none of its children has the keyboard.
+        if ((wParam == 'V' || wParam == 'v') && GetKeyState(VK_CONTROL) < 0) {
+            pasteIntoNote();
+            return 0;
+        }
+        return TavWndMoveResize::windowProc(message, wParam, lParam);
     case kNoteMsgContentChanged:
         store_.SaveUpdateTime();
         return 0;

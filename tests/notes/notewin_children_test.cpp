@@ -12,7 +12,11 @@
 #include "TavNoteItemImage.h"
 #include "TavNoteMessageBox.h"
 #include "TavRichEditNI.h"
+#include "TavRichEdit.h"
 #include "XmlDocument.h"
+
+#include <shellapi.h>
+#include <shlobj.h>
 
 using namespace notewin;
 
@@ -138,6 +142,8 @@ TEST_F(NoteChildrenTest, AddingAPictureCopiesItRemovingItTakesItsFilesUnlessAnot
     answer = green;
     SendMessageW(note.handle(), kTavMsgCommand, kCmdNoteAddImage, 0);
     ASSERT_EQ(note.noteChildren().size(), 1u);
+    // The next chooser opens where this one was left.
+    EXPECT_EQ(dialogStartFolder(true) + L"\\", app_);
     auto* picture = dynamic_cast<TavNoteItemImage*>(note.noteChildren()[0].get());
     ASSERT_NE(picture, nullptr);
     const std::wstring name = L"bkimage_" + std::to_wstring(note.objectId()) + L"_绿色.png";
@@ -214,6 +220,90 @@ TEST_F(NoteChildrenTest, ARingingNoteSwingsWithItsChildren) {
     EXPECT_LT(int((pixel >> 16) & 255), 80) << std::hex << pixel;
     note.stopSwing();
     EXPECT_TRUE(IsWindowVisible(child));
+}
+
+// A drop of files on the note as the shell makes it.
+HDROP makeDrop(const std::vector<std::wstring>& paths, POINT at) {
+    size_t chars = 1;
+    for (const std::wstring& p : paths) chars += p.size() + 1;
+    HGLOBAL memory = GlobalAlloc(GHND, sizeof(DROPFILES) + chars * sizeof(wchar_t));
+    auto* drop = static_cast<DROPFILES*>(GlobalLock(memory));
+    drop->pFiles = sizeof(DROPFILES);
+    drop->pt = at;
+    drop->fWide = TRUE;
+    auto* names = reinterpret_cast<wchar_t*>(drop + 1);
+    for (const std::wstring& p : paths) {
+        memcpy(names, p.c_str(), (p.size() + 1) * sizeof(wchar_t));
+        names += p.size() + 1;
+    }
+    GlobalUnlock(memory);
+    return static_cast<HDROP>(memory);
+}
+
+int rowsOf(TavNoteChildItem& child) {
+    auto* editor = dynamic_cast<TavRichEdit*>(&child.childWindow());
+    return editor ? editor->doc().rowCount() : -1;
+}
+
+TEST_F(NoteChildrenTest, DroppedPicturesAndTextFilesBecomeChildrenAndOtherFilesAreLeft) {
+    TavNoteStore file = prepareNote(L"drop", 0, RECT{300, 150, 600, 410});
+    TavNoteItem& note = open(L"drop", 0);
+    const std::wstring picture = app_ + L"dropped.png", text = app_ + L"笔记.txt",
+                       binary = app_ + L"data.bin";
+    ASSERT_TRUE(writePicture(picture, 30, 30, 0xFF10B040));
+    ASSERT_TRUE(writeBytes(text, "\xEF\xBB\xBF第一行\r\nsecond line\r\n第三行"));
+    ASSERT_TRUE(writeBytes(binary, std::string("MZ\0\0\x90\0binary", 12)));
+    SendMessageW(note.handle(), WM_DROPFILES, WPARAM(makeDrop({binary, picture, text, app_}, POINT{40, 50})),
+                 0);
+    pump();
+    ASSERT_EQ(note.noteChildren().size(), 2u) << "the binary file and the folder are left";
+    EXPECT_STREQ(note.noteChildren()[0]->childClassName(), L"TavNoteItemImage");
+    EXPECT_TRUE(
+        pathExists(file.fileInFolder(L"bkimage_" + std::to_wstring(note.objectId()) + L"_dropped.png")));
+    EXPECT_STREQ(note.noteChildren()[1]->childClassName(), L"TavRichEditNI");
+    EXPECT_EQ(rowsOf(*note.noteChildren()[1]), 3) << "one row per line of the file";
+    EXPECT_EQ(childItems(file).size(), 2u);
+}
+
+TEST_F(NoteChildrenTest, APastedPictureOrTextBecomesAChildAtTheLastClick) {
+    TavNoteStore file = prepareNote(L"paste", 0, RECT{300, 150, 600, 410});
+    TavNoteItem& note = open(L"paste", 0);
+    // A 30 x 20 red picture as a device-independent bitmap, as a screenshot tool leaves it.
+    const int w = 30, h = 20;
+    HGLOBAL dib = GlobalAlloc(GHND, sizeof(BITMAPINFOHEADER) + w * h * 4);
+    auto* info = static_cast<BITMAPINFOHEADER*>(GlobalLock(dib));
+    *info = BITMAPINFOHEADER{sizeof(BITMAPINFOHEADER), w, h, 1, 32, BI_RGB, 0, 0, 0, 0, 0};
+    auto* pixels = reinterpret_cast<uint32_t*>(info + 1);
+    for (int i = 0; i < w * h; ++i) pixels[i] = 0xFFE01010u;
+    GlobalUnlock(dib);
+    ASSERT_TRUE(OpenClipboard(nullptr));
+    EmptyClipboard();
+    ASSERT_NE(SetClipboardData(CF_DIB, dib), nullptr);
+    CloseClipboard();
+    SendMessageW(note.handle(), WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(50, 60));
+    SendMessageW(note.handle(), WM_LBUTTONUP, 0, MAKELPARAM(50, 60));
+    SendMessageW(note.handle(), WM_PASTE, 0, 0);
+    pump();
+    ASSERT_EQ(note.noteChildren().size(), 1u);
+    auto* pasted = dynamic_cast<TavNoteItemImage*>(note.noteChildren()[0].get());
+    ASSERT_NE(pasted, nullptr);
+    TavGpImage stored = loadImageFile(file.fileInFolder(pasted->imageName()));
+    ASSERT_TRUE(stored) << "the pasted picture was not stored in the note folder";
+    EXPECT_EQ(stored->GetWidth(), 30u);
+    EXPECT_EQ(stored->GetHeight(), 20u);
+
+    const std::wstring words = L"粘贴的字\r\nline two";
+    HGLOBAL unicode = GlobalAlloc(GHND, (words.size() + 1) * sizeof(wchar_t));
+    memcpy(GlobalLock(unicode), words.c_str(), (words.size() + 1) * sizeof(wchar_t));
+    GlobalUnlock(unicode);
+    ASSERT_TRUE(OpenClipboard(nullptr));
+    EmptyClipboard();
+    ASSERT_NE(SetClipboardData(CF_UNICODETEXT, unicode), nullptr);
+    CloseClipboard();
+    SendMessageW(note.handle(), WM_PASTE, 0, 0);
+    pump();
+    ASSERT_EQ(note.noteChildren().size(), 2u);
+    EXPECT_EQ(rowsOf(*note.noteChildren()[1]), 2);
 }
 
 } // namespace
