@@ -12,6 +12,7 @@
 
 #include "AppPaths.h"
 #include "Bench.h"
+#include "BenchInstallation.h"
 #include "NoteContents.h"
 #include "NoteStore.h"
 #include "Settings.h"
@@ -24,34 +25,6 @@ std::wstring benchRoot() {
     wchar_t temp[MAX_PATH];
     GetTempPathW(MAX_PATH, temp);
     return std::wstring(temp) + L"tavnote_bench_noteopen_" + std::to_wstring(GetCurrentProcessId()) + L"\\";
-}
-
-// The installation of this build: bench/notes/ sits two levels below the build folder.
-std::wstring buildInstallation() {
-    wchar_t self[MAX_PATH];
-    GetModuleFileNameW(nullptr, self, MAX_PATH);
-    std::wstring path(self);
-    for (int up = 0; up < 3; ++up) path.resize(path.rfind(L'\\'));
-    return path + L"\\TavNote\\";
-}
-
-std::string bmpBytes() {
-    const int w = 48, h = 48, row = w * 3, size = 54 + row * h;
-    std::string b(size_t(size), '\0');
-    auto put32 = [&](size_t at, uint32_t v) {
-        for (int i = 0; i < 4; ++i) b[at + i] = char((v >> (8 * i)) & 255);
-    };
-    b[0] = 'B';
-    b[1] = 'M';
-    put32(2, uint32_t(size));
-    put32(10, 54);
-    put32(14, 40);
-    put32(18, uint32_t(w));
-    put32(22, uint32_t(h));
-    b[26] = 1;
-    b[28] = 24;
-    for (int i = 54; i < size; ++i) b[size_t(i)] = char(0x80);
-    return b;
 }
 
 std::vector<std::wstring> blockText() {
@@ -77,8 +50,8 @@ void openNotes(const char* what, bool text, bool picture) {
     const std::wstring app = benchRoot();
     removeTree(app);
     CreateDirectoryW(app.c_str(), nullptr);
-    copyTree(buildInstallation() + L"sysres", app + L"sysres");
-    copyTree(buildInstallation() + L"tavnote_reicon", app + L"tavnote_reicon");
+    copyTree(benchnotes::buildInstallation() + L"sysres", app + L"sysres");
+    copyTree(benchnotes::buildInstallation() + L"tavnote_reicon", app + L"tavnote_reicon");
     setAppDirectoryOverride(app);
     loadSettings();
     const int count = 30;
@@ -94,7 +67,7 @@ void openNotes(const char* what, bool text, bool picture) {
             notecontents::writeRichBlock(note, 500000 + 2 * i, RECT{4, 4, 170, 110},
                                          notecontents::rtfBody(blockText(), 0x203080));
         if (picture) {
-            writeBytes(note.fileInFolder(L"pic.bmp"), bmpBytes());
+            writeBytes(note.fileInFolder(L"pic.bmp"), benchnotes::bmpBytes());
             notecontents::writePictureChild(note, 500001 + 2 * i, RECT{100, 110, 150, 150}, L"pic.bmp");
         }
         names.push_back(unique);

@@ -13,6 +13,7 @@
 
 #include "AppPaths.h"
 #include "Bench.h"
+#include "BenchInstallation.h"
 #include "FolderUtils.h"
 #include "TempFolder.h"
 #include "NoteContents.h"
@@ -25,39 +26,6 @@ std::wstring benchRoot() {
     wchar_t temp[MAX_PATH];
     GetTempPathW(MAX_PATH, temp);
     return std::wstring(temp) + L"tavnote_bench_startup_" + std::to_wstring(GetCurrentProcessId()) + L"\\";
-}
-
-// The installation of this build: bench/notes/ sits two levels below the build folder.
-std::wstring buildInstallation() {
-    wchar_t self[MAX_PATH];
-    GetModuleFileNameW(nullptr, self, MAX_PATH);
-    std::wstring path(self);
-    for (int up = 0; up < 3; ++up) path.resize(path.rfind(L'\\'));
-    return path + L"\\TavNote\\";
-}
-
-// A 48 x 48 picture as a 24-bit BMP file's bytes, in one color.
-std::string bmpBytes() {
-    const int w = 48, h = 48, row = w * 3, size = 54 + row * h;
-    std::string b(size_t(size), '\0');
-    auto put32 = [&](size_t at, uint32_t v) {
-        for (int i = 0; i < 4; ++i) b[at + i] = char((v >> (8 * i)) & 255);
-    };
-    b[0] = 'B';
-    b[1] = 'M';
-    put32(2, uint32_t(size));
-    put32(10, 54);
-    put32(14, 40);
-    put32(18, uint32_t(w));
-    put32(22, uint32_t(h));
-    b[26] = 1;
-    b[28] = 24;
-    for (int i = 54; i < size; i += 3) {
-        b[size_t(i)] = char(0x30);
-        b[size_t(i) + 1] = char(0x90);
-        b[size_t(i) + 2] = char(0xE0);
-    }
-    return b;
 }
 
 // About 300 characters of mixed Chinese and Latin text in six lines.
@@ -76,7 +44,7 @@ std::wstring prepare(int count, bool contents = false) {
     removeTree(app);
     CreateDirectoryW(benchRoot().c_str(), nullptr);
     CreateDirectoryW(app.c_str(), nullptr);
-    const std::wstring from = buildInstallation();
+    const std::wstring from = benchnotes::buildInstallation();
     CopyFileW((from + L"TavNote.exe").c_str(), (app + L"TavNote.exe").c_str(), FALSE);
     copyTree(from + L"sysres", app + L"sysres");
     copyTree(from + L"tavnote_reicon", app + L"tavnote_reicon");
@@ -94,7 +62,7 @@ std::wstring prepare(int count, bool contents = false) {
             const int block = 300000 + 2 * i, picture = block + 1;
             notecontents::writeRichBlock(note, block, RECT{4, 4, 170, 110},
                                          notecontents::rtfBody(blockText(i), 0x203080));
-            writeBytes(note.fileInFolder(L"pic.bmp"), bmpBytes());
+            writeBytes(note.fileInFolder(L"pic.bmp"), benchnotes::bmpBytes());
             notecontents::writePictureChild(note, picture, RECT{100, 110, 150, 150}, L"pic.bmp");
         }
     }

@@ -205,14 +205,17 @@ bool TavNoteItem::SetBackgroundFrom(const std::wstring& sourcePath, const SYSTEM
     const std::wstring name = L"bkimage_" + uniqueTimeName(stamp, objectId()) + L"_" + title;
     const std::wstring target = store_.fileInFolder(name);
     // A failed copy keeps the old background: the note must never name a missing picture.
-    if (target.empty() || !copyPictureInto(sourcePath, target, [&] {
-            int answer =
-                dialogs_.confirmOverwrite ? dialogs_.confirmOverwrite(*this) : askOverwriteFile(handle());
-            return answer == kNoteResultYes;
-        }))
-        return false;
+    if (!copyPictureAsking(sourcePath, target)) return false;
     SetBackgroundFile(name);
     return true;
+}
+
+bool TavNoteItem::copyPictureAsking(const std::wstring& sourcePath, const std::wstring& target) {
+    return !target.empty() && copyPictureInto(sourcePath, target, [&] {
+        int answer =
+            dialogs_.confirmOverwrite ? dialogs_.confirmOverwrite(*this) : askOverwriteFile(handle());
+        return answer == kNoteResultYes;
+    });
 }
 
 void TavNoteItem::hideWithSnapshot() {

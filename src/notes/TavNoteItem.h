@@ -164,6 +164,9 @@ protected:
     // Where a picture from `path` goes: its own size shrunk to fit the note, near `at`.
     RECT pictureRectFor(const std::wstring& path, POINT at) const;
     void tellNotPicture();
+    // Copies a chosen picture to `target` in the note folder; an existing file is replaced only
+    // when the user says yes. False when nothing was copied.
+    bool copyPictureAsking(const std::wstring& sourcePath, const std::wstring& target);
     // True for a picture child whose file the background or another picture child shows too.
     bool sharesItsPicture(TavNoteChildItem& child) const;
     // The surface drawn onto the current swing frame's parallelogram.

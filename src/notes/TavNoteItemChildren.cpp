@@ -195,12 +195,7 @@ bool TavNoteItem::AddImageFrom(const std::wstring& sourcePath, POINT at) {
     }
     const std::wstring name = L"bkimage_" + std::to_wstring(objectId()) + L"_" + title;
     const std::wstring target = store_.fileInFolder(name);
-    if (target.empty() || !copyPictureInto(sourcePath, target, [&] {
-            int answer =
-                dialogs_.confirmOverwrite ? dialogs_.confirmOverwrite(*this) : askOverwriteFile(handle());
-            return answer == kNoteResultYes;
-        }))
-        return false;
+    if (!copyPictureAsking(sourcePath, target)) return false;
     return addImageChild(name, pictureRectFor(target, at)) != nullptr;
 }
 
