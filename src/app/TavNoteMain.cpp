@@ -138,30 +138,11 @@ void TavNoteMain::removeTrayIcon() {
     tray_.hIcon = nullptr;
 }
 
-HWND TavNoteMain::openModalWindow() {
-    // Every modal window of the program is a dialog of the GUI thread: the program's message
-    // boxes and prompts (the dialog host), the file, color and font choosers.
-    struct Search {
-        HWND found = nullptr;
-    } search;
-    EnumThreadWindows(
-        GetCurrentThreadId(),
-        [](HWND window, LPARAM data) -> BOOL {
-            wchar_t cls[16] = L"";
-            if (!IsWindowVisible(window) || !GetClassNameW(window, cls, 16) || wcscmp(cls, L"#32770") != 0)
-                return TRUE;
-            reinterpret_cast<Search*>(data)->found = window;
-            return FALSE; // the first in z-order is the one on top
-        },
-        reinterpret_cast<LPARAM>(&search));
-    return search.found;
-}
-
 void TavNoteMain::onTrayNotify(WPARAM, LPARAM lParam) {
     // While a question is open, the tray brings it forward instead of acting behind it (a new
     // note would cover its buttons).
     if (lParam == WM_LBUTTONDOWN || lParam == WM_RBUTTONDOWN || lParam == WM_LBUTTONDBLCLK) {
-        if (HWND modal = openModalWindow()) {
+        if (HWND modal = TavWnd::openModalDialog()) {
             SetWindowPos(modal, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_SHOWWINDOW);
             SetForegroundWindow(modal);
             return;

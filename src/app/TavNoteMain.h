@@ -69,8 +69,6 @@ private:
     void removeTrayIcon();
     void showTrayMenu();
     void bringNotesForward();
-    // The program's modal window on top (a message box, a prompt, a file chooser), or null.
-    static HWND openModalWindow();
     void showAbout();
     void exitProgram();
     // The reminder check thread: started when the notes are loaded, stopped with the window.

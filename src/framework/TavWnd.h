@@ -141,6 +141,9 @@ public:
     // (1 accept, 2 cancel, -1 when the dialog could not be made).
     static INT_PTR runModal(TavWnd* window, HWND parent, int id);
     static TavWnd* pendingModal();
+    // The topmost visible dialog of the calling thread (the program's message boxes and prompts,
+    // the file, color and font choosers): a modal loop is running while there is one. Null if none.
+    static HWND openModalDialog();
 
     // Called by the start-up message hook for every retrieved message: the pre-translate
     // operation of the window's object, or 0 when the window has none.

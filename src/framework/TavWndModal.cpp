@@ -16,6 +16,23 @@ void TavWnd::modalStart() {
 
 TavWnd* TavWnd::pendingModal() { return core().pendingModal; }
 
+HWND TavWnd::openModalDialog() {
+    struct Search {
+        HWND found = nullptr;
+    } search;
+    EnumThreadWindows(
+        GetCurrentThreadId(),
+        [](HWND window, LPARAM data) -> BOOL {
+            wchar_t cls[16] = L"";
+            if (!IsWindowVisible(window) || !GetClassNameW(window, cls, 16) || wcscmp(cls, L"#32770") != 0)
+                return TRUE;
+            reinterpret_cast<Search*>(data)->found = window;
+            return FALSE; // the first in z-order is the one on top
+        },
+        reinterpret_cast<LPARAM>(&search));
+    return search.found;
+}
+
 INT_PTR TavWnd::runModal(TavWnd* window, HWND parent, int id) {
     if (!window) return -1;
     auto& s = core();

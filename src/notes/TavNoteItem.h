@@ -90,6 +90,8 @@ public:
     void stopSwing();
     int swingCounter() const { return frameCounter_; }
     static constexpr UINT_PTR kSwingTimer = 60003;
+    // Retries the removal of children whose removal came during a modal loop.
+    static constexpr UINT_PTR kRemoveLaterTimer = 60010;
     void SetTopMost(bool on);
     void EmbedInDesktop(bool on);
     void SetAlpha(int alpha);
@@ -190,4 +192,5 @@ protected:
     // In stacking order: hit tests run from the last to the first.
     std::vector<std::unique_ptr<TavNoteChildItem>> noteChildren_;
     std::vector<int> swingChildren_; // children hidden while the note swings, drawn into it
+    std::vector<int> laterRemovals_; // children to remove once no modal loop runs
 };

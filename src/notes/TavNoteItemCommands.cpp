@@ -21,6 +21,13 @@ LRESULT TavNoteItem::windowProc(UINT message, WPARAM wParam, LPARAM lParam) {
     case kNoteMsgRichTextEmpty:
     case kNoteMsgPlainTextEmpty:
     case kNoteMsgImageDeleted:
+        // A child may be waiting in a modal loop (its question, a chooser) when its removal
+        // arrives: it goes once the loop has ended, never from under its own call.
+        if (TavWnd::openModalDialog()) {
+            laterRemovals_.push_back(static_cast<int>(wParam));
+            SetTimer(handle(), kRemoveLaterTimer, 200, nullptr);
+            return 0;
+        }
         removeChild(static_cast<int>(wParam));
         return 0;
     case kNoteMsgApplyTemplate:

@@ -111,6 +111,19 @@ void TavNoteItem::stopSwing() {
 
 void TavNoteItem::onTimer(UINT_PTR timerId) {
     TavWndMoveResize::onTimer(timerId);
+    if (timerId == kRemoveLaterTimer) {
+        if (TavWnd::openModalDialog()) return;
+        KillTimer(handle(), kRemoveLaterTimer);
+        std::vector<int> ids;
+        ids.swap(laterRemovals_);
+        for (int id : ids) {
+            TavNoteChildItem* child = findChild(id);
+            // A block taken up again after the question (Cancel) stays; it reports again when
+            // it is left empty.
+            if (child && TavWnd::focusedWindow() != &child->childWindow()) removeChild(id);
+        }
+        return;
+    }
     if (timerId != kSwingTimer || !ringing_) return;
     TavSwingTick tick = swingTick(frameCounter_, int(frames_.size()));
     frameCounter_ = tick.frame;

@@ -222,6 +222,43 @@ TEST_F(NoteChildrenTest, ARingingNoteSwingsWithItsChildren) {
     EXPECT_TRUE(IsWindowVisible(child));
 }
 
+// Closes the question that is open, with OK, from inside its modal loop.
+TavNoteMessageBox* g_openQuestion = nullptr;
+void CALLBACK answerOk(HWND, UINT, UINT_PTR timer, DWORD) {
+    KillTimer(nullptr, timer);
+    if (g_openQuestion) g_openQuestion->accept();
+}
+
+TEST_F(NoteChildrenTest, ABlockWhoseRemovalArrivesWhileItAsksIsRemovedOnlyAfterTheQuestion) {
+    TavNoteStore file = prepareNote(L"ask", 0, RECT{300, 150, 600, 410});
+    TavNoteItem& note = open(L"ask", 0);
+    SendMessageW(note.handle(), WM_LBUTTONDBLCLK, 0, MAKELPARAM(60, 80));
+    pump();
+    ASSERT_EQ(note.noteChildren().size(), 1u);
+    auto* block = dynamic_cast<TavRichEditNI*>(note.noteChildren()[0].get());
+    ASSERT_NE(block, nullptr);
+    const int id = block->objectId();
+    bool survivedTheQuestion = false;
+    // "删除" asks with a real modal box; while it is open the note hears that the (empty) block was
+    // left, as it does when the box takes the focus.
+    block->setDialogs({[&](TavRichEditNI& asking) {
+        PostMessageW(note.handle(), kNoteMsgRichTextEmpty, WPARAM(asking.objectId()), 0);
+        TavNoteMessageBox box(kBoxOk | kBoxCancel, L"确定要删除吗？", L"TavNote", 300, 120);
+        g_openQuestion = &box;
+        SetTimer(nullptr, 0, 300, answerOk);
+        const int answer = int(box.runModal(note.handle()));
+        g_openQuestion = nullptr;
+        survivedTheQuestion = TavWnd::findById(id) == &asking;
+        return answer;
+    }});
+    SendMessageW(block->handle(), kTavMsgCommand, kCmdBlockDelete, 0);
+    pump();
+    EXPECT_TRUE(survivedTheQuestion) << "the block was destroyed while its question was open";
+    waitFor([&] { return note.noteChildren().empty(); }, 3000);
+    EXPECT_TRUE(note.noteChildren().empty());
+    EXPECT_TRUE(childItems(file).empty());
+}
+
 // A drop of files on the note as the shell makes it.
 HDROP makeDrop(const std::vector<std::wstring>& paths, POINT at) {
     size_t chars = 1;
