@@ -29,6 +29,15 @@ enum : UINT {
     kNoteMsgColorChanged = 50006,   // wParam = ARGB
     kNoteMsgReload = 50008,         // to the main window
     kNoteMsgManagerRefresh = 50010, // to the manager
+    // Among the reminder editor's panels.
+    kPromptMsgOpenList = 50012,      // to the add panel: wParam = object id of the drop-down button
+    kPromptMsgValueChosen = 50013,   // to the add panel: a value was chosen in the drop-down list
+    kPromptMsgLabelsChanged = 50014, // to the display panel's parent: reload the labels
+    kPromptMsgGifChanged = 50015,    // reload the GIF preview
+    kPromptMsgDeleteGif = 50016,     // delete the GIF
+    // To the note, posted by the reminder check: wParam = 0, or 1 for a reminder that was missed
+    // while the program was not running, lParam = its minute as the decimal YYYYMMDDhhmm.
+    kNoteMsgFireReminder = 50017,
     kNoteMsgRichTextEmpty = 50018,  // to the note: wParam = id of a rich text block left empty
     kNoteMsgRecycleByName = 50021,  // to the main window: take the sets of postRecycleByName
     kNoteMsgTemplateChosen = 50022, // to the note: as 50004, from the template chooser
@@ -74,6 +83,9 @@ enum : int {
     kCmdNoteAddText = 30212,
     kCmdNoteOpacity = 30213,
     kCmdNoteReminder = 30214,
+    kCmdNoteReminderMenu = 30215, // the reminder submenu panel ("设置提醒子菜单")
+    kCmdNoteStopMenu = 30216,     // the stop menu of a ringing note ("停止提醒菜单")
+    kCmdNoteStopReminder = 30217, // "停止"
     // The note menu's "隐藏"; the note passes it on to the main window with its object id as
     // lParam, and the main window closes that note.
     kCmdNoteHide = 30218,
