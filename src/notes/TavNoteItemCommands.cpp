@@ -1,5 +1,6 @@
 // The note's messages and its menu's commands.
 #include "TavNoteItem.h"
+#include "TavNotePrompt.h"
 
 #include <shellapi.h>
 
@@ -118,6 +119,8 @@ LRESULT TavNoteItem::onCommand(UINT message, WPARAM wParam, LPARAM lParam) {
          [](TavNoteItem& n, LPARAM) { n.AddRichText(n.lastRightPress().x, n.lastRightPress().y); }},
         {kCmdNoteBackground, [](TavNoteItem& n, LPARAM) { n.SetBackground(); }},
         {kCmdNoteAddImage, [](TavNoteItem& n, LPARAM) { n.AddImage(); }},
+        {kCmdNoteReminder,
+         [](TavNoteItem& n, LPARAM) { runReminderEditor(n.handle(), n.unique(), n.store().baseDir()); }},
         {kCmdNoteManager, [](TavNoteItem& n, LPARAM) { n.postToMain(kTavMsgCommand, kCmdMainManager, 0); }},
         {kCmdNoteQuit, [](TavNoteItem& n, LPARAM) { n.postToMain(kTavMsgCommand, kCmdMainExit, 0); }},
     };

@@ -1,0 +1,3 @@
+#include "TavNotePrompt.h"
+
+void runReminderEditor(HWND, const std::wstring&, const std::wstring&) {}
