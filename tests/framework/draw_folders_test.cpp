@@ -71,23 +71,7 @@ void expectCanaryAlive(const std::wstring& folder) {
     EXPECT_EQ(readFile(folder + L"inner\\canary.txt"), "alive");
 }
 
-// A link made from the host side (the system's own link calls make nothing under Wine); the
-// system reports it as a folder with the reparse-point attribute.
-bool makeHostLink(const std::wstring& target, const std::wstring& link) {
-    std::string from = unixtools::unixPath(target), to = unixtools::unixPath(link);
-    if (from.empty() || to.empty()) return false;
-    if (from.back() == '/') from.pop_back();
-    if (to.back() == '/') to.pop_back();
-    unixtools::runUnix(L"/bin/ln -s " + std::wstring(from.begin(), from.end()) + L" " +
-                       std::wstring(to.begin(), to.end()));
-    // "start /unix" may return before ln has made the link.
-    return waitFor(
-        [&] {
-            const DWORD attributes = GetFileAttributesW(link.c_str());
-            return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0;
-        },
-        2000);
-}
+using unixtools::makeHostLink;
 } // namespace
 
 TEST(Folders, ListsFoldersAndFilesApart) {
