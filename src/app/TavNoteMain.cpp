@@ -11,6 +11,7 @@
 #include "TavNoteItem.h"
 #include "TavNoteItemDesktop.h"
 #include "TavNoteItemTemplate.h"
+#include "TavNMiManager.h"
 #include "TavNoteMenuTray.h"
 #include "TavNoteMessageBox.h"
 
@@ -221,6 +222,7 @@ LRESULT TavNoteMain::onCommand(UINT message, WPARAM wParam, LPARAM lParam) {
         exitProgram();
         break;
     case kCmdMainManager:
+        runManager(handle());
         break;
     case kCmdMainAbout:
         showAbout();

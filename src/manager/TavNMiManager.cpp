@@ -1,0 +1,3 @@
+#include "TavNMiManager.h"
+
+void runManager(HWND) {}
