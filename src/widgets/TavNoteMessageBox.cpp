@@ -71,6 +71,13 @@ TavMemDC TavNoteMessageBox::renderMessage(const RECT& box) {
     return drawText(handle(), message_, font, defaultTextBrush(), format.get(), 0, 0, w, h);
 }
 
+void TavNoteMessageBox::setMessage(std::wstring message) {
+    message_ = std::move(message);
+    if (!handle()) return;
+    renderBackground();
+    if (redrawAll()) present();
+}
+
 void TavNoteMessageBox::renderBackground() {
     TavNoteCaption::renderBackground();
     if (!background_) return;

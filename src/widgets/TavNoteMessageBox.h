@@ -20,6 +20,8 @@ public:
 
     int type() const { return type_; }
     const std::wstring& message() const { return message_; }
+    // Replaces the message and shows it at once.
+    void setMessage(std::wstring message);
     // The button of a control id (20005 OK, 20006 Cancel, 20007 Yes, 20008 No).
     TavNoteBt* button(int controlId);
     // The buttons that exist, left to right on the screen.

@@ -1,0 +1,100 @@
+#include "TavNoteExportMsg.h"
+
+#include "FileDialogs.h"
+#include "FileSystem.h"
+
+TavNoteExportMsg::TavNoteExportMsg(ExportKind kind, std::vector<ExportNote> notes, std::wstring destination)
+    : TavNoteMessageBox(0, L"开始导出...", L"正在导出...", 300, 120), kind_(kind), notes_(std::move(notes)),
+      destination_(std::move(destination)) {
+    setObjectName(L"TavNoteExportMsg");
+    setIcon(L"TavNote.png");
+}
+
+TavNoteExportMsg::~TavNoteExportMsg() {
+    cancel_ = true;
+    finishWorker();
+}
+
+void TavNoteExportMsg::finishWorker() {
+    if (worker_.joinable()) worker_.join();
+}
+
+void TavNoteExportMsg::onCreated() {
+    TavNoteMessageBox::onCreated();
+    if (worker_.joinable()) return;
+    // The window exists: its handle is what the worker reports to (posted, so that a user
+    // interface thread waiting for the worker never waits for itself).
+    const HWND window = handle();
+    worker_ = std::thread([this, window] {
+        const bool ok = writeExport(
+            kind_, notes_, destination_,
+            [window](int done, int total) {
+                PostMessageW(window, kExportMsgProgress, WPARAM(done), LPARAM(total));
+            },
+            cancel_);
+        written_ = ok && !cancel_;
+    });
+}
+
+LRESULT TavNoteExportMsg::windowProc(UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message == kExportMsgProgress) {
+        const int done = int(wParam), total = int(lParam);
+        if (done >= total) {
+            closeWith(kNoteResultOk);
+        } else {
+            setMessage(exportProgressText(done, total));
+        }
+        return 0;
+    }
+    return TavNoteMessageBox::windowProc(message, wParam, lParam);
+}
+
+bool TavNoteExportMsg::run(HWND owner) {
+    const INT_PTR result = runModal(owner);
+    if (result != kNoteResultOk) cancel_ = true;
+    finishWorker();
+    return result == kNoteResultOk && written_;
+}
+
+namespace {
+
+std::wstring askDestination(HWND owner, ExportKind kind) {
+    switch (kind) {
+    case ExportKind::Rtf: {
+        TavFileChoice choice = saveFileDialog(owner, L"rtf 格式文件\0*.rtf\0", L"保存为富文本...");
+        return choice.path.empty() ? std::wstring() : withExportExtension(choice.path, L".rtf");
+    }
+    case ExportKind::Text: {
+        TavFileChoice choice = saveFileDialog(owner, L"txt 格式文件\0*.txt\0", L"保存文本...");
+        return choice.path.empty() ? std::wstring() : withExportExtension(choice.path, L".txt");
+    }
+    case ExportKind::Png:
+        return browseForFolder(owner);
+    }
+    return std::wstring();
+}
+
+} // namespace
+
+bool runNoteExport(HWND owner, ExportKind kind, const std::wstring& groupFolder,
+                   const std::vector<std::wstring>& uniques, const TavExportDialogs& dialogs) {
+    std::wstring destination =
+        dialogs.chooseDestination ? dialogs.chooseDestination(kind) : askDestination(owner, kind);
+    if (destination.empty() || !isAbsolutePath(destination)) return false;
+    if (kind == ExportKind::Png) {
+        if (destination.back() != L'\\') destination += L'\\';
+        bool exists = false;
+        for (const std::wstring& unique : uniques)
+            exists = exists || (isPlainFileName(unique) && fileExists(destination + unique + L".png"));
+        if (exists) {
+            const bool replace = dialogs.replacePictures ? dialogs.replacePictures() : [&] {
+                TavNoteMessageBox box(3, L"文件夹中已有同名的图片，要替换它们吗？", L"TavNote", 300, 120);
+                box.setIcon(L"TavNote.png");
+                return box.runModal(owner) == kNoteResultOk;
+            }();
+            if (!replace) return false;
+        }
+    }
+    TavNoteExportMsg progress(kind, gatherExport(groupFolder, uniques, kind), destination);
+    return progress.run(owner);
+}
