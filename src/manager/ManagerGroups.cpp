@@ -5,6 +5,7 @@
 #include "AppPaths.h"
 #include "FileSystem.h"
 #include "FolderUtils.h"
+#include "ManagerFolders.h"
 #include "NoteStore.h"
 
 #include <algorithm>
@@ -12,35 +13,7 @@
 
 namespace {
 
-bool sameName(const std::wstring& a, const std::wstring& b) {
-    return a.size() == b.size() &&
-           CompareStringOrdinal(a.c_str(), int(a.size()), b.c_str(), int(b.size()), TRUE) == CSTR_EQUAL;
-}
-
 bool isSpace(wchar_t c) { return c == L' ' || c == L'\t' || c == 0x3000; }
-
-bool isDeviceName(const std::wstring& name) {
-    // The part before the first dot, without the spaces before it, is what the system compares.
-    std::wstring base = name.substr(0, name.find(L'.'));
-    while (!base.empty() && base.back() == L' ') base.pop_back();
-    std::transform(base.begin(), base.end(), base.begin(), [](wchar_t c) { return wchar_t(towupper(c)); });
-    static const wchar_t* const fixed[] = {L"CON", L"PRN", L"AUX", L"NUL", L"CONIN$", L"CONOUT$"};
-    for (const wchar_t* device : fixed)
-        if (base == device) return true;
-    if (base.size() == 4 && (base.compare(0, 3, L"COM") == 0 || base.compare(0, 3, L"LPT") == 0)) {
-        const wchar_t digit = base[3];
-        return (digit >= L'1' && digit <= L'9') || digit == 0xB9 || digit == 0xB2 || digit == 0xB3;
-    }
-    return false;
-}
-
-bool isValidFolderName(const std::wstring& name) {
-    if (name.empty() || name.size() > 200 || name == L"." || name == L"..") return false;
-    for (wchar_t c : name)
-        if (c < 32 || wcschr(L"<>:\"/\\|?*", c)) return false;
-    if (name.back() == L'.' || name.back() == L' ') return false;
-    return !isDeviceName(name) && isPlainFileName(name);
-}
 
 bool isSystemGroup(const std::wstring& group) { return group.empty() || group == kSystemGroupName; }
 
@@ -49,43 +22,13 @@ std::wstring baseDirOf(const std::wstring& group) {
     return isSystemGroup(group) ? std::wstring() : noteItems2Directory() + group + L"\\";
 }
 
-std::wstring freeNameIn(const std::wstring& parent, const std::wstring& unique) {
-    if (isMissingFile(parent + unique)) return unique;
-    for (int n = 1; n < 10000; ++n) {
-        std::wstring name = unique + L"_" + std::to_wstring(n);
-        if (isMissingFile(parent + name)) return name;
-    }
-    return std::wstring();
-}
-
-std::wstring withSlash(std::wstring folder) {
-    if (!folder.empty() && folder.back() != L'\\') folder += L'\\';
-    return folder;
-}
-
-// Moves the note folder into `targetParent` under a free name; its file follows its folder's name.
+// Moves the note folder; a note under a fresh name writes that name as its `unique`.
 NoteMoveResult moveNoteFolder(const std::wstring& sourceFolder, const std::wstring& unique,
                               const std::wstring& targetParent) {
-    NoteMoveResult result;
-    if (!isPlainFileName(unique) || sourceFolder.empty() || targetParent.empty()) return result;
-    const std::wstring source = withSlash(sourceFolder) + unique + L"\\";
-    if (!isFolder(source) || isLinkPath(source.substr(0, source.size() - 1))) return result;
-    if (sameName(withSlash(sourceFolder), withSlash(targetParent))) {
-        result.name = unique; // already there
-        return result;
-    }
-    const std::wstring name = freeNameIn(withSlash(targetParent), unique);
-    if (name.empty()) return result;
-    const std::wstring target = withSlash(targetParent) + name + L"\\";
-    bool remains = false;
-    if (!moveDataFolder(source, target, &remains) && !remains) return result;
-    result.name = name;
-    result.sourceRemains = remains;
-    if (name != unique) {
-        MoveFileExW((target + unique + L".xml").c_str(), (target + name + L".xml").c_str(), 0);
-        TavNoteStore(name, withSlash(targetParent), 0).SaveUnique();
-    }
-    return result;
+    ItemMoveResult moved = moveItemFolder(sourceFolder, unique, targetParent);
+    if (!moved.name.empty() && moved.name != unique)
+        TavNoteStore(moved.name, withSlash(targetParent), 0).SaveUnique();
+    return NoteMoveResult{moved.name, moved.sourceRemains};
 }
 
 } // namespace
@@ -111,23 +54,31 @@ std::wstring trimGroupName(const std::wstring& raw) {
     return raw.substr(begin, end - begin);
 }
 
-GroupNameProblem checkGroupName(const std::wstring& name) {
-    // A name that is no folder name is never looked up: "..\x" must not find a folder elsewhere.
-    if (!isValidFolderName(name)) return GroupNameProblem::Illegal;
-    if (!isMissingFile(noteItems2Directory() + name)) return GroupNameProblem::Exists;
+GroupNameProblem checkGroupNameIn(const std::wstring& root, const std::wstring& name) {
+    // A name that is no folder name is never looked up: "..\\x" must not find a folder elsewhere.
+    if (!isValidGroupFolderName(name)) return GroupNameProblem::Illegal;
+    if (!isMissingFile(withSlash(root) + name)) return GroupNameProblem::Exists;
     if (name == kSystemGroupName || name == kRecycleGroupName) return GroupNameProblem::Reserved;
     return GroupNameProblem::None;
 }
 
-GroupNameProblem createGroup(const std::wstring& raw, std::wstring* created) {
+GroupNameProblem checkGroupName(const std::wstring& name) {
+    return checkGroupNameIn(noteItems2Directory(), name);
+}
+
+GroupNameProblem createGroupIn(const std::wstring& root, const std::wstring& raw, std::wstring* created) {
     const std::wstring name = trimGroupName(raw);
-    GroupNameProblem problem = checkGroupName(name);
+    GroupNameProblem problem = checkGroupNameIn(root, name);
     if (problem != GroupNameProblem::None) return problem;
-    const std::wstring folder = noteItems2Directory() + name;
+    const std::wstring folder = withSlash(root) + name;
     if (!isInsideDataFolder(folder) || !CreateDirectoryW(folder.c_str(), nullptr))
         return GetLastError() == ERROR_ALREADY_EXISTS ? GroupNameProblem::Exists : GroupNameProblem::Illegal;
     if (created) *created = name;
     return GroupNameProblem::None;
+}
+
+GroupNameProblem createGroup(const std::wstring& raw, std::wstring* created) {
+    return createGroupIn(noteItems2Directory(), raw, created);
 }
 
 std::wstring managerGroupFolder(const std::wstring& group) {
@@ -149,7 +100,7 @@ std::vector<std::wstring> userGroupNames() {
 NoteMoveResult moveNoteToGroup(const std::wstring& sourceFolder, const std::wstring& unique,
                                const std::wstring& targetGroup) {
     const bool system = isSystemGroup(targetGroup);
-    if (!system && (targetGroup == kRecycleGroupName || !isValidFolderName(targetGroup))) return {};
+    if (!system && (targetGroup == kRecycleGroupName || !isValidGroupFolderName(targetGroup))) return {};
     const std::wstring targetParent = managerGroupFolder(targetGroup);
     if (!system && !isFolder(targetParent) && !CreateDirectoryW(targetParent.c_str(), nullptr)) return {};
     NoteMoveResult result = moveNoteFolder(sourceFolder, unique, targetParent);
@@ -169,7 +120,8 @@ NoteMoveResult restoreNote(const std::wstring& unique, std::wstring* group) {
     TavNoteStore recycled(unique, recycleDirectory(), 0);
     std::wstring name = recycled.LoadGroup().value_or(std::wstring());
     // A group that cannot be a folder (a crafted file) brings the note back to the system group.
-    if (!name.empty() && (!isValidFolderName(name) || name == kRecycleGroupName || name == kSystemGroupName))
+    if (!name.empty() &&
+        (!isValidGroupFolderName(name) || name == kRecycleGroupName || name == kSystemGroupName))
         name.clear();
     if (group) *group = name;
     return moveNoteToGroup(recycleDirectory(), unique, name);
@@ -226,7 +178,7 @@ bool deleteGroup(const std::wstring& name, const std::wstring* moveTo, std::vect
 
 int showNotes(const std::wstring& folder, const std::vector<std::wstring>& uniques) {
     const std::wstring base =
-        sameName(withSlash(folder), noteItemsDirectory()) ? std::wstring() : withSlash(folder);
+        sameFolderPath(folder, noteItemsDirectory()) ? std::wstring() : withSlash(folder);
     int changed = 0;
     for (const std::wstring& unique : uniques) {
         TavNoteStore store(unique, base, 0);

@@ -26,6 +26,10 @@ std::wstring trimGroupName(const std::wstring& raw);
 GroupNameProblem checkGroupName(const std::wstring& name);
 // Checks and creates the group folder; `created` receives the trimmed name.
 GroupNameProblem createGroup(const std::wstring& raw, std::wstring* created = nullptr);
+// The same for the groups of another root folder (the template groups of "NoteTpls2").
+GroupNameProblem checkGroupNameIn(const std::wstring& root, const std::wstring& name);
+GroupNameProblem createGroupIn(const std::wstring& root, const std::wstring& raw,
+                               std::wstring* created = nullptr);
 
 // The folder of a group shown in the manager: the system group, the recycle bin or a user group
 // ("" for a user group name that is no plain folder name). A user group's folder is not created.
