@@ -4,6 +4,8 @@
 #include "AtomicFile.h"
 #include "CRtfReader.h"
 #include "FileSystem.h"
+#include "ManagerFolders.h"
+#include "NoteFormat.h"
 #include "NoteSnapshot.h"
 #include "NoteStore.h"
 #include "RtfFontSizes.h"
@@ -20,21 +22,11 @@ namespace {
 
 constexpr int kDefaultPoints = 12; // RTF's own default size
 
-std::wstring withSlash(std::wstring folder) {
-    if (!folder.empty() && folder.back() != L'\\') folder += L'\\';
-    return folder;
-}
-
-bool sameFolder(const std::wstring& a, const std::wstring& b) {
-    const std::wstring x = withSlash(a), y = withSlash(b);
-    return x.size() == y.size() &&
-           CompareStringOrdinal(x.c_str(), int(x.size()), y.c_str(), int(y.size()), TRUE) == CSTR_EQUAL;
-}
-
 // The store of a note of the folder ("" base for the system group's folder).
 TavNoteStore storeIn(const std::wstring& groupFolder, const std::wstring& unique) {
     return TavNoteStore(
-        unique, sameFolder(groupFolder, noteItemsDirectory()) ? std::wstring() : withSlash(groupFolder), 0);
+        unique, sameFolderPath(groupFolder, noteItemsDirectory()) ? std::wstring() : withSlash(groupFolder),
+        0);
 }
 
 // The reader's runs in the writer's terms.
@@ -72,7 +64,7 @@ std::wstring blockBodyPath(const TavNoteStore& store, int childId) {
         !xml.findElement(L"TavRichEditNI") || !xml.intoElement() || !xml.findElement(L"rtftext"))
         return std::wstring();
     const std::wstring name = xml.getData();
-    return isPlainFileName(name) ? store.fileInFolder(name) : std::wstring();
+    return isRichBodyFileName(name) ? store.fileInFolder(name) : std::wstring();
 }
 
 } // namespace
@@ -114,7 +106,8 @@ std::vector<ExportNote> gatherExport(const std::wstring& groupFolder, std::vecto
         note.unique = unique;
         TavNoteItem* open = TavNoteItem::findByUnique(unique);
         // A note open on the desktop is only the one of this folder when its folder is this one.
-        if (open && !sameFolder(open->store().folderPath(), withSlash(groupFolder) + unique)) open = nullptr;
+        if (open && !sameFolderPath(open->store().folderPath(), withSlash(groupFolder) + unique))
+            open = nullptr;
         if (kind == ExportKind::Png) {
             if (open) {
                 note.pixels = open->pictureCopy(note.width, note.height);

@@ -1,5 +1,7 @@
 #include "NoteFormat.h"
 
+#include "FileSystem.h"
+
 #include <cstdint>
 #include <cstdlib>
 #include <cwchar>
@@ -7,6 +9,15 @@
 bool isKnownChildClass(const std::wstring& className) {
     return className == kRichTextChildClass || className == kPlainTextChildClass ||
            className == kImageChildClass;
+}
+
+bool isRichBodyFileName(const std::wstring& name) {
+    const size_t n = name.size();
+    if (n < 5 || !isPlainFileName(name)) return false;
+    if (CompareStringOrdinal(name.c_str() + n - 4, 4, L"_rtf", 4, TRUE) != CSTR_EQUAL) return false;
+    for (size_t i = 0; i + 4 < n; ++i)
+        if (name[i] < L'0' || name[i] > L'9') return false;
+    return true;
 }
 
 std::wstring formatNoteTime(const SYSTEMTIME& t) {

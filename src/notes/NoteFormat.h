@@ -20,6 +20,9 @@ inline constexpr wchar_t kRichTextChildClass[] = L"TavRichEditNI";
 inline constexpr wchar_t kPlainTextChildClass[] = L"TavNoteItemEdit";
 inline constexpr wchar_t kImageChildClass[] = L"TavNoteItemImage";
 bool isKnownChildClass(const std::wstring& className);
+// A rich text block's body is "<digits>_rtf": any other name in `rtftext` (the note's own file, a
+// picture, a path) is never read as text.
+bool isRichBodyFileName(const std::wstring& name);
 
 // "%04d年%02d月%02d日 %02d时%02d分%02d秒" of the given local time.
 std::wstring formatNoteTime(const SYSTEMTIME& localTime);

@@ -31,15 +31,6 @@ TavRichEditNI* g_active = nullptr;
 
 bool shiftHeld() { return GetKeyState(VK_SHIFT) < 0; }
 
-// A body is "<digits>_rtf": any other name in `rtftext` (the note's own file, a picture) is not
-// read as text.
-bool isBodyFileName(const std::wstring& name) {
-    const size_t n = name.size();
-    if (n < 5 || !isPlainFileName(name)) return false;
-    if (CompareStringOrdinal(name.c_str() + n - 4, 4, L"_rtf", 4, TRUE) != CSTR_EQUAL) return false;
-    return std::all_of(name.begin(), name.end() - 4, [](wchar_t c) { return c >= L'0' && c <= L'9'; });
-}
-
 // The file's bytes; false when it cannot be read (a missing file reads as nothing).
 bool readBytes(const std::wstring& path, std::string& out) {
     out.clear();
@@ -164,7 +155,7 @@ void TavRichEditNI::loadStored() {
                  std::max<int>(1, rc.right - leftMargin() - TavRichEditDoc::kMarginRight), bar, handle());
     vbar_.setColor(doc().currentColor());
     hbar_.setColor(doc().currentColor());
-    if (stored && wanted[4].found && isBodyFileName(wanted[4].value)) {
+    if (stored && wanted[4].found && isRichBodyFileName(wanted[4].value)) {
         const std::wstring body = TavNoteStore(noteUnique_, noteFolder_, 0).fileInFolder(wanted[4].value);
         // Loading is no edit: nothing of it can be undone.
         if (!body.empty() && fileExists(body)) loadRtf(body, false);
