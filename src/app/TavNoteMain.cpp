@@ -8,6 +8,7 @@
 #include "FolderUtils.h"
 #include "NoteFolders.h"
 #include "NoteRecycleRequests.h"
+#include "ReminderChecker.h"
 #include "TavNoteItem.h"
 #include "TavNoteItemDesktop.h"
 #include "TavNoteItemTemplate.h"
@@ -109,12 +110,16 @@ void TavNoteMain::onCreated() {
     startReminderThread();
 }
 
-void TavNoteMain::startReminderThread() {}
+void TavNoteMain::startReminderThread() {
+    if (reminderChecker_) return;
+    reminderChecker_ = std::make_unique<ReminderChecker>();
+    if (!reminderChecker_->start(handle())) reminderChecker_.reset();
+}
 
 void TavNoteMain::stopReminderThread() {
-    if (!reminderThread_) return;
-    CloseHandle(reminderThread_);
-    reminderThread_ = nullptr;
+    if (!reminderChecker_) return;
+    reminderChecker_->stop();
+    reminderChecker_.reset();
 }
 
 // --- tray ---
@@ -184,6 +189,14 @@ LRESULT TavNoteMain::windowProc(UINT message, WPARAM wParam, LPARAM lParam) {
         return 0;
     case kNoteMsgReload:
         loadNotes();
+        return 0;
+    case WM_POWERBROADCAST:
+        // After a sleep the minutes passed meanwhile are looked at now, not 15 seconds later.
+        if ((wParam == PBT_APMRESUMEAUTOMATIC || wParam == PBT_APMRESUMESUSPEND) && reminderChecker_)
+            reminderChecker_->passNow();
+        return TRUE;
+    case WM_TIMECHANGE:
+        if (reminderChecker_) reminderChecker_->passNow();
         return 0;
     case kNoteMsgRecycleByName:
         for (const std::set<std::wstring>& names : takeRecycleRequests()) recycleNotesByName(names);
@@ -270,6 +283,8 @@ void TavNoteMain::exitProgram() {
 
 void TavNoteMain::onDestroyed() {
     TavWnd::onDestroyed();
+    // Before the notes go: no firing is posted to a window being destroyed.
+    stopReminderThread();
     // Nothing is saved here: every note wrote each change when it happened.
     notes_.clear();
     removeTrayIcon();

@@ -12,6 +12,7 @@
 #include <string>
 #include <vector>
 
+class ReminderChecker;
 class TavNoteItem;
 
 class TavNoteMain : public TavWnd {
@@ -80,7 +81,7 @@ private:
     std::vector<std::unique_ptr<TavNoteItem>> notes_;
     NOTIFYICONDATAW tray_{};
     bool trayAdded_ = false;
-    HANDLE reminderThread_ = nullptr;
+    std::unique_ptr<ReminderChecker> reminderChecker_;
     std::vector<std::wstring> trayGroups_;
     std::wstring chosenGroup_;
     HANDLE mutex_ = nullptr;
