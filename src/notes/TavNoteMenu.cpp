@@ -6,6 +6,7 @@
 #include "ImageFiles.h"
 #include "MenuPlacement.h"
 #include "TavNoteItem.h"
+#include "TavNoteMenuSetPromptSub.h"
 
 namespace {
 constexpr DWORD kMenuExStyle = WS_EX_TOOLWINDOW | WS_EX_LAYERED;
@@ -139,10 +140,19 @@ TavNoteMenuNote::TavNoteMenuNote() {
     addItem(kCmdNoteQuit, L"退出");
 }
 
+TavNoteMenuNote::~TavNoteMenuNote() = default;
+
 void TavNoteMenuNote::buildSubmenus(HWND commandTarget) {
     groupMenu_.setGroups(groups_, kCmdGroupSystem, L"系统分组");
     if (groupMenu_.build(L"添加便签选择分组子菜单", commandTarget)) registerSubmenu(kCmdNoteAdd, &groupMenu_);
     templateGroupMenu_.setGroups(templateGroups_, kCmdTemplateGroupNone, L"系统分组");
     if (templateGroupMenu_.build(L"添加模板选择分组子菜单", commandTarget))
         registerSubmenu(kCmdNoteSaveTemplate, &templateGroupMenu_);
+    if (!reminderUnique_.empty()) {
+        reminderMenu_ = std::make_unique<TavNoteMenuSetPromptSub>();
+        reminderMenu_->setNote(reminderUnique_, reminderDir_);
+        reminderMenu_->setMenuId(kCmdNoteReminderMenu);
+        if (reminderMenu_->build(L"设置提醒子菜单", commandTarget))
+            registerSubmenu(kCmdNoteReminder, reminderMenu_.get());
+    }
 }

@@ -106,9 +106,12 @@ public:
     void setGroups(const std::vector<std::wstring>& names, int firstId, const std::wstring& systemName);
 };
 
+class TavNoteMenuSetPromptSub;
+
 class TavNoteMenuNote : public TavNoteMenu {
 public:
     TavNoteMenuNote();
+    ~TavNoteMenuNote() override;
     void setOpacity(int alpha) { setOpacityRow(kCmdNoteOpacity, alpha, kMinNoteOpacity); }
     void setGroups(std::vector<std::wstring> names) { groups_ = std::move(names); }
     TavNoteMenuGroups& groupMenu() { return groupMenu_; }
@@ -116,6 +119,13 @@ public:
     // per name from kCmdTemplateGroupFirst, in the order given.
     void setTemplateGroups(std::vector<std::wstring> names) { templateGroups_ = std::move(names); }
     TavNoteMenuGroups& templateGroupMenu() { return templateGroupMenu_; }
+    // The note whose reminder the submenu of "设置提醒..." shows; without it there is no submenu.
+    void setReminderNote(std::wstring unique, std::wstring dir) {
+        reminderUnique_ = std::move(unique);
+        reminderDir_ = std::move(dir);
+    }
+    // Null until built with a reminder note.
+    TavNoteMenuSetPromptSub* reminderMenu() { return reminderMenu_.get(); }
 
 protected:
     void buildSubmenus(HWND commandTarget) override;
@@ -125,4 +135,7 @@ private:
     TavNoteMenuGroups groupMenu_;
     std::vector<std::wstring> templateGroups_;
     TavNoteMenuGroups templateGroupMenu_;
+    std::wstring reminderUnique_;
+    std::wstring reminderDir_;
+    std::unique_ptr<TavNoteMenuSetPromptSub> reminderMenu_;
 };
