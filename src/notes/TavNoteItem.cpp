@@ -14,6 +14,7 @@
 #include "ImageFiles.h"
 #include "NoteFolders.h"
 #include "NoteGeometry.h"
+#include "ReminderTables.h"
 #include "Settings.h"
 #include "TavNoteItemDesktop.h"
 #include "TavNoteMenu.h"
@@ -53,6 +54,12 @@ TavNoteItem::TavNoteItem(std::wstring unique, bool hosted)
 }
 
 TavNoteItem::~TavNoteItem() {
+    closeReminderSound();
+    if (registeredWindow_) {
+        ReminderNoteWindows::remove(registeredId_, registeredWindow_);
+        ReminderStopTable::erase(registeredWindow_);
+    }
+    if (!store_.unique().empty()) FiredReminderSet::erase(store_.unique());
     gif_.stopAll();
     if (g_lastActive == this) g_lastActive = nullptr;
     auto it = notesByUnique().find(store_.unique());
@@ -99,6 +106,10 @@ void TavNoteItem::onCreated() {
     // A note's id is never handed to another note in this run, even after it is hidden or
     // recycled; a stored id that another note had taken was replaced: the file learns the new one.
     TavObject::reserveIds({objectId()});
+    // The reminder check finds the note's window by its id (on its own thread).
+    registeredId_ = objectId();
+    registeredWindow_ = handle();
+    ReminderNoteWindows::add(registeredId_, registeredWindow_);
     if (auto stored = store_.LoadId(); stored && *stored != objectId()) store_.SaveId();
 
     LoadGeometry();
@@ -159,6 +170,7 @@ void TavNoteItem::onRightButtonDown(WPARAM keys, int x, int y) {
 }
 
 void TavNoteItem::onLeftButtonDown(WPARAM keys, int x, int y) {
+    GetWindowRect(handle(), &pressRect_);
     TavWndMoveResize::onLeftButtonDown(keys, x, y);
     if (!topMost_ && !toDesk_)
         SetWindowPos(handle(), HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOREDRAW | SWP_NOACTIVATE);
@@ -168,6 +180,14 @@ void TavNoteItem::onLeftButtonDown(WPARAM keys, int x, int y) {
 void TavNoteItem::onLeftButtonUp(WPARAM keys, int x, int y) {
     TavWndMoveResize::onLeftButtonUp(keys, x, y);
     if (outlineVisible() && outlineOwner() == this) hideOutline();
+    // A click (not a drag) on a ringing note opens the stop menu.
+    RECT now{};
+    GetWindowRect(handle(), &now);
+    if (ringing_ && EqualRect(&now, &pressRect_)) {
+        POINT at{x, y};
+        ClientToScreen(handle(), &at);
+        showStopMenu(at.x, at.y);
+    }
 }
 
 void TavNoteItem::onLeftDoubleClick(WPARAM keys, int x, int y) {

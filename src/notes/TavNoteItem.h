@@ -26,11 +26,18 @@ public:
     TavNoteLabel();
     LRESULT windowProc(UINT message, WPARAM wParam, LPARAM lParam) override;
     TavMemDC renderSelf() override;
-    void setText(const std::wstring& text) { text_ = text; }
+    void setText(const std::wstring& text);
     const std::wstring& text() const { return text_; }
+    // Where the text starts, from the label's left edge (it scrolls in from the right).
+    void setTextLeft(int x) { textLeft_ = x; }
+    int textLeft() const { return textLeft_; }
+    int textWidth() const { return textWidth_; }
 
 private:
     std::wstring text_;
+    TavMemDC textImage_; // the text on a transparent background, made once per text
+    int textLeft_ = 0;
+    int textWidth_ = 0;
 };
 
 class TavNoteItem : public TavWndMoveResize {
@@ -92,6 +99,18 @@ public:
     static constexpr UINT_PTR kSwingTimer = 60003;
     // Retries the removal of children whose removal came during a modal loop.
     static constexpr UINT_PTR kRemoveLaterTimer = 60010;
+    // The bottom label's text scrolling through while a reminder rings.
+    static constexpr UINT_PTR kLabelTimer = 60004;
+    // A reminder of this note fires (50017): sound, label, picture, styles and count from the
+    // note's "prompt.xml"; `missedMinute` (decimal YYYYMMDDhhmm, 0 for none) names a minute that
+    // was missed while the program was not running.
+    void fireReminder(long long missedMinute = 0);
+    // "停止" of the stop menu (30217): the note goes back to how its file has it.
+    void stopReminder();
+    // The stop menu at the screen point (what a click on a ringing note opens).
+    void showStopMenu(int screenX, int screenY);
+    const std::wstring& reminderGif() const { return reminderGif_; }
+    bool reminderSoundOpen() const { return sound_ != 0; }
     void SetTopMost(bool on);
     void EmbedInDesktop(bool on);
     void SetAlpha(int alpha);
@@ -154,6 +173,8 @@ public:
 
 protected:
     void deleteAfterConfirmation();
+    void closeReminderSound();
+    void stepLabel();
     void postToMain(UINT message, WPARAM wParam, LPARAM lParam);
     void applyPlacement();
     void loadBackground();
@@ -193,4 +214,11 @@ protected:
     std::vector<std::unique_ptr<TavNoteChildItem>> noteChildren_;
     std::vector<int> swingChildren_; // children hidden while the note swings, drawn into it
     std::vector<int> laterRemovals_; // children to remove once no modal loop runs
+    // The ringing reminder: its sound device, its picture in the note, the label's clock.
+    unsigned sound_ = 0;
+    std::wstring reminderGif_;
+    int labelElapsed_ = 0;
+    int registeredId_ = 0;
+    HWND registeredWindow_ = nullptr;
+    RECT pressRect_{};
 };

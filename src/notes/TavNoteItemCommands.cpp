@@ -48,6 +48,9 @@ LRESULT TavNoteItem::windowProc(UINT message, WPARAM wParam, LPARAM lParam) {
             return 0;
         }
         return TavWndMoveResize::windowProc(message, wParam, lParam);
+    case kNoteMsgFireReminder:
+        fireReminder(wParam == 1 ? static_cast<long long>(lParam) : 0);
+        return 0;
     case kNoteMsgContentChanged:
         store_.SaveUpdateTime();
         return 0;
@@ -121,6 +124,7 @@ LRESULT TavNoteItem::onCommand(UINT message, WPARAM wParam, LPARAM lParam) {
         {kCmdNoteAddImage, [](TavNoteItem& n, LPARAM) { n.AddImage(); }},
         {kCmdNoteReminder,
          [](TavNoteItem& n, LPARAM) { runReminderEditor(n.handle(), n.unique(), n.store().baseDir()); }},
+        {kCmdNoteStopReminder, [](TavNoteItem& n, LPARAM) { n.stopReminder(); }},
         {kCmdNoteManager, [](TavNoteItem& n, LPARAM) { n.postToMain(kTavMsgCommand, kCmdMainManager, 0); }},
         {kCmdNoteQuit, [](TavNoteItem& n, LPARAM) { n.postToMain(kTavMsgCommand, kCmdMainExit, 0); }},
     };
@@ -137,12 +141,18 @@ LRESULT TavNoteItem::onCommand(UINT message, WPARAM wParam, LPARAM lParam) {
 }
 
 void TavNoteItem::onContextMenu(WPARAM, int screenX, int screenY) {
+    // A ringing note offers only to stop.
+    if (ringing_) {
+        showStopMenu(screenX, screenY);
+        return;
+    }
     auto* menu = new TavNoteMenuNote();
     menu->setOpacity(opacity());
     menu->setChecked(kCmdNoteToDesk, toDesk_);
     menu->setChecked(kCmdNoteTopMost, topMost_);
     menu->setGroups(listSubFolders(noteItems2Directory()));
     menu->setTemplateGroups(templateGroupNames());
+    menu->setReminderNote(store_.unique(), store_.baseDir());
     // The menu deletes itself when it has closed (or at once when it cannot be made).
     menu->showAt(handle(), screenX, screenY);
 }

@@ -22,8 +22,17 @@ LRESULT TavNoteLabel::windowProc(UINT message, WPARAM wParam, LPARAM lParam) {
 TavMemDC TavNoteLabel::renderSelf() {
     RECT rc{};
     GetClientRect(handle(), &rc);
-    if (text_.empty()) return createMemoryDC(handle(), rc.right, rc.bottom);
-    return drawDefaultText(handle(), text_, Gdiplus::StringAlignmentNear, Gdiplus::StringAlignmentCenter, rc);
+    TavMemDC dc = createMemoryDC(handle(), rc.right, rc.bottom);
+    if (!dc || !textImage_) return dc;
+    // The text where it has scrolled to, clipped to the strip.
+    const int left = std::max(0, textLeft_), skip = left - textLeft_;
+    const int width = std::min(textImage_.width() - skip, int(rc.right) - left);
+    const int height = std::min(textImage_.height(), int(rc.bottom));
+    if (width > 0 && height > 0) {
+        BLENDFUNCTION blend{AC_SRC_OVER, 0, 255, AC_SRC_ALPHA};
+        GdiAlphaBlend(dc.dc(), left, 0, width, height, textImage_.dc(), skip, 0, width, height, blend);
+    }
+    return dc;
 }
 
 void TavNoteItem::Redraw() {
@@ -122,6 +131,10 @@ void TavNoteItem::onTimer(UINT_PTR timerId) {
             // it is left empty.
             if (child && TavWnd::focusedWindow() != &child->childWindow()) removeChild(id);
         }
+        return;
+    }
+    if (timerId == kLabelTimer) {
+        stepLabel();
         return;
     }
     if (timerId != kSwingTimer || !ringing_) return;

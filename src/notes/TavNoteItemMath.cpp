@@ -1,8 +1,10 @@
 #include "TavNoteItemMath.h"
 
 #include <algorithm>
+#include <climits>
 #include <cmath>
 #include <cstdlib>
+#include <cwchar>
 #include <string>
 
 #include "MoveResizeZones.h"
@@ -114,4 +116,39 @@ TavSwingTick swingTick(int counter, int frameCount) {
         tick.interval = 1000;
     }
     return tick;
+}
+
+TavLabelScroll labelScrollTick(int elapsedMs, int textWidth, int labelWidth) {
+    TavLabelScroll s;
+    const long long sum = std::max(0, textWidth) + static_cast<long long>(std::max(0, labelWidth));
+    const long long travel = std::min<long long>(sum, INT_MAX); // the offset stays an int
+    // A negative or absurd elapsed time (a stale counter) starts the travel again rather than
+    // overflowing the product below.
+    s.elapsedMs = (elapsedMs < 0 || elapsedMs > kLabelScrollTravelMs) ? 0 : elapsedMs;
+    s.elapsedMs += static_cast<int>(kLabelScrollTickMs);
+    long long offset = static_cast<long long>(s.elapsedMs) * travel / kLabelScrollTravelMs;
+    if (offset >= travel) {
+        offset = travel;
+        s.restart = true;
+    }
+    s.offset = static_cast<int>(offset);
+    s.x = std::max(0, labelWidth) - s.offset;
+    if (s.restart) s.elapsedMs = 0; // the caller feeds elapsedMs back: the next tick is the first
+    return s;
+}
+
+std::wstring missedReminderText(long long packedMinute, const SYSTEMTIME& today) {
+    if (packedMinute < 160101010000LL || packedMinute > 999912312359LL) return L"";
+    const int minute = static_cast<int>(packedMinute % 100);
+    const int hour = static_cast<int>(packedMinute / 100 % 100);
+    const int day = static_cast<int>(packedMinute / 10000 % 100);
+    const int month = static_cast<int>(packedMinute / 1000000 % 100);
+    const int year = static_cast<int>(packedMinute / 100000000);
+    if (minute > 59 || hour > 23 || month < 1 || month > 12 || day < 1 || day > 31) return L"";
+    wchar_t text[64];
+    if (year == today.wYear && month == today.wMonth && day == today.wDay)
+        swprintf(text, 64, L"错过的提醒 %02d:%02d", hour, minute);
+    else
+        swprintf(text, 64, L"错过的提醒 %d月%d日 %02d:%02d", month, day, hour, minute);
+    return text;
 }

@@ -55,3 +55,23 @@ struct TavSwingTick {
     UINT interval = 0;
 };
 TavSwingTick swingTick(int counter, int frameCount);
+
+// One 30 ms tick (timer 60004) of the ringing note's bottom label: the text travels
+// textWidth + labelWidth pixels in 10,000 ms, right to left. The offset is the elapsed share of
+// the travel, truncated and never past it; the text is drawn at x = labelWidth - offset. When
+// `restart` is set the offset reached the travel; elapsedMs is then 0 so that the next tick
+// begins again at the right edge.
+struct TavLabelScroll {
+    int elapsedMs = 0;
+    int offset = 0;
+    int x = 0;
+    bool restart = false;
+};
+constexpr UINT kLabelScrollTickMs = 30;
+constexpr int kLabelScrollTravelMs = 10000;
+TavLabelScroll labelScrollTick(int elapsedMs, int textWidth, int labelWidth);
+
+// The bottom label's text for a missed reminder: "错过的提醒 08:30", or "错过的提醒 12月10日 08:30"
+// when the minute (packed as the decimal YYYYMMDDhhmm) is not on `today`. A packed number that is
+// no real minute gives "" (the caller shows the plain label).
+std::wstring missedReminderText(long long packedMinute, const SYSTEMTIME& today);

@@ -181,4 +181,63 @@ TEST(ShowDesktopChord, OnlyForAHiddenDesktopView) {
     EXPECT_TRUE(needsShowDesktopChord(true, false));
 }
 
+TEST(LabelScroll, TextCrossesTheLabelInTenSecondsThenRestarts) {
+    struct Case {
+        const char* what;
+        int elapsed, text, label;
+        int offset, x;
+        bool restart;
+    } cases[] = {
+        {"first tick: 30 ms of 1000 px", 0, 700, 300, 3, 297, false},
+        {"halfway", 4970, 700, 300, 500, -200, false},
+        {"truncated, not rounded", 0, 10, 90, 0, 90, false},
+        {"last tick reaches the travel", 9970, 700, 300, 1000, -700, true},
+        {"past the end is clamped", 9990, 700, 300, 1000, -700, true},
+        {"stale negative counter starts again", -500, 700, 300, 3, 297, false},
+        {"huge widths do not overflow", 9000, 2000000000, 2000000000, 1939177733, 2000000000 - 1939177733,
+         false},
+        {"empty text still ends", 9970, 0, 0, 0, 0, true},
+    };
+    for (const Case& c : cases) {
+        TavLabelScroll s = labelScrollTick(c.elapsed, c.text, c.label);
+        EXPECT_EQ(s.offset, c.offset) << c.what;
+        EXPECT_EQ(s.x, c.x) << c.what;
+        EXPECT_EQ(s.restart, c.restart) << c.what;
+    }
+    // Fed back tick by tick, the text has left at the left edge after exactly 10 s and the next tick
+    // is at the right edge again.
+    int elapsed = 0, ticks = 0;
+    TavLabelScroll s;
+    do {
+        s = labelScrollTick(elapsed, 400, 200);
+        elapsed = s.elapsedMs;
+        ++ticks;
+    } while (!s.restart && ticks < 1000);
+    EXPECT_EQ(ticks, 334); // ceil(10000 / 30)
+    EXPECT_EQ(s.x, -400);
+    EXPECT_EQ(labelScrollTick(elapsed, 400, 200).x, 200 - 1);
+}
+
+TEST(MissedReminderText, TimeTodayDateOtherwiseNothingForNonsense) {
+    SYSTEMTIME today{};
+    today.wYear = 2026;
+    today.wMonth = 12;
+    today.wDay = 11;
+    struct Case {
+        const char* what;
+        long long packed;
+        std::wstring text;
+    } cases[] = {
+        {"today", 202612110830LL, L"错过的提醒 08:30"},
+        {"yesterday", 202612100830LL, L"错过的提醒 12月10日 08:30"},
+        {"same day last year", 202512110830LL, L"错过的提醒 12月11日 08:30"},
+        {"minute 60", 202612110860LL, L""},
+        {"month 13", 202613110830LL, L""},
+        {"day 0", 202612000830LL, L""},
+        {"too short", 2026121108LL, L""},
+        {"negative", -202612110830LL, L""},
+    };
+    for (const Case& c : cases) EXPECT_EQ(missedReminderText(c.packed, today), c.text) << c.what;
+}
+
 } // namespace
