@@ -91,13 +91,19 @@ public:
     virtual bool loseFocus(TavWnd* newFocus);
     virtual void onGeometryChanged();
     virtual void setKeyValue(int key, int value);
+    // A window whose own image depends only on what this key sums up returns it (never 0): its
+    // image is then kept between compositions and made again only when the key changes. 0 (the
+    // default) makes the image at every composition.
+    virtual uint64_t keptImageKey() const { return 0; }
 
     // --- non-virtual interface ---
     // One own image of a window in a composition, placed in the target DC.
     struct Layer {
         TavMemDC image;
-        RECT source; // the part of the image that is drawn
-        POINT dest;  // where its top-left lands in the target DC
+        RECT source;                    // the part of the image that is drawn
+        POINT dest;                     // where its top-left lands in the target DC
+        const TavMemDC* kept = nullptr; // the window's kept image, drawn instead of `image`
+        const TavMemDC& picture() const { return kept ? *kept : image; }
     };
 
     // Makes the root's back buffer visible: the whole window, or a screen rectangle of it.
@@ -176,6 +182,8 @@ protected:
     std::vector<TavWnd*> children_;
     TavWnd* parent_ = nullptr;
     TavMemDC backBuffer_;
+    TavMemDC keptImage_; // see keptImageKey
+    uint64_t keptKey_ = 0;
     unsigned interaction_ = 0;
     int cursorKind_ = kCursorArrow;
     int showState_ = 0;

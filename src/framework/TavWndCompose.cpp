@@ -39,14 +39,25 @@ bool TavWnd::collectLayers(std::vector<Layer>& layers, const RECT& clip, POINT t
     RECT part;
     if (!IntersectRect(&part, &clip, &client)) return true;
     if (!excluded.count(this)) {
-        TavMemDC image = renderSelf();
-        if (!image) return false;
+        TavMemDC image;
+        const TavMemDC* kept = nullptr;
+        if (const uint64_t key = keptImageKey()) {
+            if (key != keptKey_ || !keptImage_) {
+                keptImage_ = renderSelf();
+                keptKey_ = keptImage_ ? key : 0;
+            }
+            kept = &keptImage_;
+        } else {
+            image = renderSelf();
+        }
+        const TavMemDC& picture = kept ? *kept : image;
+        if (!picture) return false;
         // An own image smaller than the client area is a partial look, not a failure.
         RECT source{part.left - mine.x, part.top - mine.y, part.right - mine.x, part.bottom - mine.y};
-        RECT bounds{0, 0, image.width(), image.height()};
+        RECT bounds{0, 0, picture.width(), picture.height()};
         if (IntersectRect(&source, &source, &bounds)) {
             POINT dest{source.left + mine.x - targetOrigin.x, source.top + mine.y - targetOrigin.y};
-            layers.push_back(Layer{std::move(image), source, dest});
+            layers.push_back(Layer{std::move(image), source, dest, kept});
         }
     }
     for (TavWnd* child : children_) {
@@ -68,10 +79,11 @@ bool drawLayers(HDC target, std::vector<TavWnd::Layer>& layers, bool targetClear
     for (size_t i = 0; i < layers.size(); ++i) {
         auto& l = layers[i];
         int w = l.source.right - l.source.left, h = l.source.bottom - l.source.top;
-        BOOL ok = (i == 0 && targetClear) ? BitBlt(target, l.dest.x, l.dest.y, w, h, l.image.dc(),
-                                                   l.source.left, l.source.top, SRCCOPY)
-                                          : AlphaBlend(target, l.dest.x, l.dest.y, w, h, l.image.dc(),
-                                                       l.source.left, l.source.top, w, h, blend);
+        HDC source = l.picture().dc();
+        BOOL ok = (i == 0 && targetClear)
+                      ? BitBlt(target, l.dest.x, l.dest.y, w, h, source, l.source.left, l.source.top, SRCCOPY)
+                      : AlphaBlend(target, l.dest.x, l.dest.y, w, h, source, l.source.left, l.source.top, w,
+                                   h, blend);
         if (!ok) return false;
     }
     return true;

@@ -17,6 +17,8 @@ public:
     void onClick(WPARAM keys, int x, int y) override;
     bool loseFocus(TavWnd* newFocus) override;
     TavMemDC renderSelf() override;
+    // The item's image depends on its size, hot state, icon and text (and what subclasses add).
+    uint64_t keptImageKey() const override;
 
     // File name of an image in the resource folder ("addnote.png"); empty for none.
     void setIcon(const std::wstring& fileName) { icon_ = fileName; }
@@ -26,6 +28,10 @@ public:
     void setHighlighted(bool on);
     // Does what a click inside the item does: 10009 to the parent window, then 10002 to the menu.
     void activate();
+
+protected:
+    // FNV-1a over the bytes, continuing from `key`.
+    static uint64_t mixKey(uint64_t key, const void* bytes, size_t count);
 
 private:
     // 10009 to the parent window; then, when `chosen` and the item is not being moved or resized,

@@ -31,6 +31,12 @@ TavMemDC TavNoteMenuItem::renderSelf() {
     return dc;
 }
 
+uint64_t TavNoteMenuItem::keptImageKey() const {
+    const unsigned char marks[2] = {checked_, opensSubmenu_};
+    const uint64_t key = TavWndMenuItem::keptImageKey();
+    return key ? mixKey(key, marks, sizeof marks) | 1 : 0;
+}
+
 TavNoteMenu::TavNoteMenu() { setObjectName(L"TavNoteMenu"); }
 
 void TavNoteMenu::addItem(int id, std::wstring text, std::wstring icon) {

@@ -17,6 +17,7 @@
 class TavNoteMenuItem : public TavWndMenuItem {
 public:
     TavMemDC renderSelf() override;
+    uint64_t keptImageKey() const override;
     void setChecked(bool on) { checked_ = on; }
     bool checked() const { return checked_; }
     void setOpensSubmenu(bool on) { opensSubmenu_ = on; }
