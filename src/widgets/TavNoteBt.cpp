@@ -19,12 +19,6 @@ uint32_t tint(uint32_t accent, int percent) {
     return 0xFF000000u | (r << 16) | (g << 8) | b;
 }
 
-void blendOnto(HDC target, const TavMemDC& layer, int width, int height) {
-    if (!layer) return;
-    BLENDFUNCTION blend{AC_SRC_OVER, 0, 255, AC_SRC_ALPHA};
-    AlphaBlend(target, 0, 0, width, height, layer.dc(), 0, 0, width, height, blend);
-}
-
 } // namespace
 
 TavNoteBt::TavNoteBt(std::wstring label, std::wstring image)
@@ -55,16 +49,27 @@ TavMemDC TavNoteBt::renderSelf() {
     Look look = lookFor(isHot(), isPressed(), settings().borderMenuColor, picture);
     fillAndFrame(dc.dc(), 0, 0, w, h, look.face, 255);
     fillAndFrame(dc.dc(), 0, 0, w, h, look.frame, 0);
+    // With a label the picture stands at the left and the text follows it; alone it is centred.
+    const bool both = picture && !label_.empty();
+    int textLeft = 0;
     if (picture) {
         int side = std::min({16, w - 4, h - 4});
-        if (side > 0) drawImageFile(image_, dc.dc(), (w - side) / 2, (h - side) / 2, side, side, handle());
+        if (side > 0) {
+            const int x = both ? 4 : (w - side) / 2;
+            drawImageFile(image_, dc.dc(), x, (h - side) / 2, side, side, handle());
+            if (both) textLeft = x + side + 4;
+        }
     }
-    if (!label_.empty()) {
+    if (!label_.empty() && w > textLeft) {
         TavGpStringFormat format =
-            makeStringFormat(label_, Gdiplus::StringAlignmentCenter, Gdiplus::StringAlignmentCenter);
-        TavMemDC text =
-            drawText(handle(), label_, defaultFont(13.0f), getBrush(look.ink), format.get(), 0, 0, w, h);
-        blendOnto(dc.dc(), text, w, h);
+            makeStringFormat(label_, both ? Gdiplus::StringAlignmentNear : Gdiplus::StringAlignmentCenter,
+                             Gdiplus::StringAlignmentCenter);
+        TavMemDC text = drawText(handle(), label_, defaultFont(13.0f), getBrush(look.ink), format.get(), 0, 0,
+                                 w - textLeft, h);
+        if (text) {
+            BLENDFUNCTION blend{AC_SRC_OVER, 0, 255, AC_SRC_ALPHA};
+            GdiAlphaBlend(dc.dc(), textLeft, 0, w - textLeft, h, text.dc(), 0, 0, w - textLeft, h, blend);
+        }
     }
     return dc;
 }

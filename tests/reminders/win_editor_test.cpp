@@ -6,6 +6,9 @@
 #include <string>
 
 #include "AppPaths.h"
+#include "ImageFiles.h"
+#include "TavNoteAddPrompt.h"
+#include "TavNoteBtAPLabel.h"
 #include "PromptFile.h"
 #include "TavNotePrompt.h"
 #include "TavTestEnvironment.h"
@@ -152,8 +155,10 @@ TEST_F(EditorTest, LabelButtonsAddTheirValues) {
         ASSERT_NE(b, nullptr);
         clickText(b->handle());
         ASSERT_TRUE(waitChips(++chips));
+        // The set is kept: a range over a member of a temporary would read freed memory.
+        const ReminderLabelSet labels = readPromptLabels(path_);
         bool found = false;
-        for (const ReminderLabel& l : readPromptLabels(path_).of(c.kind))
+        for (const ReminderLabel& l : labels.of(c.kind))
             found = found || (l.text == c.button && l.value == c.value);
         EXPECT_TRUE(found);
     }
@@ -223,4 +228,24 @@ TEST_F(EditorTest, ClosingWithAMinuteAsksNothing) {
     clickText(editor.closeButton().handle());
     EXPECT_TRUE(questions_.empty());
     EXPECT_TRUE(waitFor([&] { return !editor.handle() || !IsWindow(editor.handle()); }, 3000));
+}
+
+// The editor with a few labels, saved as "reminder_editor.png" beside the test for a person to
+// look at; the labels set are on the screen as chips.
+TEST_F(EditorTest, ScreenshotOfTheEditorWithLabels) {
+    TavNotePrompt& editor = open();
+    clickText(editor.addPanel().dropDown(ReminderLabelKind::Minute)->handle());
+    clickText(editor.addPanel().dropDown(ReminderLabelKind::Hour)->handle());
+    for (const wchar_t* text : {L"周一", L"周五", L"一次", L"晃动"}) {
+        TavNoteBtAPLabel* button = editor.addPanel().labelButton(text);
+        ASSERT_NE(button, nullptr);
+        clickText(button->handle());
+    }
+    ASSERT_TRUE(waitChips(6));
+    ASSERT_TRUE(editor.redrawAll());
+    GdiFlush();
+    const TavMemDC& buffer = editor.backBuffer();
+    TavGpBitmap bitmap = dcToBitmap(nullptr, buffer.dc(), buffer.width(), buffer.height());
+    ASSERT_TRUE(bitmap);
+    EXPECT_TRUE(saveBitmapPng(*bitmap, L"reminder_editor.png"));
 }
