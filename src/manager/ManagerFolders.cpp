@@ -37,6 +37,11 @@ std::wstring freeNameIn(const std::wstring& parent, const std::wstring& name) {
 
 } // namespace
 
+std::wstring fileNameOfPath(const std::wstring& path) {
+    const size_t slash = path.find_last_of(L"\\/");
+    return slash == std::wstring::npos ? path : path.substr(slash + 1);
+}
+
 bool isValidGroupFolderName(const std::wstring& name) {
     if (name.empty() || name.size() > 200 || name == L"." || name == L"..") return false;
     for (wchar_t c : name)
@@ -74,6 +79,7 @@ ItemMoveResult moveItemFolder(const std::wstring& sourceFolder, const std::wstri
     result.name = fresh;
     result.sourceRemains = remains;
     // The folder's name is the item's identity: its file takes the name too.
-    if (fresh != name) MoveFileExW((target + name + L".xml").c_str(), (target + fresh + L".xml").c_str(), 0);
+    if (fresh != name && isInsideDataFolder(target + name + L".xml"))
+        MoveFileExW((target + name + L".xml").c_str(), (target + fresh + L".xml").c_str(), 0);
     return result;
 }

@@ -7,6 +7,8 @@
 // COM1 …), a trailing dot or space, and overlong names.
 bool isValidGroupFolderName(const std::wstring& name);
 std::wstring withSlash(std::wstring folder);
+// The last component of a path (the file name of a chosen file).
+std::wstring fileNameOfPath(const std::wstring& path);
 // Folder paths compared as the system does (case ignored, trailing backslash optional).
 bool sameFolderPath(const std::wstring& a, const std::wstring& b);
 

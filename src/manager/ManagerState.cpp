@@ -25,6 +25,8 @@ bool findOrAdd(XmlDocument& doc, const wchar_t* name) {
 // Opens the file for a change: the document stands inside the root. False when the file must not
 // be written (it exists and cannot be read).
 bool openForChange(XmlDocument& doc, const std::wstring& path) {
+    // Only the file named by a full path: an empty or relative one would land in the working folder.
+    if (!isAbsolutePath(path) || isLinkPath(path)) return false;
     if (!isMissingFile(path) && !canReadFile(path)) return false;
     const bool loaded = doc.loadFile(path) && doc.isWellFormed();
     if (!loaded || !doc.findElement(kRoot)) {
@@ -90,6 +92,7 @@ bool saveManagerState(const std::wstring& path, const ManagerState& state) {
 }
 
 bool removeGroupView(const std::wstring& path, const std::wstring& group) {
+    if (!isAbsolutePath(path) || isLinkPath(path)) return false;
     if (!isMissingFile(path) && !canReadFile(path)) return false;
     XmlDocument doc;
     if (!doc.loadFile(path) || !doc.isWellFormed() || !doc.findElement(kRoot) || !doc.intoElement() ||

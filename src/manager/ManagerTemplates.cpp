@@ -52,11 +52,6 @@ bool setTemplateElements(const std::wstring& path,
     return doc.saveFile(path);
 }
 
-std::wstring fileNameOf(const std::wstring& path) {
-    const size_t slash = path.find_last_of(L"\\/");
-    return slash == std::wstring::npos ? path : path.substr(slash + 1);
-}
-
 // After a move: the template names its group (and its folder under a fresh name).
 void followMove(const ItemMoveResult& moved, const std::wstring& name, const std::wstring& targetParent,
                 const std::wstring* group) {
@@ -115,7 +110,7 @@ std::wstring addTemplateFromImage(const std::wstring& group, const std::wstring&
     const std::wstring folder = parent + name + L"\\";
     if (name.empty() || !isInsideDataFolder(folder) || !CreateDirectoryW(folder.c_str(), nullptr))
         return std::wstring();
-    const std::wstring picture = L"bkimage_" + name + L"_" + fileNameOf(imagePath);
+    const std::wstring picture = L"bkimage_" + name + L"_" + fileNameOfPath(imagePath);
     const bool copied =
         isPlainFileName(picture) && copyPictureInto(imagePath, folder + picture, [] { return false; }) &&
         setTemplateElements(folder + name + L".xml", {{L"TplName", name},

@@ -8,6 +8,7 @@
 #include "ImageFiles.h"
 #include "ManagerFolders.h"
 #include "ManagerGroups.h"
+#include "ManagerTemplates.h"
 #include "NoteFormat.h"
 #include "TavNoteMenu.h"
 #include "TavNoteMessageBox.h"
@@ -21,20 +22,12 @@ namespace {
 constexpr wchar_t kTemplateRoot[] = L"TplItem";
 constexpr int kMinSide = 40;
 
+// The folder of an existing template ("" when it is not there or a name is no plain name).
 std::wstring templateFolderOf(const std::wstring& name, const std::wstring& group) {
-    if (!isPlainFileName(name)) return std::wstring();
-    std::wstring parent;
-    if (group.empty() || group == kSystemGroupName)
-        parent = templatesDirectory();
-    else if (isValidGroupFolderName(group))
-        parent = templates2Directory() + group + L"\\";
+    if (!isPlainFileName(name) || group == kRecycleGroupName) return std::wstring();
+    const std::wstring parent = managerTemplateGroupFolder(group);
     const std::wstring folder = parent.empty() ? std::wstring() : parent + name + L"\\";
     return !folder.empty() && isFolder(folder) ? folder : std::wstring();
-}
-
-std::wstring fileNameOf(const std::wstring& path) {
-    const size_t slash = path.find_last_of(L"\\/");
-    return slash == std::wstring::npos ? path : path.substr(slash + 1);
 }
 
 } // namespace
@@ -161,8 +154,10 @@ LRESULT TavNoteModifyTpl::onCommand(UINT message, WPARAM wParam, LPARAM lParam) 
 }
 
 bool TavNoteModifyTpl::changePictureFrom(const std::wstring& path, const SYSTEMTIME& stamp) {
-    if (folder_.empty() || !fileExists(path) || !loadImageFile(path)) return false;
-    const std::wstring name = L"bkimage_" + uniqueTimeName(stamp, objectId()) + L"_" + fileNameOf(path);
+    // A template folder reached through a link (or gone) is not written into.
+    if (folder_.empty() || !isInsideDataFolder(filePath()) || !fileExists(path) || !loadImageFile(path))
+        return false;
+    const std::wstring name = L"bkimage_" + uniqueTimeName(stamp, objectId()) + L"_" + fileNameOfPath(path);
     if (!isPlainFileName(name) || name == picture_) return false;
     const bool copied = copyPictureInto(path, folder_ + name, [&] {
         if (dialogs_.confirmOverwrite) return dialogs_.confirmOverwrite();

@@ -11,98 +11,68 @@ std::wstring reminderMinuteString(const SYSTEMTIME& t) {
 }
 
 namespace {
-template <typename Key> struct GuardedMap {
-    std::mutex lock;
-    std::map<Key, std::wstring> entries;
+// One table behind its own mutex.
+template <typename Key, typename Value> class GuardedMap {
+public:
+    std::optional<Value> get(const Key& key) {
+        std::lock_guard guard(lock_);
+        auto it = entries_.find(key);
+        if (it == entries_.end()) return std::nullopt;
+        return it->second;
+    }
+    void set(const Key& key, const Value& value) {
+        std::lock_guard guard(lock_);
+        entries_[key] = value;
+    }
+    // Removes the entry; with `only`, only while it holds that value.
+    void erase(const Key& key, const Value* only = nullptr) {
+        std::lock_guard guard(lock_);
+        auto it = entries_.find(key);
+        if (it != entries_.end() && (!only || it->second == *only)) entries_.erase(it);
+    }
+    void clear() {
+        std::lock_guard guard(lock_);
+        entries_.clear();
+    }
+
+private:
+    std::mutex lock_;
+    std::map<Key, Value> entries_;
 };
 
-GuardedMap<std::wstring>& firedSet() {
-    static GuardedMap<std::wstring> table;
+GuardedMap<std::wstring, std::wstring>& firedSet() {
+    static GuardedMap<std::wstring, std::wstring> table;
     return table;
 }
-GuardedMap<HWND>& stopTable() {
-    static GuardedMap<HWND> table;
+GuardedMap<HWND, std::wstring>& stopTable() {
+    static GuardedMap<HWND, std::wstring> table;
     return table;
 }
-struct NoteWindows {
-    std::mutex lock;
-    std::map<int, HWND> entries;
-};
-NoteWindows& noteWindows() {
-    static NoteWindows table;
+GuardedMap<int, HWND>& noteWindows() {
+    static GuardedMap<int, HWND> table;
     return table;
 }
 } // namespace
 
 namespace FiredReminderSet {
-bool contains(const std::wstring& folderName) {
-    auto& t = firedSet();
-    std::lock_guard guard(t.lock);
-    return t.entries.count(folderName) != 0;
-}
+bool contains(const std::wstring& folderName) { return firedSet().get(folderName).has_value(); }
 void insert(const std::wstring& folderName, const std::wstring& minute) {
-    auto& t = firedSet();
-    std::lock_guard guard(t.lock);
-    t.entries[folderName] = minute;
+    firedSet().set(folderName, minute);
 }
-void erase(const std::wstring& folderName) {
-    auto& t = firedSet();
-    std::lock_guard guard(t.lock);
-    t.entries.erase(folderName);
-}
-void clear() {
-    auto& t = firedSet();
-    std::lock_guard guard(t.lock);
-    t.entries.clear();
-}
+void erase(const std::wstring& folderName) { firedSet().erase(folderName); }
+void clear() { firedSet().clear(); }
 } // namespace FiredReminderSet
 
 namespace ReminderStopTable {
-std::wstring get(HWND note) {
-    auto& t = stopTable();
-    std::lock_guard guard(t.lock);
-    auto it = t.entries.find(note);
-    return it == t.entries.end() ? std::wstring() : it->second;
-}
-void set(HWND note, const std::wstring& minute) {
-    auto& t = stopTable();
-    std::lock_guard guard(t.lock);
-    t.entries[note] = minute;
-}
-void erase(HWND note) {
-    auto& t = stopTable();
-    std::lock_guard guard(t.lock);
-    t.entries.erase(note);
-}
-void clear() {
-    auto& t = stopTable();
-    std::lock_guard guard(t.lock);
-    t.entries.clear();
-}
+std::wstring get(HWND note) { return stopTable().get(note).value_or(std::wstring()); }
+void set(HWND note, const std::wstring& minute) { stopTable().set(note, minute); }
+void erase(HWND note) { stopTable().erase(note); }
+void clear() { stopTable().clear(); }
 } // namespace ReminderStopTable
 
 namespace ReminderNoteWindows {
-void add(int objectId, HWND note) {
-    auto& t = noteWindows();
-    std::lock_guard guard(t.lock);
-    t.entries[objectId] = note;
-}
-void remove(int objectId, HWND note) {
-    auto& t = noteWindows();
-    std::lock_guard guard(t.lock);
-    auto it = t.entries.find(objectId);
-    if (it != t.entries.end() && it->second == note) t.entries.erase(it);
-}
-std::optional<HWND> find(int objectId) {
-    auto& t = noteWindows();
-    std::lock_guard guard(t.lock);
-    auto it = t.entries.find(objectId);
-    if (it == t.entries.end()) return std::nullopt;
-    return it->second;
-}
-void clear() {
-    auto& t = noteWindows();
-    std::lock_guard guard(t.lock);
-    t.entries.clear();
-}
+void add(int objectId, HWND note) { noteWindows().set(objectId, note); }
+void remove(int objectId, HWND note) { noteWindows().erase(objectId, &note); }
+std::optional<HWND> find(int objectId) { return noteWindows().get(objectId); }
+void clear() { noteWindows().clear(); }
 } // namespace ReminderNoteWindows

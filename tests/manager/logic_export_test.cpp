@@ -145,7 +145,8 @@ TEST_F(ExportFromFiles, TextAndRtfHoldEveryBlockInOrderAndTheProgressCounts) {
     EXPECT_FALSE(writeExport(
         ExportKind::Text, notes, cancelled, [&](int d, int) { stop = d >= 2; }, stop));
     EXPECT_FALSE(pathExists(cancelled));
-    EXPECT_FALSE(writeExport(ExportKind::Text, notes, L"relative.txt", nullptr, cancel));
+    for (const wchar_t* bad : {L"", L"relative.txt", L".\\x.txt"})
+        EXPECT_FALSE(writeExport(ExportKind::Text, notes, bad, nullptr, cancel));
 }
 
 TEST_F(ExportFromFiles, PicturesAreOnePngPerNoteNamedAfterIt) {

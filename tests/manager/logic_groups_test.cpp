@@ -223,6 +223,19 @@ TEST_F(ManagerDisk, RememberedStateKeepsEverythingElseInTheFile) {
     EXPECT_FALSE(saveManagerState(path, state));
     CloseHandle(held);
     EXPECT_EQ(loadManagerState(path).lastSelected, L"工作");
+
+    // An empty or relative path names nothing: the working folder's file is never touched.
+    wchar_t working[MAX_PATH];
+    GetCurrentDirectoryW(MAX_PATH, working);
+    SetCurrentDirectoryW(outside_->path().c_str());
+    writeBytes(outside_->file(L"sysconfig.xml"), "canary");
+    for (const wchar_t* bad : {L"", L"sysconfig.xml", L".\\sysconfig.xml"}) {
+        EXPECT_FALSE(saveManagerState(bad, state));
+        EXPECT_FALSE(removeGroupView(bad, L"工作"));
+    }
+    SetCurrentDirectoryW(working);
+    EXPECT_EQ(readBytes(outside_->file(L"sysconfig.xml")), "canary");
+    EXPECT_FALSE(pathExists(outside_->file(L"sysconfig.xml.bad")));
 }
 
 } // namespace

@@ -6,9 +6,22 @@
 #include "ManagerTemplates.h"
 #include "TavNoteModifyTpl.h"
 #include "UniqueName.h"
+#include "UnixTools.h"
 #include "XmlDocument.h"
 
 namespace {
+
+size_t folderEntryCount(const std::wstring& folder) {
+    size_t n = 0;
+    WIN32_FIND_DATAW d;
+    HANDLE find = FindFirstFileW((folder + L"*").c_str(), &d);
+    if (find == INVALID_HANDLE_VALUE) return 0;
+    do {
+        n += wcscmp(d.cFileName, L".") && wcscmp(d.cFileName, L"..");
+    } while (FindNextFileW(find, &d));
+    FindClose(find);
+    return n;
+}
 
 class TemplateEditorTest : public ManagerWindowTest {
 protected:
@@ -125,6 +138,30 @@ TEST_F(TemplateEditorTest, APictureNameLeadingOutsideIsNeverShown) {
     EXPECT_EQ(editor.picture(), L"");
     EXPECT_NE(middle(editor), 0xFF0000u);
     DestroyWindow(editor.handle());
+    // A template folder that is a link to a folder outside: neither a new size nor a new picture
+    // is written there.
+    const std::wstring target = outside.path() + L"linked\\";
+    CreateDirectoryW(target.c_str(), nullptr);
+    const std::string linkedFile =
+        "<TplItem>\r\n<TplName>linked</TplName>\r\n<right>240</right>\r\n<bottom>240</bottom>\r\n"
+        "<bkimage>x.bmp</bkimage>\r\n</TplItem>\r\n";
+    writeBytes(target + L"linked.xml", linkedFile);
+    ASSERT_TRUE(unixtools::makeHostLink(target, templatesDirectory() + L"linked"))
+        << "could not make a host link";
+    {
+        TavNoteModifyTpl linked(L"linked", L"");
+        ASSERT_TRUE(linked.createModeless(nullptr));
+        RECT rc{};
+        GetWindowRect(linked.handle(), &rc);
+        SetWindowPos(linked.handle(), nullptr, 0, 0, rc.right - rc.left + 30, rc.bottom - rc.top,
+                     SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+        pumpMessages();
+        EXPECT_FALSE(linked.changePictureFrom(outside.file(L"blue.bmp"), now));
+        DestroyWindow(linked.handle());
+    }
+    EXPECT_EQ(readBytes(target + L"linked.xml"), linkedFile);
+    EXPECT_EQ(folderEntryCount(target), 1u);
+    RemoveDirectoryW((templatesDirectory() + L"linked").c_str());
     // A template that is not there opens empty and writes nothing.
     TavNoteModifyTpl missing(L"..\\escape", L"");
     EXPECT_EQ(missing.folder(), L"");
