@@ -72,7 +72,7 @@ protected:
     }
     // A large animation: every frame decode takes real work.
     std::wstring makeBigGif(const wchar_t* name) {
-        EXPECT_TRUE(writeFile(folder + name, gifBytes(640, 480, {0, 1, 2}, {2, 2, 2})));
+        EXPECT_TRUE(writeFile(folder + name, gifBytes(640, 480, {0, 1, 2}, {2, 100, 100})));
         return name;
     }
     bool waitEntered() {
