@@ -39,10 +39,14 @@ enum : UINT {
     // while the program was not running, lParam = its minute as the decimal YYYYMMDDhhmm.
     kNoteMsgFireReminder = 50017,
     kNoteMsgRichTextEmpty = 50018,  // to the note: wParam = id of a rich text block left empty
+    kManagerMsgViewChosen = 50019,  // to a manager page: wParam = index of the view tab chosen
+    kManagerMsgReload = 50020,      // to a manager page: the group changed, read the list again
     kNoteMsgRecycleByName = 50021,  // to the main window: take the sets of postRecycleByName
     kNoteMsgTemplateChosen = 50022, // to the note: as 50004, from the template chooser
     kNoteMsgAddRichText = 50023,    // lParam = client point, signed 16-bit x and y
     kNoteMsgSetRowIcon = 50024,     // to a rich text block: wParam = const wchar_t* icon name
+    kManagerMsgOpenEntry = 50026,   // to a manager page: an entry was double-clicked (wParam = index)
+    kManagerMsgSearch = 50027,      // to the notes page: the search text changed
     // To the note, posted by a child after it changed the note's contents (`updatetime`).
     kNoteMsgContentChanged = 50100,
 };

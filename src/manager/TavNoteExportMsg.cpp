@@ -1,5 +1,8 @@
 #include "TavNoteExportMsg.h"
 
+#include <algorithm>
+#include <map>
+
 #include "FileDialogs.h"
 #include "FileSystem.h"
 
@@ -78,14 +81,23 @@ std::wstring askDestination(HWND owner, ExportKind kind) {
 
 bool runNoteExport(HWND owner, ExportKind kind, const std::wstring& groupFolder,
                    const std::vector<std::wstring>& uniques, const TavExportDialogs& dialogs) {
+    std::vector<std::pair<std::wstring, std::wstring>> notes;
+    for (const std::wstring& unique : uniques) notes.push_back({groupFolder, unique});
+    return runNoteExport(owner, kind, notes, dialogs);
+}
+
+bool runNoteExport(HWND owner, ExportKind kind,
+                   const std::vector<std::pair<std::wstring, std::wstring>>& notes,
+                   const TavExportDialogs& dialogs) {
     std::wstring destination =
         dialogs.chooseDestination ? dialogs.chooseDestination(kind) : askDestination(owner, kind);
     if (destination.empty() || !isAbsolutePath(destination)) return false;
     if (kind == ExportKind::Png) {
         if (destination.back() != L'\\') destination += L'\\';
         bool exists = false;
-        for (const std::wstring& unique : uniques)
-            exists = exists || (isPlainFileName(unique) && fileExists(destination + unique + L".png"));
+        for (const auto& note : notes)
+            exists =
+                exists || (isPlainFileName(note.second) && fileExists(destination + note.second + L".png"));
         if (exists) {
             const bool replace = dialogs.replacePictures ? dialogs.replacePictures() : [&] {
                 TavNoteMessageBox box(3, L"文件夹中已有同名的图片，要替换它们吗？", L"TavNote", 300, 120);
@@ -95,6 +107,16 @@ bool runNoteExport(HWND owner, ExportKind kind, const std::wstring& groupFolder,
             if (!replace) return false;
         }
     }
-    TavNoteExportMsg progress(kind, gatherExport(groupFolder, uniques, kind), destination);
+    // Gathered folder by folder, written in the order of the notes' names.
+    std::map<std::wstring, std::vector<std::wstring>> byFolder;
+    for (const auto& note : notes) byFolder[note.first].push_back(note.second);
+    std::vector<ExportNote> gathered;
+    for (auto& [folder, uniques] : byFolder) {
+        std::vector<ExportNote> some = gatherExport(folder, uniques, kind);
+        for (ExportNote& n : some) gathered.push_back(std::move(n));
+    }
+    std::stable_sort(gathered.begin(), gathered.end(),
+                     [](const ExportNote& a, const ExportNote& b) { return a.unique < b.unique; });
+    TavNoteExportMsg progress(kind, std::move(gathered), destination);
     return progress.run(owner);
 }

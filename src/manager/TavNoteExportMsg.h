@@ -40,3 +40,7 @@ struct TavExportDialogs {
 // gathers, runs the progress window. False when nothing was exported (cancelled, failed).
 bool runNoteExport(HWND owner, ExportKind kind, const std::wstring& groupFolder,
                    const std::vector<std::wstring>& uniques, const TavExportDialogs& dialogs = {});
+// The same for notes of several folders: (group folder, unique name) pairs.
+bool runNoteExport(HWND owner, ExportKind kind,
+                   const std::vector<std::pair<std::wstring, std::wstring>>& notes,
+                   const TavExportDialogs& dialogs = {});

@@ -1,0 +1,45 @@
+#include "TavNoteNewNameGroup.h"
+
+#include "ManagerDraw.h"
+#include "TavNoteMessageBox.h"
+
+void showGroupNameMessage(HWND owner, GroupNameProblem problem) {
+    TavNoteMessageBox box(kBoxOk, groupNameMessage(problem), L"TavNote", 300, 120);
+    box.setIcon(L"TavNote.png");
+    box.runModal(owner);
+}
+
+TavNoteNewNameGroup::TavNoteNewNameGroup(Attempt attempt, std::wstring title)
+    : TavNoteNewName(std::move(title), 300, 120), attempt_(std::move(attempt)) {
+    setObjectName(L"TavNoteNewNameGroup");
+    setIcon(L"TavNote.png");
+}
+
+int TavNoteNewNameGroup::validateName(const std::wstring& name) {
+    std::wstring accepted;
+    const GroupNameProblem problem = attempt_ ? attempt_(name, &accepted) : GroupNameProblem::Illegal;
+    if (problem != GroupNameProblem::None) {
+        showGroupNameMessage(handle(), problem);
+        return 0;
+    }
+    accepted_ = accepted;
+    return 1;
+}
+
+TavMemDC TavNoteNewNameGroup::renderSelf() {
+    TavMemDC dc = TavNoteNewName::renderSelf();
+    if (!dc) return dc;
+    const int left = borderWidth() + 12, top = borderWidth() + captionHeight() + 6;
+    drawManagerText(dc.dc(), handle(), L"请输入新的组名", RECT{left, top, left + 240, top + 20});
+    return dc;
+}
+
+TavNoteRenameGroup::TavNoteRenameGroup(Attempt attempt, std::wstring oldName)
+    : TavNoteNewNameGroup(std::move(attempt), L"重命名..."), oldName_(std::move(oldName)) {
+    setObjectName(L"TavNoteRenameGroup");
+}
+
+void TavNoteRenameGroup::modalStart() {
+    edit().setText(oldName_);
+    TavNoteNewNameGroup::modalStart();
+}
