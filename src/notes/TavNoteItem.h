@@ -69,6 +69,7 @@ public:
     void zoneHitTest(int screenX, int screenY, const RECT& windowRect) override;
     void onLeftDoubleClick(WPARAM keys, int x, int y) override;
     void onTimer(UINT_PTR timerId) override;
+    void onHover(WPARAM keys, int x, int y) override;
 
     // --- operations of the note ---
     // Applies the stored rectangle (placed on the screen) and remembers it.
@@ -110,6 +111,12 @@ public:
     // The stop menu at the screen point (what a click on a ringing note opens).
     void showStopMenu(int screenX, int screenY);
     const std::wstring& reminderGif() const { return reminderGif_; }
+    // What the pointer resting on the note shows: when its reminder fires next, read from its
+    // "prompt.xml" now ("" when it never fires again).
+    std::wstring reminderHint() const;
+    // The tooltip showing reminderHint(); null until the pointer first rested on the note while
+    // its reminder had a next minute.
+    HWND reminderTip() const { return reminderTip_; }
     bool reminderSoundOpen() const { return sound_ != 0; }
     void SetTopMost(bool on);
     void EmbedInDesktop(bool on);
@@ -175,6 +182,8 @@ protected:
     void deleteAfterConfirmation();
     void closeReminderSound();
     void stepLabel();
+    // Gives the tooltip the hint of this moment (made on the first hint; off while there is none).
+    void updateReminderTip(int x, int y);
     void postToMain(UINT message, WPARAM wParam, LPARAM lParam);
     void applyPlacement();
     void loadBackground();
@@ -218,6 +227,8 @@ protected:
     unsigned sound_ = 0;
     std::wstring reminderGif_;
     int labelElapsed_ = 0;
+    // Owned by the note window (destroyed with it), not by this object.
+    HWND reminderTip_ = nullptr;
     int registeredId_ = 0;
     HWND registeredWindow_ = nullptr;
     RECT pressRect_{};

@@ -1,8 +1,10 @@
 // A reminder ringing on its note: the sound played once, the path scrolling through the bottom
 // label, the reminder's picture, the styles (on top, swinging, centred) and the count of firings
-// left; the stop menu, and stopping, which puts the note back as its file has it.
+// left; the stop menu, and stopping, which puts the note back as its file has it. While the
+// pointer rests on a note, a tooltip tells when its reminder fires next.
 #include "TavNoteItem.h"
 
+#include <commctrl.h>
 #include <mmsystem.h>
 
 #include "AppPaths.h"
@@ -10,6 +12,7 @@
 #include "FileSystem.h"
 #include "NoteGeometry.h"
 #include "PromptFile.h"
+#include "ReminderSchedule.h"
 #include "ReminderTables.h"
 #include "TavNoteItemDesktop.h"
 #include "TavNoteItemMath.h"
@@ -33,6 +36,40 @@ SYSTEMTIME localNow() {
     SYSTEMTIME now;
     GetLocalTime(&now);
     return now;
+}
+
+// The whole note is the tool; the tooltip watches its mouse messages itself (subclass) and lets
+// clicks through to the note.
+TTTOOLINFOW noteTool(HWND note, wchar_t* text) {
+    TTTOOLINFOW tool{};
+    tool.cbSize = sizeof(tool);
+    tool.uFlags = TTF_IDISHWND | TTF_SUBCLASS | TTF_TRANSPARENT;
+    tool.hwnd = note;
+    tool.uId = reinterpret_cast<UINT_PTR>(note);
+    tool.lpszText = text;
+    return tool;
+}
+
+// A tooltip owned by the note (the platform destroys it with the note's window); null on failure.
+HWND createNoteTip(HWND note) {
+    static const bool registered = [] {
+        INITCOMMONCONTROLSEX classes{sizeof(classes), ICC_WIN95_CLASSES};
+        return InitCommonControlsEx(&classes) != FALSE;
+    }();
+    (void)registered;
+    // Always shown: the note is rarely the active window.
+    HWND tip =
+        CreateWindowExW(WS_EX_TOPMOST | WS_EX_TOOLWINDOW, TOOLTIPS_CLASSW, nullptr,
+                        WS_POPUP | TTS_NOPREFIX | TTS_ALWAYSTIP, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT,
+                        CW_USEDEFAULT, note, nullptr, GetModuleHandleW(nullptr), nullptr);
+    if (!tip) return nullptr;
+    wchar_t none[] = L"";
+    TTTOOLINFOW tool = noteTool(note, none);
+    if (!SendMessageW(tip, TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&tool))) {
+        DestroyWindow(tip);
+        return nullptr;
+    }
+    return tip;
 }
 
 } // namespace
@@ -185,6 +222,41 @@ void TavNoteItem::stopReminder() {
     }
     Redraw();
     ReminderStopTable::set(handle(), reminderMinuteString(localNow()));
+}
+
+// --- the next-fire hint ---
+
+std::wstring TavNoteItem::reminderHint() const {
+    const std::wstring path = promptFilePath(store_.unique(), store_.baseDir());
+    if (path.empty()) return L"";
+    const std::optional<ReminderSchedule> schedule = readReminderSchedule(path);
+    return schedule ? nextReminderHint(*schedule, localNow()) : L"";
+}
+
+void TavNoteItem::onHover(WPARAM keys, int x, int y) {
+    TavWndMoveResize::onHover(keys, x, y);
+    updateReminderTip(x, y);
+}
+
+void TavNoteItem::updateReminderTip(int x, int y) {
+    // Read at every rest of the pointer: the file may have changed since, and so has the time.
+    std::wstring hint = reminderHint();
+    if (hint.empty() && !reminderTip_) return;
+    const bool fresh = !reminderTip_;
+    if (fresh && !(reminderTip_ = createNoteTip(handle()))) return;
+    TTTOOLINFOW tool = noteTool(handle(), hint.data());
+    SendMessageW(reminderTip_, TTM_UPDATETIPTEXTW, 0, reinterpret_cast<LPARAM>(&tool));
+    SendMessageW(reminderTip_, TTM_ACTIVATE, !hint.empty(), 0);
+    if (!fresh) return;
+    // A tooltip made while the pointer rests saw no move yet: hand it the one that brought the
+    // pointer here, so that it shows after its usual delay.
+    MSG move{};
+    move.hwnd = handle();
+    move.message = WM_MOUSEMOVE;
+    move.lParam = MAKELPARAM(x, y);
+    move.time = DWORD(GetMessageTime());
+    GetCursorPos(&move.pt);
+    SendMessageW(reminderTip_, TTM_RELAYEVENT, 0, reinterpret_cast<LPARAM>(&move));
 }
 
 void TavNoteItem::showStopMenu(int screenX, int screenY) {

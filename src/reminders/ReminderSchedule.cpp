@@ -1,6 +1,7 @@
 #include "ReminderSchedule.h"
 
 #include <algorithm>
+#include <cstdio>
 #include <cwchar>
 
 #include "XmlDocument.h"
@@ -167,6 +168,23 @@ std::optional<SYSTEMTIME> nextDueMinute(const ReminderSchedule& s, const SYSTEMT
         }
     }
     return std::nullopt;
+}
+
+std::wstring nextReminderHint(const ReminderSchedule& s, const SYSTEMTIME& now) {
+    const std::optional<SYSTEMTIME> next = nextDueMinute(s, now);
+    if (!next) return L"";
+    wchar_t text[64];
+    const int n = std::swprintf(text, 64, L"下次提醒：");
+    wchar_t* day = text + n;
+    const size_t room = size_t(64 - n);
+    if (next->wYear == now.wYear && next->wMonth == now.wMonth && next->wDay == now.wDay)
+        std::swprintf(day, room, L"今天 %02d:%02d", next->wHour, next->wMinute);
+    else if (next->wYear == now.wYear)
+        std::swprintf(day, room, L"%d月%d日 %02d:%02d", next->wMonth, next->wDay, next->wHour, next->wMinute);
+    else
+        std::swprintf(day, room, L"%d年%d月%d日 %02d:%02d", next->wYear, next->wMonth, next->wDay,
+                      next->wHour, next->wMinute);
+    return text;
 }
 
 std::optional<SYSTEMTIME> mostRecentMissedMinute(const ReminderSchedule& s, const SYSTEMTIME& lastPass,

@@ -48,6 +48,12 @@ ReminderDecision decideReminder(bool inFiredSet, const std::wstring& stopMinute,
 // wDayOfWeek filled in (0 Sunday). Nothing when it never fires or no firing is left.
 std::optional<SYSTEMTIME> nextDueMinute(const ReminderSchedule& schedule, const SYSTEMTIME& from);
 
+// What a note shows while the pointer rests on it: "下次提醒：" and the first due minute after `now`
+// (local time), as "今天 08:30" on the same day, "12月11日 08:30" later in the same year and
+// "2027年1月1日 08:30" in another year. "" when the reminder never fires again (no minute label,
+// no firing left, nothing due within five years).
+std::wstring nextReminderHint(const ReminderSchedule& schedule, const SYSTEMTIME& now);
+
 // The latest due minute m with lastPass < m < now (by minutes) and at most 24 hours before now.
 std::optional<SYSTEMTIME> mostRecentMissedMinute(const ReminderSchedule& schedule, const SYSTEMTIME& lastPass,
                                                  const SYSTEMTIME& now);

@@ -2,10 +2,16 @@
 // through the bottom label, shows the reminder's picture and counts the firing down in the file;
 // a click opens the stop menu and "停止" puts the note back where its file has it and records the
 // minute; a closed note leaves the shared tables; a picture name leading outside is never shown.
+// The pointer resting on a note shows when its reminder fires next in a tooltip.
 #include "notewin_support.h"
+
+#include <commctrl.h>
+
+#include <cwchar>
 
 #include "AppPaths.h"
 #include "PromptFile.h"
+#include "ReminderSchedule.h"
 #include "ReminderTables.h"
 #include "TavNoteItemMath.h"
 #include "XmlDocument.h"
@@ -126,6 +132,105 @@ TEST_F(ReminderFiringTest, AMissedReminderSaysSoAndAPictureLeadingOutsideIsNotSh
     SendMessageW(note->handle(), kTavMsgCommand, kCmdNoteStopReminder, 0);
     pump();
     EXPECT_FALSE(note->ringing());
+}
+
+// What the tooltip holds for the note (TTM_GETTEXT), "" without a tooltip.
+std::wstring tipText(HWND tip, HWND note) {
+    if (!tip) return L"";
+    wchar_t text[256] = {};
+    TTTOOLINFOW tool{};
+    tool.cbSize = sizeof(tool);
+    tool.hwnd = note;
+    tool.uId = reinterpret_cast<UINT_PTR>(note);
+    tool.lpszText = text;
+    SendMessageW(tip, TTM_GETTEXTW, 256, reinterpret_cast<LPARAM>(&tool));
+    return text;
+}
+
+// The hint of a reminder due in every minute, seen at `t`: the minute after it.
+std::wstring everyMinuteHint(const SYSTEMTIME& t) {
+    const SYSTEMTIME next = reminderMinuteTime(reminderMinuteIndex(t) + 1);
+    wchar_t text[64];
+    if (next.wDay == t.wDay)
+        std::swprintf(text, 64, L"下次提醒：今天 %02d:%02d", next.wHour, next.wMinute);
+    else if (next.wYear == t.wYear)
+        std::swprintf(text, 64, L"下次提醒：%d月%d日 00:00", next.wMonth, next.wDay);
+    else
+        std::swprintf(text, 64, L"下次提醒：%d年1月1日 00:00", next.wYear);
+    return text;
+}
+
+std::string everyMinute() {
+    std::string minutes = "<Minute>\r\n";
+    for (int m = 0; m < 60; ++m)
+        minutes += "<item value=\"" + std::to_string(m) + "\">" + std::to_string(m) + "分</item>\r\n";
+    return minutes + "</Minute>\r\n";
+}
+
+void hover(HWND note, int x, int y) {
+    SendMessageW(note, WM_MOUSEHOVER, 0, MAKELPARAM(x, y));
+    pump();
+}
+
+TEST_F(ReminderFiringTest, ThePointerRestingOnANoteShowsWhenItsReminderFiresNext) {
+    prepareNote(L"h1", 100303, RECT{320, 300, 500, 480});
+    const std::wstring path = promptFilePath(L"h1", L"");
+    writeBytes(path, "<TavNotePrompt>\r\n<ID>20100</ID>\r\n" + everyMinute() + "</TavNotePrompt>\r\n");
+    auto note = open(L"h1");
+    ASSERT_EQ(note->reminderTip(), nullptr) << "no tooltip before the pointer rested on the note";
+
+    SetCursorPos(410, 390);
+    SYSTEMTIME before, after;
+    GetLocalTime(&before);
+    hover(note->handle(), 90, 90);
+    GetLocalTime(&after);
+    HWND tip = note->reminderTip();
+    ASSERT_NE(tip, nullptr);
+    EXPECT_EQ(GetWindow(tip, GW_OWNER), note->handle());
+    const std::wstring shown = tipText(tip, note->handle());
+    EXPECT_TRUE(shown == everyMinuteHint(before) || shown == everyMinuteHint(after)) << shown.size();
+    EXPECT_EQ(SendMessageW(tip, TTM_GETTOOLCOUNT, 0, 0), 1);
+    // With the pointer on the note the tip comes up after its delay.
+    EXPECT_TRUE(waitFor([&] { return IsWindowVisible(tip) != FALSE; }, 3000)) << "the tooltip never showed";
+
+    // Each rest reads the file again: a reminder that can no longer fire shows nothing.
+    struct Change {
+        const char* name;
+        std::string body;
+        bool fires;
+    } const changes[] = {
+        {"only an hour label", "<Hour>\r\n<item value=\"8\">8时</item>\r\n</Hour>\r\n", false},
+        {"every minute again", everyMinute(), true},
+        {"no firing left", everyMinute() + "<PromptCount>0</PromptCount>\r\n", false},
+        {"a damaged file", "<Minute>\r\n<item value=\"5\">5分", false},
+    };
+    for (const Change& c : changes) {
+        SCOPED_TRACE(c.name);
+        writeBytes(path, "<TavNotePrompt>\r\n" + c.body + "</TavNotePrompt>\r\n");
+        GetLocalTime(&before);
+        hover(note->handle(), 90, 90);
+        GetLocalTime(&after);
+        const std::wstring text = tipText(tip, note->handle());
+        if (!c.fires) {
+            EXPECT_EQ(text, L"");
+            EXPECT_EQ(note->reminderHint(), L"");
+        } else {
+            EXPECT_TRUE(text == everyMinuteHint(before) || text == everyMinuteHint(after)) << text.size();
+        }
+    }
+    note.reset();
+    pump();
+    EXPECT_FALSE(IsWindow(tip)) << "the tooltip outlived its note";
+}
+
+TEST_F(ReminderFiringTest, ANoteWithoutReminderGetsNoTooltip) {
+    prepareNote(L"h2", 100304, RECT{320, 300, 500, 480});
+    auto note = open(L"h2");
+    SetCursorPos(410, 390);
+    hover(note->handle(), 90, 90);
+    EXPECT_EQ(note->reminderTip(), nullptr);
+    EXPECT_EQ(note->reminderHint(), L"");
+    EXPECT_FALSE(pathExists(promptFilePath(L"h2", L""))) << "asking made a reminder file";
 }
 
 } // namespace

@@ -218,6 +218,43 @@ TEST(ReminderSchedule, NextDueMinuteAgreesWithMinuteByMinuteSearch) {
     }
 }
 
+struct HintCase {
+    const char* name;
+    std::wstring body;
+    SYSTEMTIME now;
+    std::wstring hint;
+};
+
+TEST(ReminderSchedule, NextReminderHintTable) {
+    const std::wstring at830 = items(L"Minute", {30}) + items(L"Hour", {8});
+    const HintCase cases[] = {
+        {"later today", items(L"Minute", {30}), at(2026, 12, 11, 8, 10), L"下次提醒：今天 08:30"},
+        {"hour and minute padded", items(L"Minute", {5}) + items(L"Hour", {7}), at(2026, 12, 11, 6, 0),
+         L"下次提醒：今天 07:05"},
+        {"the current minute is past: tomorrow by date", at830, at(2026, 12, 10, 8, 30),
+         L"下次提醒：12月11日 08:30"},
+        {"month and day unpadded", items(L"Minute", {0}) + items(L"Hour", {9}) + items(L"Day", {1}),
+         at(2026, 11, 20, 12, 0), L"下次提醒：12月1日 09:00"},
+        {"past midnight is another day", items(L"Minute", {0}) + items(L"Hour", {0}),
+         at(2026, 12, 10, 23, 59), L"下次提醒：12月11日 00:00"},
+        {"another year names the year", items(L"Minute", {0}) + items(L"Hour", {0}), at(2026, 12, 31, 23, 59),
+         L"下次提醒：2027年1月1日 00:00"},
+        {"a Sunday reminder from a Thursday", at830 + items(L"Week", {7}), at(2026, 12, 10, 9, 0),
+         L"下次提醒：12月13日 08:30"},
+        {"the once label still to fire", at830 + L"<PromptCount>1</PromptCount>", at(2026, 12, 10, 7, 0),
+         L"下次提醒：今天 08:30"},
+        {"no firing left", at830 + L"<PromptCount>0</PromptCount>", at(2026, 12, 10, 7, 0), L""},
+        {"only an hour label", items(L"Hour", {8}), at(2026, 12, 10, 7, 0), L""},
+        {"an empty minute element", L"<Minute></Minute>" + items(L"Hour", {8}), at(2026, 12, 10, 7, 0), L""},
+        {"no labels at all", L"", at(2026, 12, 10, 7, 0), L""},
+        {"only past years", items(L"Minute", {0}) + items(L"Year", {2025}), at(2026, 12, 10, 7, 0), L""},
+    };
+    for (const HintCase& c : cases) {
+        SCOPED_TRACE(c.name);
+        EXPECT_EQ(nextReminderHint(schedule(c.body), c.now), c.hint);
+    }
+}
+
 struct MissedCase {
     const char* name;
     std::wstring body;
