@@ -13,6 +13,7 @@
 #include "TavNoteItemDesktop.h"
 #include "TavNoteItemTemplate.h"
 #include "TavNMiManager.h"
+#include "TavNoteMenuSelTpl.h"
 #include "TavNoteMenuTray.h"
 #include "TavNoteMessageBox.h"
 
@@ -92,6 +93,8 @@ void TavNoteMain::onCreated() {
     taskbarCreated_ = RegisterWindowMessageW(L"TaskbarCreated");
     addTrayIcon();
     appState().mainWindow = handle();
+    // "选择模板..." of the note menu opens the template page as a chooser.
+    setTemplateChooser(runTemplateChooser);
     SetLastError(0);
     mutex_ = CreateMutexW(nullptr, FALSE, instanceMutexName().c_str());
     secondInstance_ = mutex_ && GetLastError() == ERROR_ALREADY_EXISTS;

@@ -1,6 +1,8 @@
 #include "ManagerDraw.h"
 
 #include <algorithm>
+#include <cwchar>
+#include <map>
 
 #include "GdiOwners.h"
 #include "Settings.h"

@@ -59,11 +59,32 @@ std::vector<ManagerNoteEntry> readManagerNoteList(const std::wstring& folder) {
     std::vector<ManagerNoteEntry> entries;
     if (folder.empty()) return entries;
     const std::wstring base = withSlash(folder);
-    for (const TavNoteListing& listing : listNoteFolder(base, std::wstring(), false)) {
-        if (!listing.readable) continue;
+    // One listing of the folder; linked folders lead elsewhere and are left out.
+    std::vector<std::wstring> names;
+    WIN32_FIND_DATAW found;
+    HANDLE find = FindFirstFileW((base + L"*").c_str(), &found);
+    if (find == INVALID_HANDLE_VALUE) return entries;
+    do {
+        if (!(found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) ||
+            (found.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) || !wcscmp(found.cFileName, L".") ||
+            !wcscmp(found.cFileName, L".."))
+            continue;
+        names.push_back(found.cFileName);
+    } while (FindNextFileW(find, &found));
+    FindClose(find);
+    std::sort(names.begin(), names.end());
+    bool stray = false;
+    for (const std::wstring& name : names) {
         ManagerNoteEntry entry;
-        if (readManagerNoteEntry(base, listing.unique, entry)) entries.push_back(std::move(entry));
+        if (readManagerNoteEntry(base, name, entry)) {
+            entries.push_back(std::move(entry));
+        } else if (GetFileAttributesW((base + name + L"\\" + name + L".xml").c_str()) ==
+                   INVALID_FILE_ATTRIBUTES) {
+            stray = true;
+        }
     }
+    // A folder without its note file is cleaned up as when the notes are loaded.
+    if (stray) listNoteFolder(base, std::wstring(), false);
     return entries;
 }
 

@@ -51,28 +51,28 @@ bool sameNameIgnoringCase(const std::wstring& a, const std::wstring& b) {
 
 } // namespace
 
-ManagerState loadManagerState(const std::wstring& path) {
+ManagerState loadManagerState(const std::wstring& path, const ManagerStateKeys& keys) {
     ManagerState state;
     XmlDocument doc;
     if (!doc.loadFile(path) || !doc.isWellFormed() || !doc.findElement(kRoot) || !doc.intoElement() ||
         !doc.findElement(L"manager") || !doc.intoElement())
         return state;
-    if (doc.findElement(L"lastsel")) state.lastSelected = doc.getData();
-    if (rewindInside(doc) && doc.findElement(L"grouptab") && doc.intoElement()) {
+    if (doc.findElement(keys.lastSelected)) state.lastSelected = doc.getData();
+    if (rewindInside(doc) && doc.findElement(keys.groupViews) && doc.intoElement()) {
         while (doc.findElement(L"item")) state.groupViews[doc.getData()] = doc.getAttribute(L"tab");
     }
     return state;
 }
 
-bool saveManagerState(const std::wstring& path, const ManagerState& state) {
+bool saveManagerState(const std::wstring& path, const ManagerState& state, const ManagerStateKeys& keys) {
     XmlDocument doc;
     if (!openForChange(doc, path)) return false;
     if (!findOrAdd(doc, L"manager") || !doc.intoElement()) return false;
-    if (doc.findElement(L"lastsel"))
+    if (doc.findElement(keys.lastSelected))
         doc.setData(state.lastSelected);
     else
-        doc.addElement(L"lastsel", state.lastSelected);
-    if (!rewindInside(doc) || !findOrAdd(doc, L"grouptab") || !doc.intoElement()) return false;
+        doc.addElement(keys.lastSelected, state.lastSelected);
+    if (!rewindInside(doc) || !findOrAdd(doc, keys.groupViews) || !doc.intoElement()) return false;
     auto entry = state.groupViews.begin();
     bool reuse = true;
     while (entry != state.groupViews.end()) {
@@ -91,12 +91,12 @@ bool saveManagerState(const std::wstring& path, const ManagerState& state) {
     return doc.saveFile(path);
 }
 
-bool removeGroupView(const std::wstring& path, const std::wstring& group) {
+bool removeGroupView(const std::wstring& path, const std::wstring& group, const ManagerStateKeys& keys) {
     if (!isAbsolutePath(path) || isLinkPath(path)) return false;
     if (!isMissingFile(path) && !canReadFile(path)) return false;
     XmlDocument doc;
     if (!doc.loadFile(path) || !doc.isWellFormed() || !doc.findElement(kRoot) || !doc.intoElement() ||
-        !doc.findElement(L"manager") || !doc.intoElement() || !doc.findElement(L"grouptab") ||
+        !doc.findElement(L"manager") || !doc.intoElement() || !doc.findElement(keys.groupViews) ||
         !doc.intoElement())
         return false;
     bool removed = false;

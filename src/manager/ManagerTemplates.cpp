@@ -4,13 +4,15 @@
 #include "FileSystem.h"
 #include "FolderUtils.h"
 #include "ImageFiles.h"
+#include "NoteDocument.h"
 #include "NoteFormat.h"
 #include "UniqueName.h"
 #include "XmlDocument.h"
 
+#include <algorithm>
 #include <initializer_list>
-#include <vector>
 #include <utility>
+#include <vector>
 
 namespace {
 
@@ -88,6 +90,61 @@ std::wstring managerTemplateGroupFolder(const std::wstring& group) {
     if (group == kRecycleGroupName) return templateRecycleDirectory();
     if (!isValidGroupFolderName(group)) return std::wstring();
     return templates2Directory() + group + L"\\";
+}
+
+std::vector<std::wstring> managerTemplateGroups() {
+    const std::wstring root = templates2Directory();
+    std::vector<std::wstring> names;
+    for (const std::wstring& name : listSubFolders(root))
+        if (!isLinkPath(root + name)) names.push_back(name);
+    std::sort(names.begin(), names.end(), [](const std::wstring& a, const std::wstring& b) {
+        return CompareStringOrdinal(a.c_str(), int(a.size()), b.c_str(), int(b.size()), TRUE) ==
+               CSTR_LESS_THAN;
+    });
+    return names;
+}
+
+bool readManagerTemplateEntry(const std::wstring& folder, const std::wstring& name, const SYSTEMTIME& now,
+                              ManagerNoteEntry& entry) {
+    const std::wstring base = withSlash(folder);
+    if (!isPlainFileName(name) || !isFolder(base + name)) return false;
+    entry = ManagerNoteEntry{};
+    entry.folder = base;
+    entry.unique = name;
+    const std::wstring path = base + name + L"\\" + name + L".xml";
+    XmlDocument doc;
+    if (!doc.loadFile(path) || !doc.isWellFormed() || !doc.findElement(kTemplateRoot) || !doc.intoElement())
+        return true;
+    std::vector<TavFoundElement> wanted{{L"ID"},     {L"left"},     {L"top"},   {L"right"},
+                                        {L"bottom"}, {L"datetime"}, {L"group"}, {L"bkimage"}};
+    findChildElements(doc, wanted);
+    entry.id = parseNoteInt(wanted[0].value);
+    entry.rect = RECT{parseNoteInt(wanted[1].value), parseNoteInt(wanted[2].value),
+                      parseNoteInt(wanted[3].value), parseNoteInt(wanted[4].value)};
+    entry.created = wanted[5].value;
+    entry.group = wanted[6].value;
+    const std::wstring& picture = wanted[7].value;
+    if (!picture.empty() && isPlainFileName(picture) && fileExists(base + name + L"\\" + picture))
+        entry.snapshot = base + name + L"\\" + picture;
+    if (entry.created.empty()) {
+        entry.created = formatNoteTime(now);
+        setTemplateElements(path, {{L"datetime", entry.created}});
+    }
+    return true;
+}
+
+std::vector<ManagerNoteEntry> readManagerTemplateList(const std::wstring& folder, const SYSTEMTIME& now) {
+    std::vector<ManagerNoteEntry> entries;
+    if (folder.empty() || !isFolder(folder)) return entries;
+    const std::wstring base = withSlash(folder);
+    std::vector<std::wstring> names = listSubFolders(base);
+    std::sort(names.begin(), names.end());
+    for (const std::wstring& name : names) {
+        if (isLinkPath(base + name)) continue;
+        ManagerNoteEntry entry;
+        if (readManagerTemplateEntry(base, name, now, entry)) entries.push_back(std::move(entry));
+    }
+    return entries;
 }
 
 std::wstring addTemplateFromImage(const std::wstring& group, const std::wstring& imagePath,

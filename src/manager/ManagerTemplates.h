@@ -10,9 +10,22 @@
 
 #include "ManagerFolders.h"
 #include "ManagerGroups.h"
+#include "ManagerNoteList.h"
 
 // The folder of a template group shown on the page ("" for a name that is no folder name).
 std::wstring managerTemplateGroupFolder(const std::wstring& group);
+// The template groups: the folders of "NoteTpls2", links left out, sorted ignoring case (the order
+// of the note menu's template group submenu).
+std::vector<std::wstring> managerTemplateGroups();
+// One template as the page lists it: folder = the group folder, unique = the template's name,
+// created = `datetime`, group = `group`, id = `ID`, rect = its rectangle, snapshot = the full path
+// of its `bkimage` picture when that file is there. A template without its file is listed without
+// size or date; one whose file has no `datetime` is given `now` and saved. False for a name that
+// is no plain folder name or a folder that is not there.
+bool readManagerTemplateEntry(const std::wstring& folder, const std::wstring& name, const SYSTEMTIME& now,
+                              ManagerNoteEntry& entry);
+// The templates of a group folder in name order (creation order); linked folders left out.
+std::vector<ManagerNoteEntry> readManagerTemplateList(const std::wstring& folder, const SYSTEMTIME& now);
 // A template made from a picture file: a new folder named uniqueTimeName(now, 1) (the next
 // millisecond while taken) in the group, the picture copied as "bkimage_<name>_<file name>", and
 // `TplItem` with `TplName`, the rectangle 0, 0, 240, 240, `bkimage`, `group` and `datetime`. When

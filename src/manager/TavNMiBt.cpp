@@ -16,7 +16,25 @@ bool TavNMiBt::createChild(HWND parent, int id, const RECT& r) {
 void TavNMiBt::setSelected(bool on) {
     if (selected_ == on) return;
     selected_ = on;
-    repaint();
+    // Drawn with the rest while the window is still being made.
+    if (root() && IsWindowVisible(root()->handle())) repaint();
+}
+
+uint64_t TavNMiBt::keptImageKey() const {
+    if (!handle()) return 0;
+    RECT rc{};
+    GetClientRect(handle(), &rc);
+    const uint32_t look[6] = {uint32_t(rc.right),    uint32_t(rc.bottom), uint32_t(isHot()),
+                              uint32_t(isPressed()), uint32_t(selected_), color_};
+    uint64_t key = 14695981039346656037ull;
+    auto mix = [&key](const void* bytes, size_t count) {
+        const auto* b = static_cast<const unsigned char*>(bytes);
+        for (size_t i = 0; i < count; ++i) key = (key ^ b[i]) * 1099511628211ull;
+    };
+    mix(look, sizeof look);
+    mix(text_.data(), text_.size() * sizeof(wchar_t));
+    mix(icon_.data(), icon_.size() * sizeof(wchar_t));
+    return key | 1; // never 0
 }
 
 TavMemDC TavNMiBt::renderSelf() {

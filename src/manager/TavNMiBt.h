@@ -14,6 +14,7 @@ public:
     bool selected() const { return selected_; }
     uint32_t color() const { return color_; }
     TavMemDC renderSelf() override;
+    uint64_t keptImageKey() const override;
 
 private:
     std::wstring text_, icon_, hoverIcon_;

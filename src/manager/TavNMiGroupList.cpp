@@ -30,7 +30,6 @@ void TavNMiGroupList::select(const std::wstring& name) {
     selected_ = 0;
     for (size_t i = 0; i < names_.size(); ++i)
         if (names_[i] == name) selected_ = i;
-    repaint();
 }
 
 std::vector<std::wstring> TavNMiGroupList::userGroups() const {

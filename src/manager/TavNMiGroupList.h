@@ -16,7 +16,8 @@ public:
     // it is still listed, else goes to the first entry.
     void setGroups(const std::vector<std::wstring>& userGroups);
     const std::vector<std::wstring>& names() const { return names_; }
-    // Selects the entry of the name (the first entry when none has it); nothing is posted.
+    // Selects the entry of the name (the first entry when none has it); nothing is posted or drawn
+    // (the owner draws once after its changes; so does setGroups).
     void select(const std::wstring& name);
     std::wstring selectedName() const {
         return selected_ < names_.size() ? names_[selected_] : std::wstring();

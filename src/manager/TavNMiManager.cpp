@@ -12,16 +12,6 @@ constexpr uint32_t kNotesColor = 0xFFE1511E;
 constexpr uint32_t kTemplatesColor = 0xFFE15F1E;
 constexpr uint32_t kSettingsColor = 0xFFE1711E;
 
-// The template page until it has its own window: a plain white page.
-class TavNMiBlankPage : public TavWnd {
-public:
-    TavMemDC renderSelf() override {
-        RECT rc{};
-        GetClientRect(handle(), &rc);
-        return createMemoryDC(handle(), rc.right, rc.bottom, 0xFFFFFFFF);
-    }
-};
-
 } // namespace
 
 TavNMiManager::TavNMiManager(HWND mainWindow, TavManagerDialogs dialogs)
@@ -30,8 +20,8 @@ TavNMiManager::TavNMiManager(HWND mainWindow, TavManagerDialogs dialogs)
       templatesTab_(L"模板管理", L"templatenormal.png", L"templatehoverpushdown.png", kTemplatesColor),
       settingsTab_(L"系统设置", L"systemnormal.png", L"systemhoverpushdown.png", kSettingsColor),
       closeBt_(L"", L"closenormal.png", L"closehoverpushdown.png", kNotesColor),
-      notes_(sysconfigPath(), mainWindow, std::move(dialogs)),
-      templates_(std::make_unique<TavNMiBlankPage>()) {
+      notes_(sysconfigPath(), mainWindow, dialogs),
+      templates_(std::make_unique<TavNMiTpl>(sysconfigPath(), dialogs)) {
     setObjectName(L"TavNMiManager");
     // The caption is the band of tab buttons.
     metrics_.captionHeight = kBandHeight;
@@ -73,7 +63,8 @@ void TavNMiManager::layoutControls() {
     const int b = metrics_.border;
     if (closeBt_.handle()) MoveWindow(closeBt_.handle(), width_ - b - 48, b + 16, 40, 40, FALSE);
     const RECT page = pageRect();
-    for (TavWnd* w : {static_cast<TavWnd*>(&notes_), templates_.get(), static_cast<TavWnd*>(&settings_)})
+    for (TavWnd* w : {static_cast<TavWnd*>(&notes_), static_cast<TavWnd*>(templates_.get()),
+                      static_cast<TavWnd*>(&settings_)})
         if (w->handle())
             MoveWindow(w->handle(), page.left, page.top, page.right - page.left, page.bottom - page.top,
                        FALSE);
@@ -121,10 +112,13 @@ void TavNMiManager::chooseTab(int tabId) {
     chosen_ = tabId;
     notes_.show(tabId == kMgrTabNotesId ? SW_SHOW : SW_HIDE);
     templates_->show(tabId == kMgrTabTemplatesId ? SW_SHOW : SW_HIDE);
+    // The templates may have changed meanwhile (a note saved as one).
+    if (tabId == kMgrTabTemplatesId && IsWindowVisible(handle()))
+        PostMessageW(templates_->handle(), kManagerMsgReload, 0, 0);
     settings_.show(tabId == kMgrTabSettingsId ? SW_SHOW : SW_HIDE);
     for (int id : {kMgrTabNotesId, kMgrTabTemplatesId, kMgrTabSettingsId})
         tabButton(id).setSelected(id == tabId);
-    if (!handle()) return;
+    if (!handle() || !IsWindowVisible(handle())) return;
     renderBackground();
     if (redrawAll()) present();
 }

@@ -9,6 +9,7 @@
 #include "TavNMiBt.h"
 #include "TavNMiNote.h"
 #include "TavNMiSysSet.h"
+#include "TavNMiTpl.h"
 #include "TavNoteCaption.h"
 
 // Ids of the manager's tab buttons and pages.
@@ -42,7 +43,7 @@ public:
     void chooseTab(int tabId);
     int chosenTab() const { return chosen_; }
     TavNMiNote& notesPage() { return notes_; }
-    TavWnd& templatesPage() { return *templates_; }
+    TavNMiTpl& templatesPage() { return *templates_; }
     TavNMiSysSet& settingsPage() { return settings_; }
     TavNMiBt& tabButton(int tabId);
     // The rectangle the pages take, in client coordinates.
@@ -55,7 +56,7 @@ private:
     TavNMiBt settingsTab_;
     TavNMiBt closeBt_;
     TavNMiNote notes_;
-    std::unique_ptr<TavWnd> templates_;
+    std::unique_ptr<TavNMiTpl> templates_;
     TavNMiSysSet settings_;
     int chosen_ = kMgrTabNotesId;
 };

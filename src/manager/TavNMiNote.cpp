@@ -178,7 +178,8 @@ bool TavNMiNote::createChild(HWND parent, int id, const RECT& r) {
     groups_.setGroups(userGroupNames());
     groups_.select(state_.lastSelected);
     layoutControls();
-    PostMessageW(self, kManagerMsgReload, 0, 0);
+    // The list is there when the manager is first drawn.
+    reload();
     return true;
 }
 
@@ -225,8 +226,11 @@ void TavNMiNote::applyButtonLayout() {
         MoveWindow(b->handle(), left, top, p.width, 24, FALSE);
         shown.insert(p.id);
     }
-    for (auto& [id, b] : buttons_)
-        if (b->handle()) b->show(shown.count(id) ? SW_SHOW : SW_HIDE);
+    for (auto& [id, b] : buttons_) {
+        const bool show = shown.count(id) != 0;
+        if (b->handle() && ((GetWindowLongW(b->handle(), GWL_STYLE) & WS_VISIBLE) != 0) != show)
+            b->show(show ? SW_SHOW : SW_HIDE);
+    }
 }
 
 TavMemDC TavNMiNote::renderSelf() {
@@ -305,7 +309,11 @@ void TavNMiNote::reload() {
     list_.setEntries(std::move(entries), name);
     if (list_.view() != chosen) list_.setView(chosen);
     applyButtonLayout();
-    if (redrawAll()) present();
+    paint();
+}
+
+void TavNMiNote::paint() {
+    if (root() && IsWindowVisible(root()->handle()) && redrawAll()) present();
 }
 
 void TavNMiNote::selectGroup(const std::wstring& name) {
@@ -508,6 +516,7 @@ void TavNMiNote::newGroup() {
         });
     if (made.empty()) return;
     groups_.setGroups(userGroupNames());
+    paint();
 }
 
 void TavNMiNote::renameGroup() {
@@ -681,7 +690,7 @@ void TavNMiNote::openEntry(size_t index) {
         if (index < list_.entries().size() && list_.entries()[index].unique == entry.unique)
             list_.updateEntry(index, again);
     }
-    if (redrawAll()) present();
+    paint();
 }
 
 // --- search ---
@@ -719,5 +728,5 @@ void TavNMiNote::runSearch() {
     list_.setEntries(std::move(found), L"\nsearch");
     list_.setView(ManagerView::ByGroup);
     applyButtonLayout();
-    if (redrawAll()) present();
+    paint();
 }

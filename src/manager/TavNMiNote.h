@@ -57,6 +57,9 @@ struct TavManagerDialogs {
     // The editing of a note opened by a double click (unique, group folder); the default runs the
     // note in the manager.
     std::function<void(const std::wstring& unique, const std::wstring& folder)> editNote;
+    // The same for a template of the template page (name, group folder); the default runs the
+    // template editor.
+    std::function<void(const std::wstring& name, const std::wstring& folder)> editTemplate;
     TavExportDialogs exportDialogs;
 };
 
@@ -113,6 +116,8 @@ private:
     enum class Pending { None, DeleteGroup, MoveNotes };
     void layoutControls();
     void applyButtonLayout();
+    // Draws the page and shows it, once the manager is on the screen.
+    void paint();
     int ask(int type, const std::wstring& text);
     // The selected entries, told when there are none.
     std::vector<const ManagerNoteEntry*> selection(const wchar_t* emptyMessage);

@@ -20,7 +20,6 @@ void TavNMiTab::choose(const std::wstring& text) {
     chosen_ = 0;
     for (size_t i = 0; i < tabs_.size(); ++i)
         if (tabs_[i] == text) chosen_ = i;
-    repaint();
 }
 
 void TavNMiTab::chooseIndex(size_t index) {

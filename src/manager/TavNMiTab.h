@@ -12,9 +12,11 @@ public:
 
     TavNMiTab();
     bool createChild(HWND parent, int id, const RECT& rect);
+    // Not drawn until the owner draws.
     void setTabs(std::vector<std::wstring> tabs);
     const std::vector<std::wstring>& tabs() const { return tabs_; }
-    // Chooses the tab with the text (the first when none has it); nothing is posted.
+    // Chooses the tab with the text (the first when none has it); nothing is posted or drawn (the
+    // owner draws once after its changes).
     void choose(const std::wstring& text);
     void chooseIndex(size_t index);
     size_t chosen() const { return chosen_; }

@@ -44,9 +44,13 @@ LRESULT TavNoteExportMsg::windowProc(UINT message, WPARAM wParam, LPARAM lParam)
         const int done = int(wParam), total = int(lParam);
         if (done >= total) {
             closeWith(kNoteResultOk);
-        } else {
-            setMessage(exportProgressText(done, total));
+            return 0;
         }
+        // A step already followed by a later one is not drawn: the worker is faster than a redraw,
+        // and drawing each of a thousand steps would keep the user waiting for the counter.
+        MSG later;
+        if (PeekMessageW(&later, handle(), kExportMsgProgress, kExportMsgProgress, PM_NOREMOVE)) return 0;
+        setMessage(exportProgressText(done, total));
         return 0;
     }
     return TavNoteMessageBox::windowProc(message, wParam, lParam);

@@ -47,6 +47,11 @@ std::optional<RECT> rectOf(const std::vector<TavFoundElement>& wanted) {
                 parseNoteInt(wanted[3].value)};
 }
 
+std::function<void(TavNoteItem&)>& templateChooser() {
+    static std::function<void(TavNoteItem&)> chooser;
+    return chooser;
+}
+
 TavTemplateDialogs& templateDialogs() {
     static TavTemplateDialogs dialogs;
     return dialogs;
@@ -219,7 +224,13 @@ std::optional<std::wstring> templateGroupForCommand(int command, const std::vect
     return k < groups.size() ? groups[k] : std::wstring();
 }
 
+void setTemplateChooser(std::function<void(TavNoteItem&)> chooser) { templateChooser() = std::move(chooser); }
+
 bool handleTemplateCommand(TavNoteItem& note, int command) {
+    if (command == kCmdNoteChooseTemplate) {
+        if (templateChooser()) templateChooser()(note);
+        return true;
+    }
     std::optional<std::wstring> group = templateGroupForCommand(command, templateGroupNames());
     if (!group) return false;
     SYSTEMTIME now;

@@ -52,8 +52,13 @@ std::vector<std::wstring> templateGroupNames();
 std::optional<std::wstring> templateGroupForCommand(int command, const std::vector<std::wstring>& groups);
 
 // "保存为模板..." (kCmdNoteSaveTemplate) and its template group entries: saves the note as a new
-// template of the chosen group and tells the user "模板已添加！". False for other commands.
+// template of the chosen group and tells the user "模板已添加！". "选择模板..."
+// (kCmdNoteChooseTemplate): runs the template chooser. False for other commands.
 bool handleTemplateCommand(TavNoteItem& note, int command);
+
+// The template chooser that "选择模板..." opens over the note. The chooser lives with the manager,
+// above this layer, so the program installs it at start; without one the command does nothing.
+void setTemplateChooser(std::function<void(TavNoteItem&)> chooser);
 
 // Messages 50004 / 50022 to a note: wParam = the template name, lParam = the template group (both
 // const wchar_t*, a null group = none). Applies the template and redraws the note.

@@ -12,6 +12,8 @@ public:
 
     void onClick(WPARAM keys, int x, int y) override;
     TavMemDC renderSelf() override;
+    // Its own drawing (the arrow area) is made at every composition.
+    uint64_t keptImageKey() const override { return 0; }
 
     ReminderLabelKind kind() const { return kind_; }
     // Shows a new text at once.

@@ -39,6 +39,26 @@ TavNoteBt::Look TavNoteBt::lookFor(bool hot, bool pressed, uint32_t accent, bool
     return Look{kWhite, picture ? kWhite : tint(accent, 55), accent};
 }
 
+namespace {
+uint64_t mixBytes(uint64_t key, const void* bytes, size_t count) {
+    const auto* b = static_cast<const unsigned char*>(bytes);
+    for (size_t i = 0; i < count; ++i) key = (key ^ b[i]) * 1099511628211ull;
+    return key;
+}
+} // namespace
+
+uint64_t TavNoteBt::keptImageKey() const {
+    if (!handle()) return 0;
+    RECT rc{};
+    GetClientRect(handle(), &rc);
+    const uint32_t look[5] = {uint32_t(rc.right), uint32_t(rc.bottom), uint32_t(isHot()),
+                              uint32_t(isPressed()), settings().borderMenuColor};
+    uint64_t key = mixBytes(14695981039346656037ull, look, sizeof look);
+    key = mixBytes(key, label_.data(), label_.size() * sizeof(wchar_t));
+    key = mixBytes(key ^ 0x9E37u, image_.data(), image_.size() * sizeof(wchar_t));
+    return key | 1; // never 0
+}
+
 TavMemDC TavNoteBt::renderSelf() {
     RECT rc{};
     GetClientRect(handle(), &rc);

@@ -11,6 +11,8 @@ public:
     explicit TavNoteBt(std::wstring label = std::wstring(), std::wstring image = std::wstring());
 
     TavMemDC renderSelf() override;
+    // The image depends on the size, the state, the accent colour, the label and the picture only.
+    uint64_t keptImageKey() const override;
 
     // Creates the button as a visible child of the parent; the control id is its object id,
     // which the click notification (10009) carries.

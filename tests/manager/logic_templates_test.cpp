@@ -9,6 +9,8 @@
 #include "AppPaths.h"
 #include "ManagerTemplates.h"
 #include "TempFolder.h"
+#include "NoteFormat.h"
+#include "UnixTools.h"
 #include "XmlDocument.h"
 
 namespace {
@@ -148,6 +150,86 @@ TEST_F(TemplateDisk, HostileGroupsAndNamesReachNothingOutside) {
     }
     EXPECT_EQ(readBytes(outside_->file(L"canary.txt")), "alive");
     EXPECT_FALSE(pathExists(app_->path() + L"escape"));
+}
+
+// The page's list of a group: templates in name order with their picture and rectangle; a folder
+// without its file is listed bare; a file without `datetime` is given the time of listing; a
+// linked folder and a picture name leading out of the template are left out.
+TEST_F(TemplateDisk, TheListOfAGroupReadsEachTemplateFile) {
+    ASSERT_EQ(createTemplateGroup(L"G"), GroupNameProblem::None);
+    const std::wstring folder = managerTemplateGroupFolder(L"G");
+    const std::wstring first = addTemplateFromImage(L"G", picture_, now_);
+    const std::wstring second = addTemplateFromImage(L"G", picture_, now_);
+    ASSERT_FALSE(first.empty());
+    ASSERT_FALSE(second.empty());
+    ASSERT_LT(first, second);
+    CreateDirectoryW((folder + L"0_bare").c_str(), nullptr);
+    CreateDirectoryW((folder + L"1_undated").c_str(), nullptr);
+    writeBytes(folder + L"1_undated\\1_undated.xml",
+               "<TplItem><ID>7</ID><left>10</left><top>20</top><right>110</right><bottom>70</bottom>"
+               "<bkimage>..\\..\\..\\canary.txt</bkimage><group>G</group></TplItem>");
+    SYSTEMTIME later = now_;
+    later.wYear = 2031;
+    const std::vector<ManagerNoteEntry> list = readManagerTemplateList(folder, later);
+
+    struct Expected {
+        std::wstring unique;
+        std::wstring snapshot;
+        RECT rect;
+        std::wstring created;
+        int id;
+    };
+    const std::wstring bk = L"bkimage_";
+    const Expected expected[] = {
+        {L"0_bare", L"", RECT{}, L"", 0},
+        {L"1_undated", L"", RECT{10, 20, 110, 70}, formatNoteTime(later), 7},
+        {first, folder + first + L"\\" + bk + first + L"_红色.bmp", RECT{0, 0, 240, 240},
+         formatNoteTime(now_), 0},
+        {second, folder + second + L"\\" + bk + second + L"_红色.bmp", RECT{0, 0, 240, 240},
+         formatNoteTime(now_), 0},
+    };
+    ASSERT_EQ(list.size(), std::size(expected));
+    for (size_t i = 0; i < list.size(); ++i) {
+        const ManagerNoteEntry& e = list[i];
+        const Expected& x = expected[i];
+        EXPECT_EQ(e.unique, x.unique);
+        EXPECT_EQ(e.folder, folder) << i;
+        EXPECT_EQ(e.snapshot, x.snapshot) << i;
+        EXPECT_TRUE(EqualRect(&e.rect, &x.rect)) << i;
+        EXPECT_EQ(e.created, x.created) << i;
+        EXPECT_EQ(e.id, x.id) << i;
+        EXPECT_EQ(e.group, i == 0 ? L"" : L"G") << i;
+    }
+    // The time given is kept in the file; the bare folder gets no file.
+    EXPECT_EQ(element(folder, L"1_undated", L"datetime"), formatNoteTime(later));
+    EXPECT_FALSE(pathExists(folder + L"0_bare\\0_bare.xml"));
+    EXPECT_EQ(readBytes(outside_->file(L"canary.txt")), "alive");
+
+    // A linked folder is neither listed nor written into.
+    const std::wstring link = folder + L"linked";
+    if (unixtools::makeHostLink(outside_->path(), link)) {
+        writeBytes(outside_->file(L"linked.xml"), "<TplItem><left>0</left></TplItem>");
+        EXPECT_EQ(readManagerTemplateList(folder, later).size(), std::size(expected));
+        EXPECT_EQ(readBytes(outside_->file(L"linked.xml")), "<TplItem><left>0</left></TplItem>");
+        RemoveDirectoryW(link.c_str());
+    } else {
+        ADD_FAILURE() << "no link could be made from the host side";
+    }
+    ManagerNoteEntry none;
+    for (const wchar_t* bad : {L"", L"..", L"..\\..", L"missing"})
+        EXPECT_FALSE(readManagerTemplateEntry(folder, bad, later, none)) << bad;
+    EXPECT_TRUE(readManagerTemplateList(L"", later).empty());
+}
+
+TEST_F(TemplateDisk, TemplateGroupsAreSortedIgnoringCaseWithoutLinks) {
+    for (const wchar_t* name : {L"beta", L"Alpha", L"中文", L"Gamma"})
+        ASSERT_EQ(createTemplateGroup(name), GroupNameProblem::None) << name;
+    writeBytes(templates2Directory() + L"plainfile", "x");
+    const bool linked = unixtools::makeHostLink(outside_->path(), templates2Directory() + L"linked");
+    EXPECT_TRUE(linked);
+    const std::vector<std::wstring> expected{L"Alpha", L"beta", L"Gamma", L"中文"};
+    EXPECT_EQ(managerTemplateGroups(), expected);
+    if (linked) RemoveDirectoryW((templates2Directory() + L"linked").c_str());
 }
 
 } // namespace
