@@ -379,6 +379,8 @@ bool TavNoteMain::closeNote(int noteId) {
 bool TavNoteMain::recycleNoteById(int noteId) {
     TavNoteItem* note = findNote(noteId);
     if (!note) return false;
+    // In the recycle bin the note is shown by its snapshot.
+    note->keepSnapshot();
     // Copy first; a note whose folder could not be copied keeps its window and its data.
     if (recycleNote(note->store()) == TavRecycleResult::CopyFailed) return false;
     std::unique_ptr<TavNoteItem> owned = takeNote(note);

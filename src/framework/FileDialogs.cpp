@@ -89,10 +89,11 @@ TavFileChoice saveFileDialog(HWND owner, const wchar_t* filter, const wchar_t* t
     return choice;
 }
 
-std::wstring browseForFolder(HWND owner) {
+std::wstring browseForFolder(HWND owner, const wchar_t* title) {
     if (seam().browse) return seam().browse(owner);
     BROWSEINFOW info{};
     info.hwndOwner = owner;
+    info.lpszTitle = title;
     info.ulFlags = BIF_RETURNONLYFSDIRS;
     PIDLIST_ABSOLUTE items = SHBrowseForFolderW(&info);
     if (!items) return {};

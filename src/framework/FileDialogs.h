@@ -27,7 +27,7 @@ const std::wstring& currentDialogTitle();
 // The folder a dialog opens in: the last one chosen from, else the Pictures folder for `pictures`.
 std::wstring dialogStartFolder(bool pictures);
 // Empty when cancelled.
-std::wstring browseForFolder(HWND owner);
+std::wstring browseForFolder(HWND owner, const wchar_t* title = nullptr);
 
 // Answers given instead of the platform dialogs while set; an empty function means "use the
 // platform". Tests set them and reset them with a default-constructed seam.

@@ -29,7 +29,7 @@ TavNMiManager::TavNMiManager(HWND mainWindow, TavManagerDialogs dialogs)
     height_ = kHeight;
 }
 
-TavNMiManager::~TavNMiManager() = default;
+TavNMiManager::~TavNMiManager() { clearManagerTextCache(); }
 
 RECT TavNMiManager::pageRect() const {
     const int b = metrics_.border;

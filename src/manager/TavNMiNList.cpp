@@ -203,6 +203,9 @@ const TavMemDC* TavNMiNList::thumbnail(const ManagerNoteEntry& entry, SIZE size)
             if (picture) AlphaBlend(picture.dc(), 0, 0, size.cx, size.cy, full.dc(), 0, 0, w, h, blend);
         }
     }
+    // A bounded number of pictures are kept (each holds a DC and a bitmap): scrolling through a
+    // thousand notes must not take a thousand of each.
+    if (thumbnails_.size() >= 120) thumbnails_.clear();
     auto placed = thumbnails_.emplace(cacheKey, std::move(picture)).first;
     return placed->second ? &placed->second : nullptr;
 }

@@ -112,13 +112,6 @@ private:
         }
         return doc.clampPos(TavTextPos{row, index - doc.linearIndex(TavTextPos{row, 0})});
     }
-    void keepSnapshot() {
-        int w = 0, h = 0;
-        std::vector<uint32_t> pixels = pictureCopy(w, h);
-        SYSTEMTIME now{};
-        GetLocalTime(&now);
-        if (!pixels.empty()) store().SaveSnapshot(TavSnapshotPixels{pixels.data(), w, h}, now);
-    }
     std::wstring query_;
 };
 

@@ -76,7 +76,7 @@ std::wstring askDestination(HWND owner, ExportKind kind) {
         return choice.path.empty() ? std::wstring() : withExportExtension(choice.path, L".txt");
     }
     case ExportKind::Png:
-        return browseForFolder(owner);
+        return browseForFolder(owner, L"选择一个文件夹...");
     }
     return std::wstring();
 }

@@ -29,8 +29,11 @@ int TavNoteNewNameGroup::validateName(const std::wstring& name) {
 TavMemDC TavNoteNewNameGroup::renderSelf() {
     TavMemDC dc = TavNoteNewName::renderSelf();
     if (!dc) return dc;
-    const int left = borderWidth() + 12, top = borderWidth() + captionHeight() + 6;
-    drawManagerText(dc.dc(), handle(), L"请输入新的组名", RECT{left, top, left + 240, top + 20});
+    // Under the name field, above the buttons.
+    const RECT field = nameFieldRect(metrics());
+    drawManagerText(dc.dc(), handle(), L"请输入新的组名",
+                    RECT{field.left, field.bottom + 6, field.right, field.bottom + 26},
+                    Gdiplus::StringAlignmentNear, 0xFF808080, 12.0f);
     return dc;
 }
 

@@ -238,6 +238,12 @@ bool TavNoteItem::copyPictureAsking(const std::wstring& sourcePath, const std::w
     });
 }
 
+void TavNoteItem::keepSnapshot() {
+    int w = 0, h = 0;
+    std::vector<uint32_t> pixels = pictureCopy(w, h);
+    if (!pixels.empty()) store_.SaveSnapshot(TavSnapshotPixels{pixels.data(), w, h}, localNow());
+}
+
 void TavNoteItem::hideWithSnapshot() {
     int w = 0, h = 0;
     std::vector<uint32_t> pixels = pictureCopy(w, h);

@@ -149,6 +149,8 @@ public:
     const std::vector<std::unique_ptr<TavNoteChildItem>>& noteChildren() const { return noteChildren_; }
     // Marks the note hidden and stores its picture (the folder stays).
     void hideWithSnapshot();
+    // Stores the note's picture as its snapshot (what the manager shows of a note that is not open).
+    void keepSnapshot();
     // The note's current picture (its back buffer), premultiplied, top row first.
     std::vector<uint32_t> pictureCopy(int& width, int& height) const;
 

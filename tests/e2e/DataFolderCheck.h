@@ -114,8 +114,15 @@ inline bool accountedFor(const std::wstring& path, const Entry& e, const Listing
     for (int i = 0; i < 10; ++i)
         if (same(path + L".bad" + (i ? L"." + std::to_wstring(i) : L""))) return true;
     const std::wstring items = L"NoteData\\NoteItems\\";
-    if (recycleAllowed && startsWith(path, items) && same(L"NoteData\\Recycle\\" + path.substr(items.size())))
-        return true;
+    if (recycleAllowed && startsWith(path, items)) {
+        const std::wstring recycled = L"NoteData\\Recycle\\" + path.substr(items.size());
+        if (same(recycled)) return true;
+        // A recycled note's file names the snapshot taken as it went: it may differ, well-formed.
+        auto moved = after.find(recycled);
+        if (moved != after.end() && endsWith(path, L".xml") && isWellFormedXml(e.bytes) &&
+            isWellFormedXml(moved->second.bytes))
+            return true;
+    }
     return false;
 }
 

@@ -384,6 +384,46 @@ TEST_F(ManagerPageTest, ADoubleClickEditsTheNoteInTheManagerWithTheMatchSelected
         << "editing in the manager neither shows nor hides the note";
 }
 
+DWORD gdiObjectCount() {
+    DWORD n = GetGuiResources(GetCurrentProcess(), GR_GDIOBJECTS);
+    if (n) return n;
+    // Wine answers 0: the handle table is walked instead.
+    for (ULONG_PTR slot = 1; slot < 0x10000; ++slot)
+        if (GetObjectType(reinterpret_cast<HGDIOBJ>(slot))) ++n;
+    return n;
+}
+
+// Scrolling through many notes keeps a bounded number of pictures, and closing the manager gives
+// back what it drew with.
+TEST_F(ManagerPageTest, ScrollingThroughManyNotesAndClosingLeaveNoGdiObjectsBehind) {
+    for (int i = 0; i < 300; ++i) {
+        wchar_t unique[40];
+        swprintf(unique, 40, L"20261205%09d_%02d", i, i % 100);
+        TavNoteStore store(unique, L"", 100 + i);
+        ASSERT_TRUE(store.createNoteFile());
+        ASSERT_TRUE(store.SaveGeometry(RECT{0, 0, 200, 150}).has_value());
+        ASSERT_TRUE(
+            writeBytes(store.folderPath() + L"snap.bmp", bmpBytes(40, 30, 0x102030 * unsigned(i % 7))));
+        XmlDocument doc;
+        ASSERT_TRUE(store.OpenDocument(doc) && doc.intoElement() && doc.addElement(L"pngview", L"snap.bmp") &&
+                    doc.saveFile(store.GetFilePath()));
+    }
+    auto cycle = [&] {
+        TavNMiNote& page = open();
+        EXPECT_GE(page.noteList().entries().size(), 300u);
+        for (int offset = 0; offset <= page.noteList().maxOffset(); offset += 200) {
+            page.noteList().scrollTo(offset);
+            pumpMessages();
+        }
+        close();
+    };
+    cycle(); // the font and brush caches fill once
+    const DWORD before = gdiObjectCount();
+    cycle();
+    const DWORD after = gdiObjectCount();
+    EXPECT_LE(after, before + 10) << before << " GDI objects before, " << after << " after";
+}
+
 // The notes page and a search, saved as "manager_notes.png" and "manager_search.png" beside the
 // test for a person to look at: thumbnails from the snapshots, a hidden note's mark, the checks.
 TEST_F(ManagerPageTest, ScreenshotsOfTheNotesPageAndASearch) {
