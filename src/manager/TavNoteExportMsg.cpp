@@ -39,6 +39,8 @@ void TavNoteExportMsg::onCreated() {
     });
 }
 
+void TavNoteExportMsg::createControls() { TavNoteCaption::createControls(); }
+
 LRESULT TavNoteExportMsg::windowProc(UINT message, WPARAM wParam, LPARAM lParam) {
     if (message == kExportMsgProgress) {
         const int done = int(wParam), total = int(lParam);

@@ -15,6 +15,10 @@ public:
     ~TavNoteExportMsg() override;
 
     void onCreated() override;
+    // No answer buttons: the window closes itself when the export is done, and the close button
+    // or Escape cancels it.
+    void createControls() override;
+    void accept() override {}
     LRESULT windowProc(UINT message, WPARAM wParam, LPARAM lParam) override;
     // Runs the export with the window over `owner`; true when it completed and wrote its output.
     bool run(HWND owner);

@@ -3,6 +3,8 @@
 // names replaced only after the question.
 #include "win_support.h"
 
+#include "FileSystem.h"
+#include "ImageFiles.h"
 #include "NoteFormat.h"
 #include "NoteStore.h"
 #include "TavNoteExportMsg.h"
@@ -59,6 +61,28 @@ TEST_F(ExportWindowTest, PicturesOfTheSameNamesAreReplacedOnlyAfterTheQuestion) 
     // Cancelled at the destination: nothing.
     EXPECT_FALSE(runNoteExport(nullptr, ExportKind::Rtf, noteItemsDirectory(), {L"p1"},
                                {[](ExportKind) { return std::wstring(); }, nullptr}));
+}
+
+// The progress window part way, saved as "export_progress.png" for a person to look at (a real
+// export of a few notes closes it before anyone could see it). The worker is not started here.
+TEST_F(ExportWindowTest, ScreenshotOfTheProgressWindowPartWay) {
+    class Held : public TavNoteExportMsg {
+    public:
+        using TavNoteExportMsg::TavNoteExportMsg;
+        void onCreated() override { TavNoteMessageBox::onCreated(); }
+    } progress(ExportKind::Text, {}, out.file(L"unused.txt"));
+    ASSERT_TRUE(progress.createModeless(nullptr));
+    SendMessageW(progress.handle(), kExportMsgProgress, 2, 5);
+    pumpMessages();
+    EXPECT_EQ(progress.message(), L"正在导出，已完成 2/3...");
+    ASSERT_TRUE(progress.redrawAll());
+    GdiFlush();
+    const TavMemDC& buffer = progress.backBuffer();
+    TavGpBitmap bitmap = dcToBitmap(nullptr, buffer.dc(), buffer.width(), buffer.height());
+    ASSERT_TRUE(bitmap);
+    EXPECT_TRUE(saveBitmapPng(*bitmap, L"export_progress.png"));
+    DestroyWindow(progress.handle());
+    EXPECT_FALSE(fileExists(out.file(L"unused.txt")));
 }
 
 } // namespace
