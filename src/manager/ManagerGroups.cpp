@@ -145,7 +145,7 @@ bool moveAllNotes(const std::wstring& folder, const std::wstring* target, std::v
             all = false;
             continue;
         }
-        if (moved) moved->push_back(unique);
+        if (moved) moved->push_back(result.name);
     }
     return all;
 }

@@ -64,8 +64,8 @@ GroupNameProblem renameGroup(const std::wstring& oldName, const std::wstring& ra
                              std::wstring* created = nullptr);
 // Deletes a user group: its notes go to the recycle bin, or to `moveTo` when it is given (a group
 // name, kSystemGroupName for the system group), then the folder goes once it is empty. The names
-// of the notes moved are appended to `moved`. False when a note could not be moved (the group
-// folder then stays with it).
+// of the notes moved, as they are named at the target, are appended to `moved`. False when a
+// note could not be moved (the group folder then stays with it).
 bool deleteGroup(const std::wstring& name, const std::wstring* moveTo, std::vector<std::wstring>* moved);
 // Marks the notes of the folder shown (`ishide` 0); the number changed.
 int showNotes(const std::wstring& folder, const std::vector<std::wstring>& uniques);

@@ -110,6 +110,7 @@ std::wstring managerSectionKey(const ManagerNoteEntry& entry, ManagerView view) 
     case ManagerView::ByDate:
         return entry.created.substr(0, entry.created.find(L' '));
     case ManagerView::ByGroup:
+        if (!entry.section.empty()) return entry.section;
         return entry.group.empty() ? std::wstring(L"系统分组") : entry.group;
     default:
         return std::wstring();

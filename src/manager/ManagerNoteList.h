@@ -11,6 +11,7 @@ struct ManagerNoteEntry {
     std::wstring unique;   // the note's folder name
     std::wstring created;  // `datetime`
     std::wstring group;    // `group` ("" for the system group)
+    std::wstring section;  // shown instead of the group in the group view when not empty
     std::wstring snapshot; // the full path of the snapshot picture, "" when there is none
     int id = 0;
     RECT rect{}; // the note's stored rectangle (its thumbnail keeps the aspect)

@@ -108,6 +108,15 @@ void TavNMiManager::onControl(int controlId) {
     }
 }
 
+LRESULT TavNMiManager::windowProc(UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message == kNoteMsgManagerRefresh) {
+        notes_.refresh();
+        if (templates_->handle()) PostMessageW(templates_->handle(), kManagerMsgReload, 0, 0);
+        return 0;
+    }
+    return TavNoteCaption::windowProc(message, wParam, lParam);
+}
+
 void TavNMiManager::chooseTab(int tabId) {
     chosen_ = tabId;
     notes_.show(tabId == kMgrTabNotesId ? SW_SHOW : SW_HIDE);
@@ -132,6 +141,13 @@ void runManager(HWND owner) {
     if (TavWnd* open = TavWnd::findById(kManagerWindowId)) {
         ShowWindow(open->handle(), SW_RESTORE);
         SetForegroundWindow(open->handle());
+        return;
+    }
+    // Not over another dialog (a note's reminder editor or template chooser): the manager could
+    // move or close that note under it.
+    if (HWND modal = TavWnd::openModalDialog()) {
+        SetWindowPos(modal, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_SHOWWINDOW);
+        SetForegroundWindow(modal);
         return;
     }
     TavNMiManager manager(owner);

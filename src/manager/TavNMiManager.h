@@ -37,6 +37,9 @@ public:
     void renderBackground() override;
     void modalStart() override;
     void onControl(int controlId) override;
+    // 50010: the notes changed elsewhere (a note deleted or added on the desktop): the pages read
+    // their lists again.
+    LRESULT windowProc(UINT message, WPARAM wParam, LPARAM lParam) override;
     void zoneHitTest(int screenX, int screenY, const RECT& windowRect) override;
 
     // Shows the page of the tab button id.

@@ -70,15 +70,15 @@ void TavNMiNList::repaint() {
 }
 
 bool TavNMiNList::isSelected(size_t index) const {
-    return index < entries_.size() && selected_.count(key(entries_[index].unique)) != 0;
+    return index < entries_.size() && selected_.count(key(entries_[index])) != 0;
 }
 
 void TavNMiNList::setSelected(size_t index, bool on) {
     if (index >= entries_.size()) return;
     if (on)
-        selected_.insert(key(entries_[index].unique));
+        selected_.insert(key(entries_[index]));
     else
-        selected_.erase(key(entries_[index].unique));
+        selected_.erase(key(entries_[index]));
 }
 
 std::vector<size_t> TavNMiNList::selectedIndexes() const {

@@ -60,7 +60,8 @@ public:
     void repaint();
 
 private:
-    std::wstring key(const std::wstring& unique) const { return context_ + L"\n" + unique; }
+    // Folder and name: a search lists notes of several folders, names alike in two of them.
+    std::wstring key(const ManagerNoteEntry& e) const { return context_ + L"\n" + e.folder + e.unique; }
     std::wstring headerKey(const std::wstring& section) const;
     void relayout();
     // The picture of an entry at the thumbnail size, made once.

@@ -86,6 +86,23 @@ public:
         TavNoteItem::cancel();
     }
     void accept() override {} // Enter belongs to the text blocks
+    // What only a note of the desktop can do is not offered here: the main window does not know
+    // this note (deleting, hiding and quitting go through it), and a dialog is not embedded in the
+    // desktop.
+    LRESULT onCommand(UINT message, WPARAM wParam, LPARAM lParam) override {
+        if (message == kTavMsgCommand) {
+            switch (int(wParam)) {
+            case kCmdNoteDelete:
+            case kCmdNoteHide:
+            case kCmdNoteQuit:
+            case kCmdNoteToDesk:
+                return 0;
+            default:
+                break;
+            }
+        }
+        return TavNoteItem::onCommand(message, wParam, lParam);
+    }
 
 private:
     void highlightMatches() {
@@ -321,9 +338,10 @@ int TavNMiNote::ask(int type, const std::wstring& text) {
     return int(box.runModal(root() ? root()->handle() : handle()));
 }
 
-std::vector<const ManagerNoteEntry*> TavNMiNote::selection(const wchar_t* emptyMessage) {
-    std::vector<const ManagerNoteEntry*> chosen;
-    for (size_t index : list_.selectedIndexes()) chosen.push_back(&list_.entries()[index]);
+std::vector<ManagerNoteEntry> TavNMiNote::selection(const wchar_t* emptyMessage) {
+    // Copies: a question asked meanwhile may see the list read again.
+    std::vector<ManagerNoteEntry> chosen;
+    for (size_t index : list_.selectedIndexes()) chosen.push_back(list_.entries()[index]);
     if (chosen.empty()) ask(kBoxOk, emptyMessage);
     return chosen;
 }
@@ -351,17 +369,22 @@ std::vector<std::wstring> TavNMiNote::moveTargets(const std::wstring& leaveOut) 
     return targets;
 }
 
-std::vector<std::wstring> TavNMiNote::closeOpenNotes(const std::vector<const ManagerNoteEntry*>& entries) {
+std::vector<std::wstring> TavNMiNote::closeOpenNotes(const std::vector<ManagerNoteEntry>& entries) {
     std::vector<std::wstring> closed;
-    for (const ManagerNoteEntry* e : entries) {
+    for (const ManagerNoteEntry& e : entries) {
         TavNoteItem* open = nullptr;
-        if (!isOpenHere(*e, &open)) continue;
+        if (!isOpenHere(e, &open)) continue;
         // The main window hides it with its snapshot and closes it: nothing writes into the folder
         // while it moves.
         if (main_ && IsWindow(main_)) SendMessageW(main_, kTavMsgCommand, kCmdNoteHide, open->objectId());
-        if (!TavNoteItem::findByUnique(e->unique)) closed.push_back(e->unique);
+        if (!isOpenHere(e)) closed.push_back(e.unique);
     }
     return closed;
+}
+
+bool TavNMiNote::anyOpen(const std::vector<ManagerNoteEntry>& entries) const {
+    return std::any_of(entries.begin(), entries.end(),
+                       [](const ManagerNoteEntry& e) { return isOpenHere(e); });
 }
 
 // --- buttons and menus ---
@@ -522,23 +545,29 @@ void TavNMiNote::renameGroup() {
             return problem;
         });
     if (name.empty()) return;
-    std::vector<const ManagerNoteEntry*> all;
-    for (const ManagerNoteEntry& e : list_.entries()) all.push_back(&e);
+    // The group's notes as they are on disk now (the list may show a search, or be older than a
+    // note added to the group meanwhile).
+    const std::vector<ManagerNoteEntry> all = readManagerNoteList(managerGroupFolder(old));
     const std::vector<std::wstring> closed = closeOpenNotes(all);
     std::wstring created;
-    const GroupNameProblem problem = ::renameGroup(old, name, &created);
+    // A note still open would go on writing into the old folder: nothing moves then.
+    const GroupNameProblem problem =
+        anyOpen(all) ? GroupNameProblem::Illegal : ::renameGroup(old, name, &created);
     if (problem != GroupNameProblem::None) {
         ask(kBoxOk, groupNameMessage(problem));
     } else {
-        showNotes(managerGroupFolder(created), closed);
         removeGroupView(statePath_, old);
         state_.groupViews.erase(old);
         state_.groupViews[created] = tab_.chosenText();
         state_.lastSelected = created;
         saveManagerState(statePath_, state_);
     }
+    // The notes closed come back wherever they are now (a note that could not move stayed).
+    if (!created.empty()) showNotes(managerGroupFolder(created), closed);
+    showNotes(managerGroupFolder(old), closed);
     groups_.setGroups(userGroupNames());
     groups_.select(problem == GroupNameProblem::None ? created : old);
+    gathered_ = false;
     tellMain(kNoteMsgReload);
     PostMessageW(handle(), kManagerMsgReload, 0, 0);
 }
@@ -546,22 +575,35 @@ void TavNMiNote::renameGroup() {
 void TavNMiNote::deleteGroup(const std::wstring* moveTo) {
     const std::wstring name = groups_.selectedName();
     if (name == kSystemGroupName || name == kRecycleGroupName) return;
-    std::vector<const ManagerNoteEntry*> all;
-    for (const ManagerNoteEntry& e : list_.entries()) all.push_back(&e);
-    std::vector<std::wstring> reopen;
+    const std::vector<ManagerNoteEntry> all = readManagerNoteList(managerGroupFolder(name));
+    std::vector<std::wstring> closed;
     if (moveTo) {
-        reopen = closeOpenNotes(all);
+        closed = closeOpenNotes(all);
     } else if (main_ && IsWindow(main_)) {
         // The open notes go to the recycle bin by the main window, which closes them.
         std::set<std::wstring> names;
-        for (const ManagerNoteEntry* e : all)
-            if (isOpenHere(*e)) names.insert(e->unique);
+        for (const ManagerNoteEntry& e : all)
+            if (isOpenHere(e)) names.insert(e.unique);
         if (!names.empty() && postRecycleByName(main_, names))
             SendMessageW(main_, kNoteMsgRecycleByName, 0, 0);
     }
+    // A note still open would go on writing into the folder: the group stays then.
+    if (anyOpen(all)) {
+        if (!closed.empty()) showNotes(managerGroupFolder(name), closed);
+        tellMain(kNoteMsgReload);
+        return;
+    }
     std::vector<std::wstring> moved;
     ::deleteGroup(name, moveTo, &moved);
-    if (moveTo && !reopen.empty()) showNotes(managerGroupFolder(*moveTo), reopen);
+    if (moveTo && !closed.empty()) {
+        // Under its own name, or "<name>_<n>" when that was taken in the target.
+        std::vector<std::wstring> reopen;
+        for (const std::wstring& m : moved)
+            for (const std::wstring& c : closed)
+                if (m == c || m.rfind(c + L"_", 0) == 0) reopen.push_back(m);
+        showNotes(managerGroupFolder(*moveTo), reopen);
+        showNotes(managerGroupFolder(name), closed); // any that could not move
+    }
     removeGroupView(statePath_, name);
     state_.groupViews.erase(name);
     groups_.setGroups(userGroupNames());
@@ -579,19 +621,21 @@ void TavNMiNote::emptyRecycle() {
 }
 
 void TavNMiNote::deleteNotes() {
-    const auto chosen = selection(L"请选择要删除的便签！");
+    const std::vector<ManagerNoteEntry> chosen = selection(L"请选择要删除的便签！");
     if (chosen.empty() || ask(kBoxOk | kBoxCancel, L"确定要删选择的便签吗？") != kNoteResultOk) return;
     std::set<std::wstring> open;
-    for (const ManagerNoteEntry* e : chosen)
-        if (!e->recycled && isOpenHere(*e)) open.insert(e->unique);
+    for (const ManagerNoteEntry& e : chosen)
+        if (!e.recycled && isOpenHere(e)) open.insert(e.unique);
     if (!open.empty() && main_ && IsWindow(main_) && postRecycleByName(main_, open))
         SendMessageW(main_, kNoteMsgRecycleByName, 0, 0);
-    for (const ManagerNoteEntry* e : chosen) {
-        if (e->recycled) {
-            deleteRecycledNote(e->unique);
-        } else if (GetFileAttributesW((e->folder + e->unique).c_str()) != INVALID_FILE_ATTRIBUTES &&
-                   !isOpenHere(*e)) {
-            moveNoteToRecycle(e->folder, e->unique);
+    for (const ManagerNoteEntry& e : chosen) {
+        if (e.recycled) {
+            // For good only in the recycle bin itself: a search lists recycled notes beside the
+            // others, and deleting there moves notes to the bin, never out of it.
+            if (!searching()) deleteRecycledNote(e.unique);
+        } else if (GetFileAttributesW((e.folder + e.unique).c_str()) != INVALID_FILE_ATTRIBUTES &&
+                   !isOpenHere(e)) {
+            moveNoteToRecycle(e.folder, e.unique);
         }
     }
     gathered_ = false;
@@ -599,10 +643,10 @@ void TavNMiNote::deleteNotes() {
 }
 
 void TavNMiNote::restoreNotes() {
-    const auto chosen = selection(L"请选择要恢复的便签！");
+    const std::vector<ManagerNoteEntry> chosen = selection(L"请选择要恢复的便签！");
     if (chosen.empty()) return;
-    for (const ManagerNoteEntry* e : chosen)
-        if (e->recycled) restoreNote(e->unique);
+    for (const ManagerNoteEntry& e : chosen)
+        if (e.recycled) restoreNote(e.unique);
     groups_.setGroups(userGroupNames());
     gathered_ = false;
     PostMessageW(handle(), kManagerMsgReload, 0, 0);
@@ -610,21 +654,21 @@ void TavNMiNote::restoreNotes() {
 }
 
 void TavNMiNote::showNotesCommand(bool show) {
-    const auto chosen = selection(show ? L"请选择要显示的便签！" : L"请选择要隐藏的便签！");
+    const std::vector<ManagerNoteEntry> chosen =
+        selection(show ? L"请选择要显示的便签！" : L"请选择要隐藏的便签！");
     if (chosen.empty()) return;
-    std::map<std::wstring, std::vector<std::wstring>> byFolder;
-    for (const ManagerNoteEntry* e : chosen)
-        if (!e->recycled) byFolder[e->folder].push_back(e->unique);
+    std::vector<ManagerNoteEntry> live;
+    for (const ManagerNoteEntry& e : chosen)
+        if (!e.recycled) live.push_back(e);
     if (show) {
+        std::map<std::wstring, std::vector<std::wstring>> byFolder;
+        for (const ManagerNoteEntry& e : live) byFolder[e.folder].push_back(e.unique);
         for (const auto& [folder, uniques] : byFolder) showNotes(folder, uniques);
     } else {
-        std::vector<const ManagerNoteEntry*> live;
-        for (const ManagerNoteEntry* e : chosen)
-            if (!e->recycled) live.push_back(e);
         closeOpenNotes(live);
         // A note that is not open (no program running it) is marked in its file.
-        for (const ManagerNoteEntry* e : live)
-            if (!isOpenHere(*e) && !e->hidden) TavNoteStore(e->unique, e->folder, 0).SaveHidden(true);
+        for (const ManagerNoteEntry& e : live)
+            if (!isOpenHere(e) && !e.hidden) TavNoteStore(e.unique, e.folder, 0).SaveHidden(true);
     }
     PostMessageW(handle(), kManagerMsgReload, 0, 0);
     tellMain(kNoteMsgReload);
@@ -633,17 +677,18 @@ void TavNMiNote::showNotesCommand(bool show) {
 void TavNMiNote::moveNotesTo(const std::wstring& target) {
     const std::wstring targetFolder = managerGroupFolder(target);
     if (targetFolder.empty()) return;
-    std::vector<const ManagerNoteEntry*> moving;
+    std::vector<ManagerNoteEntry> moving;
     for (size_t index : list_.selectedIndexes()) {
         const ManagerNoteEntry& e = list_.entries()[index];
-        if (!sameFolderPath(e.folder, targetFolder)) moving.push_back(&e);
+        if (!sameFolderPath(e.folder, targetFolder)) moving.push_back(e);
     }
     if (moving.empty()) return;
     const std::vector<std::wstring> closed = closeOpenNotes(moving);
     std::vector<std::wstring> reopen;
-    for (const ManagerNoteEntry* e : moving) {
-        NoteMoveResult result = moveNoteToGroup(e->folder, e->unique, target);
-        if (!result.name.empty() && std::find(closed.begin(), closed.end(), e->unique) != closed.end())
+    for (const ManagerNoteEntry& e : moving) {
+        if (isOpenHere(e)) continue; // its window would go on writing into the old folder
+        NoteMoveResult result = moveNoteToGroup(e.folder, e.unique, target);
+        if (!result.name.empty() && std::find(closed.begin(), closed.end(), e.unique) != closed.end())
             reopen.push_back(result.name);
     }
     if (!reopen.empty()) showNotes(targetFolder, reopen);
@@ -653,10 +698,10 @@ void TavNMiNote::moveNotesTo(const std::wstring& target) {
 }
 
 void TavNMiNote::exportNotes(ExportKind kind) {
-    const auto chosen = selection(L"请选择要导出的便签！");
+    const std::vector<ManagerNoteEntry> chosen = selection(L"请选择要导出的便签！");
     if (chosen.empty()) return;
     std::vector<std::pair<std::wstring, std::wstring>> notes;
-    for (const ManagerNoteEntry* e : chosen) notes.push_back({e->folder, e->unique});
+    for (const ManagerNoteEntry& e : chosen) notes.push_back({e.folder, e.unique});
     runNoteExport(root() ? root()->handle() : handle(), kind, notes, dialogs_.exportDialogs);
 }
 
@@ -713,8 +758,8 @@ void TavNMiNote::runSearch() {
         entry.recycled = s.recycled;
         // Sections say where each note is; a recycled note is marked as such.
         if (s.recycled)
-            entry.group = std::wstring(kRecycleGroupName) + L"（原" +
-                          (s.group.empty() ? std::wstring(kSystemGroupName) : s.group) + L"）";
+            entry.section = std::wstring(kRecycleGroupName) + L"（原" +
+                            (s.group.empty() ? std::wstring(kSystemGroupName) : s.group) + L"）";
         found.push_back(std::move(entry));
     }
     tab_.setTabs({kViewByGroup});

@@ -96,6 +96,11 @@ public:
     void onMenuCommand(int command);
     // Reads the group's list again (50020).
     void reload();
+    // The notes changed elsewhere: the search reads them again and the list is read again.
+    void refresh() {
+        gathered_ = false;
+        if (handle()) PostMessageW(handle(), kManagerMsgReload, 0, 0);
+    }
     void selectGroup(const std::wstring& name);
     void setSearchText(const std::wstring& text);
     void openEntry(size_t index);
@@ -120,7 +125,7 @@ private:
     void paint();
     int ask(int type, const std::wstring& text);
     // The selected entries, told when there are none.
-    std::vector<const ManagerNoteEntry*> selection(const wchar_t* emptyMessage);
+    std::vector<ManagerNoteEntry> selection(const wchar_t* emptyMessage);
     int chooseMenu(int anchorId, const std::vector<std::pair<int, std::wstring>>& entries,
                    const std::vector<std::wstring>& icons);
     std::wstring
@@ -128,7 +133,8 @@ private:
                  const std::function<GroupNameProblem(const std::wstring&, std::wstring*)>& attempt);
     std::vector<std::wstring> moveTargets(const std::wstring& leaveOut) const;
     // The open notes among the names are closed (hidden with their snapshots); their names.
-    std::vector<std::wstring> closeOpenNotes(const std::vector<const ManagerNoteEntry*>& entries);
+    std::vector<std::wstring> closeOpenNotes(const std::vector<ManagerNoteEntry>& entries);
+    bool anyOpen(const std::vector<ManagerNoteEntry>& entries) const;
     void tellMain(UINT message);
 
     void newGroup();

@@ -1,5 +1,7 @@
 #include "TavNoteMenuSelTpl.h"
 
+#include "ManagerDraw.h"
+
 #include <algorithm>
 
 #include "AppPaths.h"
@@ -13,7 +15,7 @@ TavNoteMenuSelTpl::TavNoteMenuSelTpl(std::wstring statePath, TavManagerDialogs d
     setIcon(L"TavNote.png");
 }
 
-TavNoteMenuSelTpl::~TavNoteMenuSelTpl() = default;
+TavNoteMenuSelTpl::~TavNoteMenuSelTpl() { clearManagerTextCache(); }
 
 RECT TavNoteMenuSelTpl::pageRect() const {
     const SIZE size = windowSize();

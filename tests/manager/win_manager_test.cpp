@@ -81,7 +81,7 @@ protected:
             return L"<none>";
         return doc.getData();
     }
-    TavNMiNote& open() {
+    TavNMiNote& openManager() {
         manager = std::make_unique<TavNMiManager>(nullptr, dialogs);
         manager->settingsPage().setRegistry(scratch.registry());
         EXPECT_TRUE(manager->createModeless(nullptr, kManagerWindowId));
@@ -127,7 +127,7 @@ protected:
 };
 
 TEST_F(ManagerPageTest, EveryGroupIsListedWithItsNotesAndTheRecycleBinHasTheGroupView) {
-    TavNMiNote& page = open();
+    TavNMiNote& page = openManager();
     EXPECT_EQ(page.groupList().names(), (std::vector<std::wstring>{L"系统分组", L"工作", L"回收站"}));
     EXPECT_EQ(page.currentGroup(), L"系统分组");
     EXPECT_EQ(listed(page), (std::set<std::wstring>{L"01", L"02h"}));
@@ -167,7 +167,7 @@ TEST_F(ManagerPageTest, EveryGroupIsListedWithItsNotesAndTheRecycleBinHasTheGrou
 }
 
 TEST_F(ManagerPageTest, HideShowMoveDeleteRestoreAndEmptyChangeTheFiles) {
-    TavNMiNote& page = open();
+    TavNMiNote& page = openManager();
     // No program runs the notes here: hiding and showing mark the files.
     selectOnly(page, L"_01");
     press(page, kMgrHideId);
@@ -223,7 +223,7 @@ TEST_F(ManagerPageTest, HideShowMoveDeleteRestoreAndEmptyChangeTheFiles) {
 
 TEST_F(ManagerPageTest, GroupsAreMadeRenamedAndDeletedAndRefusedNamesAreTold) {
     writeBytes(noteItems2Directory() + L"afile", "x");
-    TavNMiNote& page = open();
+    TavNMiNote& page = openManager();
     // The prompt stays open through each refused name; the last one is taken, trimmed.
     typed = {L"回收站", L"a:b", L"COM1", L"afile", L"  家庭  "};
     press(page, kMgrNewGroupId);
@@ -281,8 +281,42 @@ TEST_F(ManagerPageTest, GroupsAreMadeRenamedAndDeletedAndRefusedNamesAreTold) {
     EXPECT_EQ(listed(page).size(), 4u);
 }
 
+// Group commands take the group's notes from disk, whatever the list shows (a search here), and
+// move nothing while one of them is open on the desktop and could not be closed: its window would
+// go on writing into the old folder.
+TEST_F(ManagerPageTest, AGroupWithANoteThatStaysOpenIsNeitherDeletedNorRenamedDuringASearch) {
+    TavNoteItem open(L"20261203100000000_03");
+    open.SetGroup(L"工作");
+    open.SetBaseDir(work_);
+    ASSERT_TRUE(open.create(0, L"", TavNoteItem::kExStyle, TavNoteItem::kStyle, 50, 50, 180, 180, nullptr));
+    TavNMiNote& page = openManager();
+    choose(page, L"工作");
+    page.setSearchText(L"weekly"); // lists a note of the system group only
+    pumpMessages();
+    menuChoice = kCmdMgrMoveSystem;
+    press(page, kMgrDeleteGroupId);
+    EXPECT_TRUE(folderExists(work_ + L"20261203100000000_03"));
+    typed = {L"项目"};
+    press(page, kMgrRenameId);
+    EXPECT_TRUE(folderExists(work_ + L"20261203100000000_03"));
+    EXPECT_FALSE(folderExists(noteItems2Directory() + L"项目"));
+    EXPECT_TRUE(folderExists(noteItemsDirectory() + L"20261201080000000_01"));
+    DestroyWindow(open.handle());
+}
+
+// Deleting in a search moves notes to the recycle bin, never out of it.
+TEST_F(ManagerPageTest, DeletingInASearchLeavesRecycledNotesInTheBin) {
+    TavNMiNote& page = openManager();
+    page.setSearchText(L"会议");
+    pumpMessages();
+    ASSERT_EQ(listed(page), (std::set<std::wstring>{L"04"}));
+    page.noteList().selectAll();
+    press(page, kMgrDeleteNotesId);
+    EXPECT_TRUE(folderExists(recycleDirectory() + L"20261204110000000_04"));
+}
+
 TEST_F(ManagerPageTest, TheGroupAndViewChosenComeBackAtTheNextOpening) {
-    TavNMiNote& page = open();
+    TavNMiNote& page = openManager();
     choose(page, L"工作");
     page.viewTab().chooseIndex(1);
     SendMessageW(page.handle(), kManagerMsgViewChosen, 1, 0);
@@ -290,7 +324,7 @@ TEST_F(ManagerPageTest, TheGroupAndViewChosenComeBackAtTheNextOpening) {
     const ManagerState state = loadManagerState(sysconfigPath());
     EXPECT_EQ(state.lastSelected, L"工作");
 
-    TavNMiNote& again = open();
+    TavNMiNote& again = openManager();
     EXPECT_EQ(again.currentGroup(), L"工作");
     EXPECT_EQ(again.viewTab().chosenText(), L"无分栏");
     EXPECT_EQ(again.noteList().view(), ManagerView::Flat);
@@ -298,7 +332,7 @@ TEST_F(ManagerPageTest, TheGroupAndViewChosenComeBackAtTheNextOpening) {
 }
 
 TEST_F(ManagerPageTest, SearchFindsWordsPhrasesAndInitialsInEveryGroupAndADoubleClickEdits) {
-    TavNMiNote& page = open();
+    TavNMiNote& page = openManager();
     struct Case {
         const wchar_t* query;
         std::set<std::wstring> found;
@@ -318,7 +352,8 @@ TEST_F(ManagerPageTest, SearchFindsWordsPhrasesAndInitialsInEveryGroupAndADouble
     }
     page.setSearchText(L"会议");
     ASSERT_EQ(page.noteList().entries().size(), 1u);
-    EXPECT_EQ(page.noteList().entries()[0].group, L"回收站（原工作）");
+    EXPECT_EQ(page.noteList().entries()[0].section, L"回收站（原工作）");
+    EXPECT_EQ(page.noteList().entries()[0].group, L"工作") << "the group a restore goes back to";
     SendMessageW(page.handle(), kManagerMsgOpenEntry, 0, 0);
     EXPECT_EQ(edited, (std::vector<std::wstring>{recycleDirectory() + L"20261204110000000_04"}));
 
@@ -354,7 +389,7 @@ TEST_F(ManagerPageTest, TheManagerOpensCentredAtItsSizeWithTheNotesPageChosen) {
 // for selected; closing it keeps its picture as the snapshot the list shows.
 TEST_F(ManagerPageTest, ADoubleClickEditsTheNoteInTheManagerWithTheMatchSelected) {
     dialogs.editNote = nullptr;
-    TavNMiNote& page = open();
+    TavNMiNote& page = openManager();
     page.setSearchText(L"weekly");
     pumpMessages();
     ASSERT_EQ(page.noteList().entries().size(), 1u);
@@ -409,7 +444,7 @@ TEST_F(ManagerPageTest, ScrollingThroughManyNotesAndClosingLeaveNoGdiObjectsBehi
                     doc.saveFile(store.GetFilePath()));
     }
     auto cycle = [&] {
-        TavNMiNote& page = open();
+        TavNMiNote& page = openManager();
         EXPECT_GE(page.noteList().entries().size(), 300u);
         for (int offset = 0; offset <= page.noteList().maxOffset(); offset += 200) {
             page.noteList().scrollTo(offset);
@@ -439,7 +474,7 @@ TEST_F(ManagerPageTest, ScreenshotsOfTheNotesPageAndASearch) {
         ASSERT_TRUE(doc.addElement(L"pngview", name));
         ASSERT_TRUE(doc.saveFile(store.GetFilePath()));
     }
-    TavNMiNote& page = open();
+    TavNMiNote& page = openManager();
     page.noteList().setSelected(1, true);
     pumpMessages();
     auto save = [&](const wchar_t* file) {
