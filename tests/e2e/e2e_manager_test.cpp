@@ -731,6 +731,30 @@ TEST_F(ManagerTest, SearchByInitialsAmongTwoHundredNotesListsTheRightOnesAndExpo
     // The hidden note has no picture to export (it has never been shown): the two open ones.
     for (const std::wstring& unique : {k1, k3})
         EXPECT_EQ(readBytes(pictures + unique + L".png").substr(0, 4), "\x89PNG") << unique;
+
+    // A Latin word (case ignored, a hidden note among those found) and a Chinese phrase, each typed
+    // over the last search and read back through a text export of everything found.
+    struct Query {
+        const wchar_t* typed;
+        std::wstring found;
+    } queries[] = {{L"weekly", t2 + L"Weekly status of the shop"}, {L"工作计划", t1 + t2 + t3}};
+    int n = 0;
+    for (const Query& q : queries) {
+        ASSERT_TRUE(desk::click(POINT{page.right - 7 - 120, page.top + 12 + 13}));
+        Sleep(700);
+        ASSERT_TRUE(keys(L"ctrl+a"));
+        const bool typed = q.typed[0] < 0x80 ? typeText(q.typed) : pasteText(q.typed);
+        ASSERT_TRUE(typed);
+        Sleep(1500); // the list follows the box
+        ASSERT_TRUE(desk::choose(app, L"全选"));
+        if (!allMarked()) {
+            ASSERT_TRUE(desk::choose(app, L"全选"));
+        }
+        const std::wstring path = folder_.file(L"found_" + std::to_wstring(++n) + L".txt");
+        ASSERT_EQ(exportAs(L"文本.txt", L"保存文本...", path), "");
+        EXPECT_EQ(readBytes(path), codePage(936, q.found))
+            << "after typing " << widen(codePage(936, q.typed));
+    }
     closeAndQuit(manager);
 }
 
