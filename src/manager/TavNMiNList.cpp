@@ -36,7 +36,10 @@ void TavNMiNList::setEntries(std::vector<ManagerNoteEntry> entries, const std::w
     entries_ = std::move(entries);
     if (context != context_) offset_ = 0;
     context_ = context;
-    thumbnails_.clear();
+    // Pictures stay: they are known by the note and its snapshot's name (a new snapshot has a new
+    // name), and a list read again or narrowed by a search shows mostly the same ones.
+    for (auto it = thumbnails_.begin(); it != thumbnails_.end();)
+        it = it->first.ends_with(L"\nlive") ? thumbnails_.erase(it) : std::next(it);
     relayout();
 }
 
@@ -48,7 +51,7 @@ void TavNMiNList::setView(ManagerView view) {
 
 void TavNMiNList::updateEntry(size_t index, ManagerNoteEntry entry) {
     if (index >= entries_.size()) return;
-    thumbnails_.erase(entries_[index].folder + entries_[index].unique);
+    thumbnails_.erase(thumbnailKey(entries_[index]));
     entries_[index] = std::move(entry);
     relayout();
 }
@@ -182,7 +185,7 @@ void TavNMiNList::onSized(WPARAM flag, int width, int height) {
 }
 
 const TavMemDC* TavNMiNList::thumbnail(const ManagerNoteEntry& entry, SIZE size) {
-    const std::wstring cacheKey = entry.folder + entry.unique;
+    const std::wstring cacheKey = thumbnailKey(entry);
     auto found = thumbnails_.find(cacheKey);
     if (found != thumbnails_.end()) return found->second ? &found->second : nullptr;
     TavMemDC picture;

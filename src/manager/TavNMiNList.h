@@ -64,6 +64,10 @@ private:
     std::wstring key(const ManagerNoteEntry& e) const { return context_ + L"\n" + e.folder + e.unique; }
     std::wstring headerKey(const std::wstring& section) const;
     void relayout();
+    static std::wstring thumbnailKey(const ManagerNoteEntry& e) {
+        // An open note without a snapshot is drawn from its window: made again with each list.
+        return e.folder + e.unique + L"\n" + (e.snapshot.empty() ? std::wstring(L"live") : e.snapshot);
+    }
     // The picture of an entry at the thumbnail size, made once.
     const TavMemDC* thumbnail(const ManagerNoteEntry& entry, SIZE size);
     void drawTile(HDC dc, const ManagerNoteEntry& entry, const RECT& tile, bool selected);

@@ -252,9 +252,8 @@ TavMemDC TavNMiNote::renderSelf() {
                     RECT{10, 10, kListLeft - 8, 38}, Gdiplus::StringAlignmentNear, 0xFF808080, 12.0f);
     if (searching()) {
         const std::wstring count = L"找到 " + std::to_wstring(list_.entries().size()) + L" 个便签";
-        const int left = kListLeft + 3 * TavNMiTab::kTabWidth + 12;
-        drawManagerText(dc.dc(), handle(), count, RECT{left, 10, left + 200, 38},
-                        Gdiplus::StringAlignmentNear, 0xFF404040, 13.0f);
+        drawManagerText(dc.dc(), handle(), count, countRect(), Gdiplus::StringAlignmentNear, 0xFF404040,
+                        13.0f);
     }
     fillManagerRect(dc.dc(), RECT{0, rc.bottom - kBottomBand + 2, rc.right, rc.bottom}, 0xFFF4F4F4);
     return dc;
@@ -302,9 +301,12 @@ LRESULT TavNMiNote::onCommand(UINT message, WPARAM wParam, LPARAM lParam) {
 
 void TavNMiNote::reload() {
     if (searching()) {
+        searchEntries_.clear(); // after a change the files are read again
+        showingSearch_ = false; // and the whole page is drawn
         runSearch();
         return;
     }
+    showingSearch_ = false;
     const std::wstring name = groups_.selectedName();
     const bool recycle = name == kRecycleGroupName;
     std::vector<ManagerNoteEntry> entries = readManagerNoteList(managerGroupFolder(name));
@@ -748,13 +750,20 @@ void TavNMiNote::setSearchText(const std::wstring& text) {
 void TavNMiNote::runSearch() {
     if (!gathered_) {
         searchIndex_.gather();
+        searchEntries_.clear();
         gathered_ = true;
     }
     std::vector<ManagerNoteEntry> found;
     for (const NoteSearchHit& hit : searchIndex_.find(query_)) {
         const NoteSearchEntry& s = searchIndex_.entries()[hit.entry];
-        ManagerNoteEntry entry;
-        if (!readManagerNoteEntry(s.folder, s.unique, entry)) continue;
+        // Each note's file is read once per search, not at every keystroke.
+        auto known = searchEntries_.find(s.folder + s.unique);
+        if (known == searchEntries_.end()) {
+            ManagerNoteEntry read;
+            if (!readManagerNoteEntry(s.folder, s.unique, read)) continue;
+            known = searchEntries_.emplace(s.folder + s.unique, std::move(read)).first;
+        }
+        ManagerNoteEntry entry = known->second;
         entry.recycled = s.recycled;
         // Sections say where each note is; a recycled note is marked as such.
         if (s.recycled)
@@ -762,9 +771,25 @@ void TavNMiNote::runSearch() {
                             (s.group.empty() ? std::wstring(kSystemGroupName) : s.group) + L"）";
         found.push_back(std::move(entry));
     }
-    tab_.setTabs({kViewByGroup});
+    const bool shown = showingSearch_;
+    showingSearch_ = true;
     list_.setEntries(std::move(found), L"\nsearch");
+    if (shown) {
+        // Typing on: only the list and the count change.
+        if (!root() || !IsWindowVisible(root()->handle())) return;
+        RECT count = countRect();
+        MapWindowPoints(handle(), nullptr, reinterpret_cast<POINT*>(&count), 2);
+        if (list_.redrawAll() && redrawScreenRect(count.left, count.top, count.right, count.bottom))
+            present();
+        return;
+    }
+    tab_.setTabs({kViewByGroup});
     list_.setView(ManagerView::ByGroup);
     applyButtonLayout();
     paint();
+}
+
+RECT TavNMiNote::countRect() const {
+    const int left = kListLeft + 3 * TavNMiTab::kTabWidth + 12;
+    return RECT{left, 10, left + 200, 38};
 }

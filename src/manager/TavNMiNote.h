@@ -123,6 +123,8 @@ private:
     void applyButtonLayout();
     // Draws the page and shows it, once the manager is on the screen.
     void paint();
+    // Where the number of notes found is written.
+    RECT countRect() const;
     int ask(int type, const std::wstring& text);
     // The selected entries, told when there are none.
     std::vector<ManagerNoteEntry> selection(const wchar_t* emptyMessage);
@@ -162,5 +164,6 @@ private:
     std::wstring query_;
     bool gathered_ = false;
     NoteSearch searchIndex_;
-    std::vector<ManagerNoteEntry> hits_;
+    bool showingSearch_ = false;                             // the list shows a search's results
+    std::map<std::wstring, ManagerNoteEntry> searchEntries_; // folder + name -> the note as read
 };
