@@ -251,7 +251,8 @@ TavMemDC TavNMiNote::renderSelf() {
     drawManagerText(dc.dc(), handle(), searching() ? L"搜索结果（双击修改便签）" : L"双击修改便签",
                     RECT{10, 10, kListLeft - 8, 38}, Gdiplus::StringAlignmentNear, 0xFF808080, 12.0f);
     if (searching()) {
-        const std::wstring count = L"找到 " + std::to_wstring(list_.entries().size()) + L" 个便签";
+        shownCount_ = list_.entries().size();
+        const std::wstring count = L"找到 " + std::to_wstring(shownCount_) + L" 个便签";
         drawManagerText(dc.dc(), handle(), count, countRect(), Gdiplus::StringAlignmentNear, 0xFF404040,
                         13.0f);
     }
@@ -777,10 +778,16 @@ void TavNMiNote::runSearch() {
     if (shown) {
         // Typing on: only the list and the count change.
         if (!root() || !IsWindowVisible(root()->handle())) return;
-        RECT count = countRect();
-        MapWindowPoints(handle(), nullptr, reinterpret_cast<POINT*>(&count), 2);
-        if (list_.redrawAll() && redrawScreenRect(count.left, count.top, count.right, count.bottom))
-            present();
+        RECT changed{};
+        GetWindowRect(list_.handle(), &changed);
+        if (!list_.redrawAll()) return;
+        if (list_.entries().size() != shownCount_) {
+            RECT count = countRect();
+            MapWindowPoints(handle(), nullptr, reinterpret_cast<POINT*>(&count), 2);
+            if (!redrawScreenRect(count.left, count.top, count.right, count.bottom)) return;
+            UnionRect(&changed, &changed, &count);
+        }
+        presentChanged(changed);
         return;
     }
     tab_.setTabs({kViewByGroup});

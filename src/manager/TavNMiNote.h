@@ -164,6 +164,7 @@ private:
     std::wstring query_;
     bool gathered_ = false;
     NoteSearch searchIndex_;
-    bool showingSearch_ = false;                             // the list shows a search's results
+    bool showingSearch_ = false; // the list shows a search's results
+    size_t shownCount_ = 0;      // the number of notes found, as the page shows it
     std::map<std::wstring, ManagerNoteEntry> searchEntries_; // folder + name -> the note as read
 };
