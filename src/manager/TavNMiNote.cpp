@@ -509,23 +509,8 @@ void TavNMiNote::onMenuCommand(int command) {
 std::wstring
 TavNMiNote::askGroupName(const std::wstring& title, const std::wstring& current,
                          const std::function<GroupNameProblem(const std::wstring&, std::wstring*)>& attempt) {
-    if (dialogs_.typeName) {
-        for (;;) {
-            const std::wstring typed = dialogs_.typeName(title, current);
-            if (typed.empty()) return std::wstring();
-            std::wstring accepted;
-            const GroupNameProblem problem = attempt(typed, &accepted);
-            if (problem == GroupNameProblem::None) return accepted;
-            ask(kBoxOk, groupNameMessage(problem));
-        }
-    }
-    HWND owner = root() ? root()->handle() : handle();
-    if (current.empty()) {
-        TavNoteNewNameGroup prompt(attempt, title);
-        return prompt.runModal(owner) == kNoteResultOk ? prompt.accepted() : std::wstring();
-    }
-    TavNoteRenameGroup prompt(attempt, current);
-    return prompt.runModal(owner) == kNoteResultOk ? prompt.accepted() : std::wstring();
+    return ::askGroupName((root() ? root()->handle() : handle()), title, current, attempt, dialogs_.typeName,
+                          [this](const std::wstring& text) { ask(kBoxOk, text); });
 }
 
 void TavNMiNote::newGroup() {

@@ -377,22 +377,8 @@ void TavNMiTpl::restoreTemplates() {
 std::wstring
 TavNMiTpl::askGroupName(const std::wstring& title, const std::wstring& current,
                         const std::function<GroupNameProblem(const std::wstring&, std::wstring*)>& attempt) {
-    if (dialogs_.typeName) {
-        for (;;) {
-            const std::wstring typed = dialogs_.typeName(title, current);
-            if (typed.empty()) return std::wstring();
-            std::wstring accepted;
-            const GroupNameProblem problem = attempt(typed, &accepted);
-            if (problem == GroupNameProblem::None) return accepted;
-            ask(kBoxOk, groupNameMessage(problem));
-        }
-    }
-    if (current.empty()) {
-        TavNoteNewNameGroup prompt(attempt, title);
-        return prompt.runModal(dialogOwner()) == kNoteResultOk ? prompt.accepted() : std::wstring();
-    }
-    TavNoteRenameGroup prompt(attempt, current);
-    return prompt.runModal(dialogOwner()) == kNoteResultOk ? prompt.accepted() : std::wstring();
+    return ::askGroupName(dialogOwner(), title, current, attempt, dialogs_.typeName,
+                          [this](const std::wstring& text) { ask(kBoxOk, text); });
 }
 
 void TavNMiTpl::newGroup() {

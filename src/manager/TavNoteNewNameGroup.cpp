@@ -9,6 +9,29 @@ void showGroupNameMessage(HWND owner, GroupNameProblem problem) {
     box.runModal(owner);
 }
 
+std::wstring
+askGroupName(HWND owner, const std::wstring& title, const std::wstring& current,
+             const TavNoteNewNameGroup::Attempt& attempt,
+             const std::function<std::wstring(const std::wstring&, const std::wstring&)>& typeName,
+             const std::function<void(const std::wstring&)>& tell) {
+    if (typeName) {
+        for (;;) {
+            const std::wstring typed = typeName(title, current);
+            if (typed.empty()) return std::wstring();
+            std::wstring accepted;
+            const GroupNameProblem problem = attempt(typed, &accepted);
+            if (problem == GroupNameProblem::None) return accepted;
+            tell(groupNameMessage(problem));
+        }
+    }
+    if (current.empty()) {
+        TavNoteNewNameGroup prompt(attempt, title);
+        return prompt.runModal(owner) == kNoteResultOk ? prompt.accepted() : std::wstring();
+    }
+    TavNoteRenameGroup prompt(attempt, current);
+    return prompt.runModal(owner) == kNoteResultOk ? prompt.accepted() : std::wstring();
+}
+
 TavNoteNewNameGroup::TavNoteNewNameGroup(Attempt attempt, std::wstring title)
     : TavNoteNewName(std::move(title), 300, 120), attempt_(std::move(attempt)) {
     setObjectName(L"TavNoteNewNameGroup");

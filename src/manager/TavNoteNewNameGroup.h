@@ -34,5 +34,15 @@ private:
     std::wstring oldName_;
 };
 
+// What a group name prompt accepts over the owner ("" when cancelled): "新建分组..." without a
+// current name, else "重命名..." showing it. When `typeName` is set it answers for the prompt (each
+// call one press of OK with the name typed, "" for Cancel); a refused name is then told with
+// `tell` and asked for again, as the prompt stays open.
+std::wstring
+askGroupName(HWND owner, const std::wstring& title, const std::wstring& current,
+             const TavNoteNewNameGroup::Attempt& attempt,
+             const std::function<std::wstring(const std::wstring&, const std::wstring&)>& typeName,
+             const std::function<void(const std::wstring&)>& tell);
+
 // The message box of a refused group name over the owner (type 1, "TavNote").
 void showGroupNameMessage(HWND owner, GroupNameProblem problem);
