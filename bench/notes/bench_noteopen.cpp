@@ -12,6 +12,7 @@
 
 #include "AppPaths.h"
 #include "Bench.h"
+#include "Sampler.h"
 #include "BenchInstallation.h"
 #include "NoteContents.h"
 #include "NoteStore.h"
@@ -34,6 +35,8 @@ std::vector<std::wstring> blockText() {
                         L"行：便签的内容 notes text 测试文字，写在这里的一些字 abcdefg 0123456789");
     return lines;
 }
+
+int g_nextId = 400000;
 
 struct Gdip {
     Gdip() {
@@ -58,26 +61,32 @@ void openNotes(const char* what, bool text, bool picture) {
     std::vector<std::wstring> names;
     for (int i = 0; i < count; ++i) {
         wchar_t unique[32];
-        swprintf(unique, 32, L"20261210050403%03d_%d", i, 400000 + i);
-        TavNoteStore note(unique, L"", 400000 + i);
+        swprintf(unique, 32, L"20261210050403%03d_%d", i, g_nextId + i);
+        TavNoteStore note(unique, L"", g_nextId + i);
         note.createNoteFile();
         const int x = 20 + (i % 10) * 60, y = 40 + (i / 10) * 60;
         note.SaveGeometry(RECT{x, y, x + 180, y + 180});
         if (text)
-            notecontents::writeRichBlock(note, 500000 + 2 * i, RECT{4, 4, 170, 110},
+            notecontents::writeRichBlock(note, 1000000 + 2 * (g_nextId + i), RECT{4, 4, 170, 110},
                                          notecontents::rtfBody(blockText(), 0x203080));
         if (picture) {
             writeBytes(note.fileInFolder(L"pic.bmp"), benchnotes::bmpBytes());
-            notecontents::writePictureChild(note, 500001 + 2 * i, RECT{100, 110, 150, 150}, L"pic.bmp");
+            notecontents::writePictureChild(note, 1000001 + 2 * (g_nextId + i), RECT{100, 110, 150, 150},
+                                            L"pic.bmp");
         }
         names.push_back(unique);
     }
     std::vector<double> times;
     std::vector<std::unique_ptr<TavNoteItem>> open;
+    // Each note opens with the id its file holds, as at start-up (an id is never used twice).
+    int id = g_nextId;
+    g_nextId += count;
+    bench::Sampler sampler;
     for (const std::wstring& name : names) {
         const double start = bench::nowMs();
         auto note = std::make_unique<TavNoteItem>(name);
-        note->create(0, L"", TavNoteItem::kExStyle, TavNoteItem::kStyle, 0, 0, 180, 180, nullptr);
+        note->create(id++, L"", TavNoteItem::kExStyle, TavNoteItem::kStyle, 0, 0, 180, 180, nullptr);
+        note->Redraw(); // as the main window presents each note it opened
         times.push_back(bench::nowMs() - start);
         open.push_back(std::move(note));
     }

@@ -120,7 +120,8 @@ public:
 
     const std::vector<TavWnd*>& children() const { return children_; }
     TavWnd* parentWnd() const { return parent_; }
-    const TavMemDC& backBuffer() const { return backBuffer_; }
+    // The root's composed picture; composition put off while the window was hidden is done first.
+    const TavMemDC& backBuffer() const;
     unsigned interactionFlags() const { return interaction_; }
     int cursorKind() const { return cursorKind_; }
     int showState() const { return showState_; }
@@ -197,8 +198,13 @@ protected:
     std::set<TavWnd*> focusCompanions_;
     int opacity_ = 255;
     std::map<int, int> keyValues_;
-    TavMemDC presentFrame_;     // root only: the frame handed to UpdateLayeredWindow
-    HDC clearTarget_ = nullptr; // a DC known to be fully transparent (copies may blit)
+    TavMemDC presentFrame_; // root only: the frame handed to UpdateLayeredWindow
+    // Root only: a redraw was asked while the window was hidden. A hidden window is not composed
+    // (a note being opened moves and sizes its children many times before it shows); the whole
+    // window is composed at its next present or when its back buffer is read.
+    bool composeDeferred_ = false;
+    bool composeHidden_ = false; // composing on purpose while hidden
+    HDC clearTarget_ = nullptr;  // a DC known to be fully transparent (copies may blit)
 
 private:
     void registerWindow();

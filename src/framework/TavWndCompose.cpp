@@ -139,10 +139,26 @@ bool TavWnd::redrawRect(HWND origin, const TavWndSet& excluded, const RECT& scre
     TavWnd* top = root();
     if (top != this) return top->redrawRect(origin, excluded, screenRect);
     if (!hwnd_) return false;
+    if (!composeHidden_ && !IsWindowVisible(hwnd_)) {
+        composeDeferred_ = true;
+        return true;
+    }
     SIZE size = clientSize(hwnd_);
     POINT o = clientOrigin(hwnd_);
     RECT client{o.x, o.y, o.x + size.cx, o.y + size.cy};
     RECT area = screenRect;
+    if (composeDeferred_) {
+        // What was put off while hidden is drawn now, all of it and with nothing left out.
+        if (!excluded.empty()) {
+            composeDeferred_ = false;
+            if (!redrawRect(origin, TavWndSet{}, client)) {
+                composeDeferred_ = true;
+                return false;
+            }
+        } else {
+            area = client;
+        }
+    }
     if (!backBuffer_ || backBuffer_.width() != size.cx || backBuffer_.height() != size.cy) {
         // A new buffer starts transparent: all of it has to be drawn, not just the request.
         rebuildBackBuffer();
@@ -160,7 +176,19 @@ bool TavWnd::redrawRect(HWND origin, const TavWndSet& excluded, const RECT& scre
                    layers[0].dest.x + (layers[0].source.right - layers[0].source.left) >= local.right &&
                    layers[0].dest.y + (layers[0].source.bottom - layers[0].source.top) >= local.bottom;
     if (!covered) clearRect(backBuffer_, local);
-    return drawLayers(backBuffer_.dc(), layers, true);
+    if (!drawLayers(backBuffer_.dc(), layers, true)) return false;
+    if (EqualRect(&part, &client)) composeDeferred_ = false;
+    return true;
+}
+
+const TavMemDC& TavWnd::backBuffer() const {
+    if (composeDeferred_ && hwnd_) {
+        auto* self = const_cast<TavWnd*>(this);
+        self->composeHidden_ = true;
+        self->redrawAll();
+        self->composeHidden_ = false;
+    }
+    return backBuffer_;
 }
 
 bool TavWnd::redrawScreenRect(int left, int top, int right, int bottom) {
@@ -191,7 +219,8 @@ void TavWnd::presentLayered() {
     auto update = tavwnd::updateLayeredWindow();
     if (!update || !IsWindowVisible(hwnd_)) return;
     SIZE client = clientSize(hwnd_);
-    if (!backBuffer_ || backBuffer_.width() != client.cx || backBuffer_.height() != client.cy) {
+    if (composeDeferred_ || !backBuffer_ || backBuffer_.width() != client.cx ||
+        backBuffer_.height() != client.cy) {
         if (!redrawAll()) return;
     }
     RECT wr;
@@ -228,9 +257,9 @@ void TavWnd::presentChanged(const RECT& screenRect) {
     static const auto indirect = reinterpret_cast<IndirectFn>(reinterpret_cast<void*>(
         GetProcAddress(GetModuleHandleW(L"user32.dll"), "UpdateLayeredWindowIndirect")));
     SIZE client = clientSize(hwnd_);
-    bool sameFrame = backBuffer_ && backBuffer_.width() == client.cx && backBuffer_.height() == client.cy &&
-                     presentFrame_ && presentFrame_.width() == client.cx &&
-                     presentFrame_.height() == client.cy;
+    bool sameFrame = !composeDeferred_ && backBuffer_ && backBuffer_.width() == client.cx &&
+                     backBuffer_.height() == client.cy && presentFrame_ &&
+                     presentFrame_.width() == client.cx && presentFrame_.height() == client.cy;
     POINT o = clientOrigin(hwnd_);
     RECT dirty = screenRect, whole{0, 0, client.cx, client.cy};
     OffsetRect(&dirty, -o.x, -o.y);
@@ -258,7 +287,8 @@ void TavWnd::presentChanged(const RECT& screenRect) {
 
 void TavWnd::presentBlit(const RECT* screenRect) {
     SIZE client = clientSize(hwnd_);
-    if (!backBuffer_ || backBuffer_.width() != client.cx || backBuffer_.height() != client.cy) {
+    if (composeDeferred_ || !backBuffer_ || backBuffer_.width() != client.cx ||
+        backBuffer_.height() != client.cy) {
         if (!redrawAll()) return;
     }
     RECT area{0, 0, client.cx, client.cy};
@@ -322,6 +352,11 @@ void TavWnd::onSized(WPARAM, int, int) {
     // Growing or shrinking from the left or top edge: children keep their places on screen.
     int dx = old.left - now.left, dy = old.top - now.top;
     if (dx || dy) moveChildrenBy(dx, dy);
+    if (TavWnd* top = root(); !top->composeHidden_ && top->hwnd_ && !IsWindowVisible(top->hwnd_)) {
+        top->composeDeferred_ = true;
+        if (top == this) backBuffer_ = TavMemDC();
+        return;
+    }
     rebuildBackBuffer();
     RECT both;
     UnionRect(&both, &old, &now);

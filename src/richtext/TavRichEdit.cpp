@@ -74,8 +74,8 @@ void TavRichEdit::onCreated() {
     GetClientRect(handle(), &rc);
     doc_->createBuffer(rc.right, rc.bottom);
     doc_->setPageSize(rc.right, rc.bottom);
-    caret_ = std::make_unique<TavCaret>();
-    caret_->createFor(handle());
+    // The caret's window is made when the editor first takes the focus: a note opens many
+    // editors, and only the focused one shows a caret.
     placeCaret();
 }
 
@@ -230,6 +230,10 @@ void TavRichEdit::followWithIme(const RECT& caretClient) {
 
 void TavRichEdit::takeFocus() {
     TavWndMoveResize::takeFocus();
+    if (!caret_ && handle()) {
+        caret_ = std::make_unique<TavCaret>();
+        if (!caret_->createFor(handle())) caret_.reset();
+    }
     showFrame();
     placeCaret();
     showCaretIfFocused();

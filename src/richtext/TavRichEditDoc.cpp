@@ -85,8 +85,8 @@ void TavRichEditDoc::shiftRowsFrom(int index, int dy) {
     for (size_t i = size_t(index); i < rows_.size(); ++i) rows_[i]->moveBy(0, float(dy), false);
 }
 
-bool TavRichEditDoc::beginBulk(size_t count) {
-    if (!hasBuffer_ || count < 512) return false;
+bool TavRichEditDoc::beginBulk(size_t glyphs, size_t rows) {
+    if (!hasBuffer_ || (glyphs < 512 && rows < 2)) return false;
     hasBuffer_ = false;
     for (TavGlyphEditRow* r : rows_) r->setTarget(nullptr);
     return true;
@@ -259,7 +259,11 @@ TavTextPos TavRichEditDoc::insertGlyphs(TavTextPos at, const std::vector<TavGlyp
         rows_[size_t(r)]->insertChars(col, glyphs);
         return TavTextPos{r, col + int(glyphs.size())};
     }
-    bool bulk = beginBulk(glyphs.size());
+    // Several new rows (a file being read, a paste) are painted once at the end: row by row
+    // each one would grow the buffer and move the rows below it.
+    const size_t breaks =
+        size_t(std::count_if(glyphs.begin(), glyphs.end(), [](const TavGlyph* g) { return g->isLineEnd(); }));
+    bool bulk = beginBulk(glyphs.size(), breaks);
     std::vector<TavGlyph*> tail;
     TavGlyphEditRow* current = rows_[size_t(r)];
     current->removeChars(col, current->count() - col, &tail);
@@ -283,7 +287,7 @@ TavTextPos TavRichEditDoc::insertGlyphs(TavTextPos at, const std::vector<TavGlyp
 void TavRichEditDoc::removeGlyphs(TavTextPos at, int count, std::vector<TavGlyph*>& out) {
     at = clampPos(at);
     int r = at.row, c = at.column;
-    bool bulk = beginBulk(size_t(std::max(count, 0)));
+    bool bulk = beginBulk(size_t(std::max(count, 0)), 0);
     while (count > 0 && r < rowCount()) {
         TavGlyphEditRow* row = rows_[size_t(r)];
         int take = std::min(count, row->count() - c);

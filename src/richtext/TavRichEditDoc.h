@@ -165,9 +165,9 @@ private:
     void ensureBuffer(int width, int height);
     void shiftRowsFrom(int index, int dy);
     int contentBottom() const;
-    // Large edits lay out without painting into a buffer of the final size (no pixel moves or
-    // buffer growth per row); each row is painted when it is first shown.
-    bool beginBulk(size_t count);
+    // Large edits (512 characters, or two new rows or more) lay out without painting into a buffer of the
+    // final size (no pixel moves or buffer growth per row); each row is painted when it is first shown.
+    bool beginBulk(size_t glyphs, size_t rows);
     void endBulk();
     void backspace();
     void deleteForward();

@@ -178,3 +178,36 @@ TEST(WndResources, ThousandWindowsLeaveNoGdiObjectsBehind) {
     for (int i = 0; i < 250; ++i) ASSERT_TRUE(round()) << "round " << i;
     EXPECT_EQ(gdiObjectCount(), start);
 }
+
+// A hidden window is not composed while its children come, move and change size (a note being
+// opened does this many times); it is composed once, with everything at its final place, when it
+// is presented after showing or when its picture is read.
+TEST(WndCompose, HiddenWindowIsComposedOnceWhenShownOrRead) {
+    for (const bool readWhileHidden : {false, true}) {
+        SCOPED_TRACE(readWhileHidden ? "read while hidden" : "shown and presented");
+        auto root = makeRoot(200, 200, 80, 60, 0xFF000000, kLayeredEx, WS_POPUP);
+        auto child = makeChild(*root, 0, 0, 10, 10, 0xFFFF0000);
+        for (int step = 1; step <= 5; ++step) {
+            SetWindowPos(child->handle(), nullptr, step * 4, step * 3, 10 + step, 10, SWP_NOZORDER);
+            root->redrawAll();
+        }
+        EXPECT_EQ(root->renders, 0);
+        EXPECT_EQ(child->renders, 0);
+        if (!readWhileHidden) {
+            root->show(SW_SHOWNA);
+            root->present();
+        }
+        const TavMemDC& buffer = root->backBuffer();
+        ASSERT_TRUE(buffer.ok());
+        EXPECT_EQ(root->renders, 1);
+        EXPECT_EQ(child->renders, 1);
+        // The child at its last place (20, 15, 15 x 10), nothing left at its earlier ones.
+        EXPECT_EQ(buffer.at(20, 15), premultiply(0xFFFF0000));
+        EXPECT_EQ(buffer.at(34, 24), premultiply(0xFFFF0000));
+        EXPECT_EQ(buffer.at(19, 15), premultiply(0xFF000000));
+        EXPECT_EQ(buffer.at(5, 4), premultiply(0xFF000000));
+        // Read again, nothing is composed again.
+        root->backBuffer();
+        EXPECT_EQ(root->renders, 1);
+    }
+}

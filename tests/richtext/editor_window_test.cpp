@@ -431,3 +431,19 @@ TEST(EditorWindow, KeysRedrawTheirRowAndTheScreenShowsTheFrame) {
         }
     EXPECT_EQ(differing, 0);
 }
+
+// A note opens many editors: only one that takes the focus makes the caret's window.
+TEST(EditorWindow, CaretWindowComesWithTheFirstFocus) {
+    TestPanel panel(0xFFFFFFF0);
+    ASSERT_TRUE(panel.create(0, L"", WS_EX_LAYERED | WS_EX_TOOLWINDOW | WS_EX_TOPMOST, WS_POPUP, 60, 60, 200,
+                             120, nullptr));
+    panel.show(SW_SHOWNA);
+    TavRichEdit edit;
+    ASSERT_TRUE(edit.create(0, L"", 0, WS_CHILD | WS_VISIBLE, 10, 10, 180, 100, panel.handle()));
+    EXPECT_EQ(edit.caretWindow(), nullptr);
+    edit.takeFocus();
+    ASSERT_NE(edit.caretWindow(), nullptr);
+    EXPECT_TRUE(edit.caretWindow()->blinking());
+    edit.loseFocus(nullptr);
+    pump();
+}
