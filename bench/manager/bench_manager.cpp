@@ -11,6 +11,7 @@
 #include "AppPaths.h"
 #include "AppState.h"
 #include "Bench.h"
+#include "Sampler.h"
 #include "ManagerState.h"
 #include "NoteContents.h"
 #include "NoteFolders.h"
@@ -228,6 +229,7 @@ TAV_BENCH(manager_search_per_keystroke) {
     // Typing on and taking a letter back, the list shown after each.
     const wchar_t* const typed[] = {L"gz", L"gzj", L"gzjh", L"gzj", L"gz", L"工作", L"meeting"};
     size_t k = 0, shown = 0;
+    bench::Sampler sampler;
     const double ms = bench::medianMs(21, [&] {
         page.setSearchText(typed[k++ % std::size(typed)]);
         shown = page.noteList().entries().size();

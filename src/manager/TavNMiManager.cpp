@@ -71,6 +71,7 @@ void TavNMiManager::layoutControls() {
 }
 
 void TavNMiManager::renderBackground() {
+    ++backgroundVersion_;
     background_ = TavMemDC();
     RECT rc{};
     GetClientRect(handle(), &rc);

@@ -243,6 +243,13 @@ void TavNMiNote::applyButtonLayout() {
     }
 }
 
+uint64_t TavNMiNote::keptImageKey() const {
+    RECT rc{};
+    GetClientRect(handle(), &rc);
+    const uint64_t found = searching() ? uint64_t(list_.entries().size()) + 1 : 0;
+    return (found << 32 | uint64_t(rc.right & 0xFFFF) << 16 | uint64_t(rc.bottom & 0xFFFF)) + 1;
+}
+
 TavMemDC TavNMiNote::renderSelf() {
     RECT rc{};
     GetClientRect(handle(), &rc);

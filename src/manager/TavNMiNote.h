@@ -90,6 +90,8 @@ public:
     void onSized(WPARAM flag, int width, int height) override;
     void onDestroyed() override;
     TavMemDC renderSelf() override;
+    // The page's own image shows only its size, whether it searches and how many were found.
+    uint64_t keptImageKey() const override;
 
     // --- what the buttons and menus do (public for tests) ---
     void onButton(int id);

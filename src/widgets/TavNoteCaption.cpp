@@ -87,6 +87,7 @@ void TavNoteCaption::onDestroyed() {
 }
 
 void TavNoteCaption::renderBackground() {
+    ++backgroundVersion_;
     background_ = TavMemDC(); // released before the new one is made
     RECT rc{};
     GetClientRect(handle(), &rc);
@@ -136,6 +137,14 @@ void TavNoteCaption::blendLayer(HDC dc, const TavMemDC& layer, int x, int y) {
     BLENDFUNCTION blend{AC_SRC_OVER, 0, 255, AC_SRC_ALPHA};
     AlphaBlend(dc, x, y, layer.width(), layer.height(), layer.dc(), 0, 0, layer.width(), layer.height(),
                blend);
+}
+
+uint64_t TavNoteCaption::keptImageKey() const {
+    RECT rc{};
+    GetClientRect(handle(), &rc);
+    return (uint64_t(backgroundVersion_) << 32 | uint64_t(rc.right & 0xFFFF) << 16 |
+            uint64_t(rc.bottom & 0xFFFF)) +
+           1;
 }
 
 TavMemDC TavNoteCaption::renderSelf() {

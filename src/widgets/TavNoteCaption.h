@@ -27,6 +27,8 @@ public:
     void onSized(WPARAM flag, int width, int height) override;
     void onDestroyed() override;
     TavMemDC renderSelf() override;
+    // The image is the kept background: made again only after the background was.
+    uint64_t keptImageKey() const override;
     LRESULT onCommand(UINT message, WPARAM wParam, LPARAM lParam) override;
     void zoneHitTest(int screenX, int screenY, const RECT& windowRect) override;
 
@@ -93,6 +95,8 @@ protected:
     int width_;
     int height_;
     TavMemDC background_;
+    // Counts the backgrounds made; every renderBackground (an override too) adds one.
+    uint32_t backgroundVersion_ = 0;
     std::wstring backgroundImage_;
     TavNoteBt close_;
     bool modal_ = false;

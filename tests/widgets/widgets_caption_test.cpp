@@ -342,3 +342,32 @@ TEST_F(CaptionTest, ModelessWindowOpensOverItsParentAndClosesItself) {
     pump();
     EXPECT_FALSE(IsWindow(window));
 }
+
+// The caption keeps its composed image between redraws; a new title or size shows at once.
+TEST_F(CaptionTest, KeptImageFollowsTheTitleAndTheSize) {
+    TavNoteCaption caption(L"提醒", 300, 120);
+    ASSERT_TRUE(caption.create(0, L"", WS_EX_TOOLWINDOW, WS_POPUP, 200, 150, 10, 10, nullptr));
+    caption.show(SW_SHOWNA);
+    std::vector<uint32_t> first, again, retitled;
+    auto read = [&](std::vector<uint32_t>& into) {
+        ASSERT_TRUE(caption.redrawAll());
+        const TavMemDC& buffer = caption.backBuffer();
+        for (int y = 0; y < caption.captionHeight(); ++y)
+            for (int x = 0; x < buffer.width(); ++x) into.push_back(buffer.at(x, y));
+    };
+    read(first);
+    read(again);
+    EXPECT_EQ(first, again);
+    caption.setTitle(L"一个长得多的新标题");
+    read(retitled);
+    EXPECT_NE(first, retitled);
+    caption.setTitle(L"提醒");
+    std::vector<uint32_t> back;
+    read(back);
+    EXPECT_EQ(first, back);
+    SetWindowPos(caption.handle(), nullptr, 0, 0, 360, 140, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+    ASSERT_TRUE(caption.redrawAll());
+    EXPECT_EQ(caption.backBuffer().width(), 360);
+    // The right border is drawn at the new edge, not left at the old one.
+    EXPECT_EQ(caption.backBuffer().at(359, 60), caption.backBuffer().at(0, 60));
+}
