@@ -3,6 +3,7 @@
 // within the same call), median over the keys.
 #include "AppState.h"
 #include "Bench.h"
+#include "Sampler.h"
 #include "TavRichEditNI.h"
 
 #include <gdiplus.h>
@@ -63,6 +64,7 @@ double median(std::vector<double> v) {
 double typeKeys(TavRichEditNI& block, int count) {
     const std::wstring keys = L"键入的字 typed ";
     std::vector<double> times;
+    bench::Sampler sampler;
     for (int i = 0; i < count; ++i) {
         const double start = bench::nowMs();
         SendMessageW(block.handle(), WM_CHAR, keys[size_t(i) % keys.size()], 1);
