@@ -8,6 +8,7 @@
 #include "NoteFormat.h"
 #include "NoteStore.h"
 #include "TavNoteExportMsg.h"
+#include "ScreenCapture.h"
 
 namespace {
 
@@ -75,12 +76,7 @@ TEST_F(ExportWindowTest, ScreenshotOfTheProgressWindowPartWay) {
     SendMessageW(progress.handle(), kExportMsgProgress, 2, 5);
     pumpMessages();
     EXPECT_EQ(progress.message(), L"正在导出，已完成 2/3...");
-    ASSERT_TRUE(progress.redrawAll());
-    GdiFlush();
-    const TavMemDC& buffer = progress.backBuffer();
-    TavGpBitmap bitmap = dcToBitmap(nullptr, buffer.dc(), buffer.width(), buffer.height());
-    ASSERT_TRUE(bitmap);
-    EXPECT_TRUE(saveBitmapPng(*bitmap, L"export_progress.png"));
+    EXPECT_TRUE(saveWindowPng(progress, L"export_progress.png"));
     DestroyWindow(progress.handle());
     EXPECT_FALSE(fileExists(out.file(L"unused.txt")));
 }

@@ -18,6 +18,7 @@
 #include "UnixTools.h"
 #include "ImageFiles.h"
 #include "XmlDocument.h"
+#include "ScreenCapture.h"
 
 namespace {
 
@@ -477,14 +478,7 @@ TEST_F(ManagerPageTest, ScreenshotsOfTheNotesPageAndASearch) {
     TavNMiNote& page = openManager();
     page.noteList().setSelected(1, true);
     pumpMessages();
-    auto save = [&](const wchar_t* file) {
-        ASSERT_TRUE(manager->redrawAll());
-        GdiFlush();
-        const TavMemDC& buffer = manager->backBuffer();
-        TavGpBitmap bitmap = dcToBitmap(nullptr, buffer.dc(), buffer.width(), buffer.height());
-        ASSERT_TRUE(bitmap);
-        EXPECT_TRUE(saveBitmapPng(*bitmap, file));
-    };
+    auto save = [&](const wchar_t* file) { EXPECT_TRUE(saveWindowPng(*manager, file)); };
     save(L"manager_notes.png");
     page.searchBox().setText(L"jh");
     page.setSearchText(L"jh");

@@ -7,6 +7,7 @@
 #include "TavNMiSysSet.h"
 #include "TestPanel.h"
 #include "autorun_support.h"
+#include "ScreenCapture.h"
 
 namespace {
 
@@ -129,12 +130,7 @@ TEST_F(SettingsPageTest, TheMarkShowsWhatTheRegistryHolds) {
 TEST_F(SettingsPageTest, ScreenshotOfThePage) {
     ASSERT_TRUE(ScratchAutorunRegistry::put(scratch.registry().machine, kQuoted));
     open(scratch.registry());
-    ASSERT_TRUE(host.redrawAll());
-    GdiFlush();
-    const TavMemDC& buffer = host.backBuffer();
-    TavGpBitmap bitmap = dcToBitmap(nullptr, buffer.dc(), buffer.width(), buffer.height());
-    ASSERT_TRUE(bitmap);
-    EXPECT_TRUE(saveBitmapPng(*bitmap, L"settings_page.png"));
+    EXPECT_TRUE(saveWindowPng(host, L"settings_page.png"));
 }
 
 } // namespace

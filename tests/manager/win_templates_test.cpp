@@ -23,6 +23,7 @@
 #include "TestPanel.h"
 #include "UnixTools.h"
 #include "XmlDocument.h"
+#include "ScreenCapture.h"
 
 namespace {
 
@@ -132,14 +133,7 @@ protected:
         SendMessageW(list.handle(), WM_LBUTTONUP, 0, at);
         pumpMessages();
     }
-    void saveShot(const wchar_t* file) {
-        ASSERT_TRUE(host.redrawAll());
-        GdiFlush();
-        const TavMemDC& buffer = host.backBuffer();
-        TavGpBitmap bitmap = dcToBitmap(nullptr, buffer.dc(), buffer.width(), buffer.height());
-        ASSERT_TRUE(bitmap);
-        EXPECT_TRUE(saveBitmapPng(*bitmap, file));
-    }
+    void saveShot(const wchar_t* file) { EXPECT_TRUE(saveWindowPng(host, file)); }
 
     TempFolder outside{L"tavnote_tplpage_outside"};
     SYSTEMTIME now{};

@@ -14,6 +14,7 @@
 #include "TavTestEnvironment.h"
 #include "TempFolder.h"
 #include "TestWait.h"
+#include "ScreenCapture.h"
 
 namespace {
 
@@ -242,10 +243,5 @@ TEST_F(EditorTest, ScreenshotOfTheEditorWithLabels) {
         clickText(button->handle());
     }
     ASSERT_TRUE(waitChips(6));
-    ASSERT_TRUE(editor.redrawAll());
-    GdiFlush();
-    const TavMemDC& buffer = editor.backBuffer();
-    TavGpBitmap bitmap = dcToBitmap(nullptr, buffer.dc(), buffer.width(), buffer.height());
-    ASSERT_TRUE(bitmap);
-    EXPECT_TRUE(saveBitmapPng(*bitmap, L"reminder_editor.png"));
+    EXPECT_TRUE(saveWindowPng(editor, L"reminder_editor.png"));
 }
