@@ -94,10 +94,19 @@ public:
         if (!list) return fail("no value list under the drop-down");
         const RECT l = rectOf(list);
         const int rowMiddle = l.top + entry * TavNoteListBoxAP::kRowHeight + TavNoteListBoxAP::kRowHeight / 2;
-        if (rowMiddle >= l.bottom || !desk::click(POINT{l.left + 10, rowMiddle}))
-            return fail("the entry is not in the list's first rows");
-        if (!waitFor([&] { return desk::textOf(dropDown) == text; }, 5000))
-            return fail("the drop-down shows " + narrow(desk::textOf(dropDown)));
+        if (rowMiddle >= l.bottom) return fail("the entry is not in the list's first rows");
+        // Choosing closes the list. The drop-down may show the value already (it starts at the
+        // present hour), so the closing is what tells that the choice was taken. Under Wine on a
+        // loaded machine a click sent as the list appears is sometimes not delivered: one more.
+        const auto chosen = [&] { return !IsWindowVisible(list) && desk::textOf(dropDown) == text; };
+        bool taken = false;
+        for (int attempt = 0; attempt < 2 && !taken; ++attempt) {
+            if (!desk::click(POINT{l.left + 10, rowMiddle})) return fail("xdotool failed");
+            taken = waitFor(chosen, 5000);
+        }
+        if (!taken)
+            return fail("the list is " + std::string(IsWindowVisible(list) ? "still open" : "closed") +
+                        ", the drop-down shows " + narrow(desk::textOf(dropDown)));
         return addFrom(kind);
     }
     // A click on the text of the drop-down: adds the label of the value it shows.
