@@ -105,20 +105,24 @@ inline std::string unixPath(const std::wstring& path) {
 inline bool saveXScreen(const std::wstring& windowsPath) {
     const std::string unix = unixPath(windowsPath);
     if (unix.empty()) return false;
-    DeleteFileW(windowsPath.c_str());
     wchar_t wide[MAX_PATH * 4] = {};
     MultiByteToWideChar(CP_UTF8, 0, unix.c_str(), -1, wide, MAX_PATH * 4 - 1);
-    runUnix(L"/usr/bin/import -window root \"" + std::wstring(wide) + L"\"");
     // "start /unix" may return before the Unix program has written its file: wait for the PNG's
     // closing chunk.
     static const std::string pngEnd("IEND\xAE\x42\x60\x82", 8);
-    return waitFor(
-        [&] {
-            const std::string bytes = readBytes(windowsPath);
-            return bytes.size() > pngEnd.size() &&
-                   bytes.compare(bytes.size() - pngEnd.size(), pngEnd.size(), pngEnd) == 0;
-        },
-        10000);
+    const auto written = [&] {
+        const std::string bytes = readBytes(windowsPath);
+        return bytes.size() > pngEnd.size() &&
+               bytes.compare(bytes.size() - pngEnd.size(), pngEnd.size(), pngEnd) == 0;
+    };
+    // import reads the screen while windows come and go; on a loaded machine it has failed there
+    // now and then, and a second reading succeeds.
+    for (int attempt = 0; attempt < 3; ++attempt) {
+        DeleteFileW(windowsPath.c_str());
+        const bool ran = runUnix(L"/usr/bin/import -window root \"" + std::wstring(wide) + L"\"");
+        if (waitFor(written, ran ? 10000 : 1000)) return true;
+    }
+    return false;
 }
 
 // A link made from the host side (the system's own link calls make nothing under Wine); the
