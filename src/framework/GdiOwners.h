@@ -83,8 +83,9 @@ enum class TavRowOrder { TopDown, BottomUp };
 
 // How a new DIB's pixels start: cleared here, or as the system hands them out (zero as well,
 // with each page touched only when first drawn into: much cheaper for a large, mostly empty
-// bitmap such as a long document's back buffer).
-enum class TavDibStart { Cleared, AsAllocated };
+// bitmap such as a long document's back buffer), or left as they are because the caller writes
+// every pixel at once (a fresh bitmap is zero; one used before holds its old picture).
+enum class TavDibStart { Cleared, AsAllocated, Overwritten };
 
 // Creates the DIB section; nothing (a null bitmap) when width or height is not positive or the
 // system refuses. Top-down rows make pixel (x, y) = pixels[y * width + x].

@@ -3,6 +3,8 @@
 
 #include "GdiOwners.h"
 
+#include <algorithm>
+
 TEST(MemDC, StartsTransparentAndKnowsItsSize) {
     TavMemDC mem(7, 5);
     ASSERT_TRUE(mem.ok());
@@ -29,8 +31,45 @@ TEST(MemDC, MoveHandsOverAndRestoresSelectionOnDestroy) {
     EXPECT_EQ(b.dc(), dc);
     EXPECT_EQ(GetCurrentObject(dc, OBJ_BITMAP), bitmap);
     b = TavMemDC();
-    // The bitmap was freed after being deselected: the handle no longer names an object.
-    EXPECT_EQ(GetObjectType(bitmap), 0u);
+    // The bitmap was deselected before the DC went: freed, or kept for the next DC of its size,
+    // it can be selected into another DC (a bitmap selected into one DC cannot be into a second).
+    if (GetObjectType(bitmap) != 0) {
+        HDC other = CreateCompatibleDC(nullptr);
+        HGDIOBJ old = SelectObject(other, bitmap);
+        EXPECT_NE(old, nullptr) << "the bitmap is still selected into the freed DC";
+        if (old) SelectObject(other, old);
+        DeleteDC(other);
+    }
+}
+
+// A DC of the size of one just freed takes its bitmap again: it starts transparent all the same,
+// and a fill covers what the earlier one drew.
+TEST(MemDC, ABitmapTakenAgainStartsCleanOrFilled) {
+    HBITMAP first = nullptr;
+    {
+        TavMemDC used(37, 11);
+        ASSERT_TRUE(used.ok());
+        first = used.bitmap();
+        std::fill_n(used.pixels(), 37 * 11, 0xFF123456u);
+    }
+    {
+        TavMemDC again(37, 11);
+        ASSERT_TRUE(again.ok());
+        EXPECT_EQ(again.bitmap(), first) << "the freed bitmap was not taken again";
+        size_t dirty = 0;
+        for (int i = 0; i < 37 * 11; ++i) dirty += again.pixels()[i] != 0;
+        EXPECT_EQ(dirty, 0u);
+        std::fill_n(again.pixels(), 37 * 11, 0xFF654321u);
+    }
+    TavMemDC filled = createMemoryDC(nullptr, 37, 11, 0x80FF0000);
+    ASSERT_TRUE(filled.ok());
+    EXPECT_EQ(filled.bitmap(), first);
+    size_t other = 0;
+    for (int i = 0; i < 37 * 11; ++i) other += filled.pixels()[i] != 0x80800000u;
+    EXPECT_EQ(other, 0u);
+    // Another size or row order is a bitmap of its own.
+    TavMemDC bottomUp(37, 11, TavRowOrder::BottomUp);
+    EXPECT_NE(bottomUp.bitmap(), first);
 }
 
 TEST(MemDC, RowOrderMapsTopLeft) {
