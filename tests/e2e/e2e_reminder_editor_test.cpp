@@ -213,8 +213,15 @@ TEST(ReminderEditor, EveryClickWritesTheFileAndClosingWithoutAMinuteAsksFirst) {
     ASSERT_NE(reminderItem, nullptr);
     ASSERT_TRUE(unixtools::xdotool(L"mousemove " + desk::at(centreOf(rectOf(reminderItem)))));
     ASSERT_NE(defects::waitForWindowTitled(L"设置提醒子菜单", 10000), nullptr) << "no reminder submenu";
-    ASSERT_TRUE(desk::choose(app, L"设置"));
-    HWND window = defects::waitForWindowTitled(L"提醒设置", 15000);
+    // Choosing closes the submenu. While it is still open the click was not taken (a submenu
+    // that had just appeared on a loaded machine): it is chosen again.
+    HWND window = nullptr;
+    for (int attempt = 0; attempt < 3 && !window; ++attempt) {
+        if (attempt > 0 && !desk::visibleItem(app, L"设置")) break;
+        ASSERT_TRUE(desk::choose(app, L"设置"));
+        window = defects::waitForWindowTitled(L"提醒设置", attempt < 2 ? 5000 : 15000);
+    }
+    if (!window) window = defects::waitForWindowTitled(L"提醒设置", 10000);
     ASSERT_NE(window, nullptr) << "no reminder editor";
     // It stands in the middle of the screen once its modal run has started.
     const auto centred = [](const RECT& r) {
