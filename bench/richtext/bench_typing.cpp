@@ -1,10 +1,17 @@
-// Typing into a note's text block that already holds 10,000 characters: one character per key,
+// Typing into a text block of a note that already holds 10,000 characters: one character per key,
 // measured from the key message to the presented frame (the block grows, scrolls and redraws
-// within the same call), median over the keys.
+// within the same call, and the note is composed and handed to the screen), median over the keys.
+// The note is a real note window opened from a data folder in the temp folder.
+#include "AppPaths.h"
 #include "AppState.h"
 #include "Bench.h"
+#include "BenchInstallation.h"
+#include "NoteStore.h"
 #include "Sampler.h"
+#include "Settings.h"
+#include "TavNoteItem.h"
 #include "TavRichEditNI.h"
+#include "TempFolder.h"
 
 #include <gdiplus.h>
 #include <windows.h>
@@ -32,16 +39,6 @@ void pump() {
         DispatchMessageW(&msg);
     }
 }
-
-// The note: a plain opaque layered panel.
-class Panel : public TavWnd {
-public:
-    TavMemDC renderSelf() override {
-        RECT rc{};
-        GetClientRect(handle(), &rc);
-        return createMemoryDC(handle(), rc.right, rc.bottom, 0xFFFFF3B0);
-    }
-};
 
 // 10,000 characters of mixed text with a line end every 60 characters.
 std::wstring startText() {
@@ -79,25 +76,58 @@ double typeKeys(TavRichEditNI& block, int count) {
 TAV_BENCH(blockTyping) {
     GdiplusSession gdiplus;
     appState().instance = GetModuleHandleW(nullptr);
-    Panel note;
-    note.create(0, L"", WS_EX_LAYERED | WS_EX_TOOLWINDOW, WS_POPUP, 20, 20, 420, 320, nullptr);
-    note.show(SW_SHOWNA);
-    // No note name: the block keeps nothing on disk.
-    TavRichEditNI block(L"", L"");
-    block.createInNote(note.handle(), 0, RECT{10, 10, 200, 40});
-    block.doc().setCurrentFont(L"WenQuanYi Zen Hei", 16, 0);
-    note.redrawAll();
-    note.present();
-    block.activateAt(0, 0);
-    block.insertText(startText());
-    pump();
-    const int held = block.doc().linearIndex(block.doc().endPos());
-    if (held < 10000) std::printf("warning: the block holds %d characters\n", held);
+    wchar_t temp[MAX_PATH];
+    GetTempPathW(MAX_PATH, temp);
+    const std::wstring app =
+        std::wstring(temp) + L"tavnote_bench_typing_" + std::to_wstring(GetCurrentProcessId()) + L"\\";
+    removeTree(app);
+    CreateDirectoryW(app.c_str(), nullptr);
+    copyTree(benchnotes::buildInstallation() + L"sysres", app + L"sysres");
+    setAppDirectoryOverride(app);
+    loadSettings();
+    const wchar_t* unique = L"20261210050403000_300000";
+    {
+        TavNoteStore store(unique, L"", 300000);
+        store.createNoteFile();
+        store.SaveGeometry(RECT{20, 20, 440, 340});
+    }
+    {
+        TavNoteItem note(unique);
+        note.create(300000, L"", TavNoteItem::kExStyle, TavNoteItem::kStyle | WS_VISIBLE, 20, 20, 420, 320,
+                    nullptr);
+        // No note name: the block keeps nothing on disk.
+        TavRichEditNI block(L"", L"");
+        block.createInNote(note.handle(), 0, RECT{10, 10, 200, 40});
+        block.doc().setCurrentFont(L"WenQuanYi Zen Hei", 16, 0);
+        note.Redraw();
+        block.activateAt(0, 0);
+        block.insertText(startText());
+        pump();
+        const int held = block.doc().linearIndex(block.doc().endPos());
+        if (held < 10000) std::printf("warning: the block holds %d characters\n", held);
 
-    block.moveCaretTo(block.doc().rowCount() - 1, 1 << 20, true);
-    bench::report("block with 10,000 chars: one key at the end (median)", typeKeys(block, 400), "ms");
-    block.moveCaretTo(0, 0, true);
-    bench::report("block with 10,000 chars: one key at the start (median)", typeKeys(block, 400), "ms");
-    block.moveCaretTo(block.doc().rowCount() / 2, 30, true);
-    bench::report("block with 10,000 chars: one key in the middle (median)", typeKeys(block, 400), "ms");
+        block.moveCaretTo(block.doc().rowCount() - 1, 1 << 20, true);
+        const double atEnd = typeKeys(block, 400);
+        bench::report("block with 10,000 chars: one key at the end (median)", atEnd, "ms", "goal < 2 ms");
+        block.moveCaretTo(0, 0, true);
+        bench::report("block with 10,000 chars: one key at the start (median)", typeKeys(block, 400), "ms");
+        block.moveCaretTo(block.doc().rowCount() / 2, 30, true);
+        bench::report("block with 10,000 chars: one key in the middle (median)", typeKeys(block, 400), "ms");
+
+        // The hand-over of the finished 420 x 320 frame to the screen alone (UpdateLayeredWindow),
+        // which every key ends with: what the program cannot go below on this system.
+        std::vector<double> presents;
+        for (int i = 0; i < 400; ++i) {
+            const double start = bench::nowMs();
+            note.present();
+            presents.push_back(bench::nowMs() - start);
+            if (i % 64 == 0) pump();
+        }
+        const double present = median(presents);
+        bench::report("  of which the frame's hand-over alone, 420 x 320 (median)", present, "ms");
+        bench::report("  the rest of a key at the end: the program's own work", atEnd - present, "ms");
+        block.loseFocus(nullptr);
+    }
+    setAppDirectoryOverride(L"");
+    removeTree(app);
 }

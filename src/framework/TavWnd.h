@@ -95,6 +95,9 @@ public:
     // image is then kept between compositions and made again only when the key changes. 0 (the
     // default) makes the image at every composition.
     virtual uint64_t keptImageKey() const { return 0; }
+    // FNV-1a over the bytes, continuing from `key` (start from kKeySeed): for keptImageKey.
+    static constexpr uint64_t kKeySeed = 14695981039346656037ull;
+    static uint64_t mixKey(uint64_t key, const void* bytes, size_t count);
 
     // --- non-virtual interface ---
     // One own image of a window in a composition, placed in the target DC.

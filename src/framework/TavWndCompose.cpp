@@ -26,6 +26,12 @@ bool sameSize(const RECT& a, const RECT& b) {
 
 } // namespace
 
+uint64_t TavWnd::mixKey(uint64_t key, const void* bytes, size_t count) {
+    const auto* p = static_cast<const unsigned char*>(bytes);
+    for (size_t i = 0; i < count; ++i) key = (key ^ p[i]) * 1099511628211ull;
+    return key;
+}
+
 TavMemDC TavWnd::renderSelf() {
     SIZE size = clientSize(hwnd_);
     return createMemoryDC(hwnd_, size.cx, size.cy);

@@ -87,12 +87,6 @@ bool TavWndMenuItem::loseFocus(TavWnd* newFocus) {
     return true;
 }
 
-uint64_t TavWndMenuItem::mixKey(uint64_t key, const void* bytes, size_t count) {
-    const auto* p = static_cast<const unsigned char*>(bytes);
-    for (size_t i = 0; i < count; ++i) key = (key ^ p[i]) * 1099511628211ull;
-    return key;
-}
-
 uint64_t TavWndMenuItem::keptImageKey() const {
     if (!handle()) return 0;
     RECT rc{};
@@ -100,7 +94,7 @@ uint64_t TavWndMenuItem::keptImageKey() const {
     const std::wstring text = caption();
     const uint32_t look[4] = {uint32_t(rc.right), uint32_t(rc.bottom), isHot() ? hotTint() : 0u,
                               uint32_t(text.size())};
-    uint64_t key = mixKey(14695981039346656037ull, look, sizeof look);
+    uint64_t key = mixKey(kKeySeed, look, sizeof look);
     key = mixKey(key, text.data(), text.size() * sizeof(wchar_t));
     key = mixKey(key, icon_.data(), icon_.size() * sizeof(wchar_t));
     return key | 1; // never 0

@@ -29,10 +29,6 @@ public:
     // Does what a click inside the item does: 10009 to the parent window, then 10002 to the menu.
     void activate();
 
-protected:
-    // FNV-1a over the bytes, continuing from `key`.
-    static uint64_t mixKey(uint64_t key, const void* bytes, size_t count);
-
 private:
     // 10009 to the parent window; then, when `chosen` and the item is not being moved or resized,
     // 10002 to the menu.

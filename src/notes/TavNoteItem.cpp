@@ -145,6 +145,7 @@ void TavNoteItem::onCreated() {
 
 void TavNoteItem::loadBackground() {
     if (!bkImage_.empty()) gif_.removePicture(bkImage_);
+    ++backgroundLoads_;
     bkImage_ = store_.LoadBkImage().value_or(L"");
     if (!bkImage_.empty()) gif_.addPicture(store_.folderPath(), bkImage_, handle());
 }

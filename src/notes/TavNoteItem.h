@@ -63,6 +63,7 @@ public:
     void onContextMenu(WPARAM window, int screenX, int screenY) override;
     LRESULT onCommand(UINT message, WPARAM wParam, LPARAM lParam) override;
     TavMemDC renderSelf() override;
+    uint64_t keptImageKey() const override;
     void onCreated() override;
     bool isMoving() override;
     void onGeometryChanged() override;
@@ -214,6 +215,7 @@ protected:
     uint32_t color_;
     TavGif gif_;
     int ringing_ = 0;
+    unsigned backgroundLoads_ = 0; // counts loadBackground: a picture read again is a new look
     int frameCounter_ = 0;
     std::vector<TavSwingFrame> frames_;
     TavNoteLabel label_;

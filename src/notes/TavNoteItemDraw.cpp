@@ -40,6 +40,19 @@ void TavNoteItem::Redraw() {
     if (redrawAll()) present();
 }
 
+// The note's own image is kept between compositions (a key typed into a block composes the note
+// again) while it shows a plain background or a still picture. A ringing note swings and an
+// animated background changes by itself: those are drawn at every composition.
+uint64_t TavNoteItem::keptImageKey() const {
+    if (!handle() || ringing_ || (!bkImage_.empty() && gif_.isAnimation(bkImage_))) return 0;
+    RECT rc{};
+    GetClientRect(handle(), &rc);
+    const bool picture = !bkImage_.empty() && fileExists(store_.folderPath() + bkImage_);
+    const uint32_t look[6] = {uint32_t(rc.right),         uint32_t(rc.bottom), uint32_t(opacity()),
+                              settings().borderMenuColor, backgroundLoads_,    uint32_t(picture)};
+    return mixKey(kKeySeed, look, sizeof look) | 1;
+}
+
 TavMemDC TavNoteItem::renderSelf() {
     RECT rc{};
     GetClientRect(handle(), &rc);

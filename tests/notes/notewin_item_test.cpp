@@ -2,6 +2,8 @@
 // resizing, the placement toggles, the note messages and deleting after confirmation.
 #include "notewin_support.h"
 
+#include <functional>
+
 #include "AppState.h"
 #include "FileDialogs.h"
 #include "ImageFiles.h"
@@ -169,6 +171,64 @@ TEST_F(NoteItemTest, ChosenBackgroundIsCopiedIntoTheNoteFolderAndReplacesTheOldO
     EXPECT_EQ(noteElement(note->store(), L"bkimage"), second);
     EXPECT_TRUE(pathExists(note->store().fileInFolder(second)));
     EXPECT_EQ(note->renderSelf().at(90, 90), 0xFF0000FFu);
+}
+
+// The note's own image is kept between compositions; every change of what it shows must still
+// reach the composed picture (a key missing from the kept image's key leaves the old look).
+TEST_F(NoteItemTest, TheComposedNoteFollowsEveryChangeOfItsLook) {
+    prepareNote(L"look", 0, RECT{100, 100, 280, 280}).SaveAlpha(255);
+    auto note = open(L"look");
+    const std::wstring red = app_ + L"red.png", blue = app_ + L"blue.png";
+    ASSERT_TRUE(writePicture(red, 16, 16, 0xFFFF0000));
+    ASSERT_TRUE(writePicture(blue, 16, 16, 0xFF0000FF));
+    auto composed = [&](int x, int y) {
+        note->Redraw();
+        int w = 0, h = 0;
+        std::vector<uint32_t> pixels = note->pictureCopy(w, h);
+        return x < w && y < h ? pixels[size_t(y) * size_t(w) + size_t(x)] : 0u;
+    };
+    const uint32_t plain = composed(90, 90);
+    EXPECT_NEAR(int(plain >> 24), 254, 1);
+    EXPECT_EQ(composed(90, 90), plain); // drawn again unchanged: the kept image
+    struct Step {
+        const char* what;
+        std::function<void()> change;
+        int x, y;
+        uint32_t expected; // 0: only the alpha byte is checked against `alpha`
+        int alpha;
+    } steps[] = {
+        {"opacity", [&] { note->setOpacity(128); }, 90, 90, 0, 127},
+        {"picture",
+         [&] {
+             note->setOpacity(255);
+             ASSERT_TRUE(note->SetBackgroundFrom(red, SYSTEMTIME{2031, 1, 0, 2, 3, 4, 5, 6}));
+         },
+         90, 90, 0xFFFF0000u, 0},
+        {"same name, new contents",
+         [&] {
+             ASSERT_TRUE(
+                 CopyFileW(blue.c_str(), note->store().fileInFolder(note->backgroundFile()).c_str(), FALSE));
+             note->SetBackgroundFile(note->backgroundFile());
+         },
+         90, 90, 0xFF0000FFu, 0},
+        {"picture file gone",
+         [&] { ASSERT_TRUE(DeleteFileW(note->store().fileInFolder(note->backgroundFile()).c_str())); }, 90,
+         90, plain, 0},
+        {"size",
+         [&] {
+             SetWindowPos(note->handle(), nullptr, 0, 0, 240, 240,
+                          SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+         },
+         230, 200, 0, 254},
+    };
+    for (const Step& step : steps) {
+        step.change();
+        const uint32_t pixel = composed(step.x, step.y);
+        if (step.expected)
+            EXPECT_EQ(pixel, step.expected) << step.what;
+        else
+            EXPECT_NEAR(int(pixel >> 24), step.alpha, 1) << step.what;
+    }
 }
 
 TEST_F(NoteItemTest, AnExistingCopyIsReplacedOnlyWhenTheUserSaysYes) {
