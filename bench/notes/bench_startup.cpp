@@ -6,6 +6,7 @@
 #include <psapi.h>
 
 #include <algorithm>
+#include <cstdint>
 #include <map>
 #include <cstdio>
 #include <string>
@@ -150,8 +151,60 @@ void startup(int count, bool contents = false) {
     removeTree(app);
 }
 
+// What the system alone takes for the windows of `count` notes with contents, in this process:
+// a layered window of 180 x 180 per note with five child windows (the bottom label, the text block
+// and its two scroll bars, the picture), each window presented once with UpdateLayeredWindow.
+// No note code runs: this is the floor under the start-up figures above.
+void platformWindows(int count) {
+    WNDCLASSW wc{};
+    wc.lpfnWndProc = DefWindowProcW;
+    wc.hInstance = GetModuleHandleW(nullptr);
+    wc.lpszClassName = L"TavBenchBareWindow";
+    RegisterClassW(&wc);
+    const int side = 180;
+    BITMAPINFO info{};
+    info.bmiHeader = {sizeof(BITMAPINFOHEADER), side, -side, 1, 32, BI_RGB, 0, 0, 0, 0, 0};
+    void* bits = nullptr;
+    HBITMAP bitmap = CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+    HDC dc = CreateCompatibleDC(nullptr);
+    if (!bitmap || !dc) return;
+    HGDIOBJ old = SelectObject(dc, bitmap);
+    std::fill_n(static_cast<uint32_t*>(bits), side * side, 0xFFFDFDFCu);
+    std::vector<double> times;
+    for (int run = 0; run < 3; ++run) {
+        std::vector<HWND> windows;
+        const double start = bench::nowMs();
+        for (int i = 0; i < count; ++i) {
+            POINT at{20 + (i % 20) * 55, 40 + (i / 20) * 50}, source{0, 0};
+            SIZE size{side, side};
+            HWND note = CreateWindowExW(WS_EX_LAYERED | WS_EX_TOOLWINDOW, wc.lpszClassName, L"",
+                                        WS_POPUP | WS_VISIBLE, at.x, at.y, side, side, nullptr, nullptr,
+                                        wc.hInstance, nullptr);
+            for (int child = 0; child < 5; ++child)
+                CreateWindowExW(0, wc.lpszClassName, L"", WS_CHILD, 0, 0, 10, 10, note, nullptr, wc.hInstance,
+                                nullptr);
+            BLENDFUNCTION blend{AC_SRC_OVER, 0, 255, AC_SRC_ALPHA};
+            UpdateLayeredWindow(note, nullptr, &at, &size, dc, &source, 0, &blend, ULW_ALPHA);
+            windows.push_back(note);
+        }
+        times.push_back(bench::nowMs() - start);
+        for (HWND w : windows) DestroyWindow(w);
+        MSG msg;
+        while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&msg);
+    }
+    SelectObject(dc, old);
+    DeleteDC(dc);
+    DeleteObject(bitmap);
+    std::sort(times.begin(), times.end());
+    char name[120];
+    std::snprintf(name, sizeof(name),
+                  "the system alone: %d note-sized layered windows with 5 children (median of 3)", count);
+    bench::report(name, times[1], "ms", "");
+}
+
 } // namespace
 
+TAV_BENCH(startup_platform_200) { platformWindows(200); }
 TAV_BENCH(startup_notes_50) { startup(50); }
 TAV_BENCH(startup_notes_100) { startup(100); }
 TAV_BENCH(startup_notes_200) { startup(200); }
