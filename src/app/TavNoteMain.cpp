@@ -400,6 +400,7 @@ int TavNoteMain::loadNotes() {
     int opened = 0;
     // A new note never takes an id that a note file holds (a hidden or recycled note's too).
     TavObject::reserveIds(storedNoteIds());
+    TavNoteItem* lastShown = nullptr;
     for (const TavNoteListing& listing : listAllNotes()) {
         bool open = std::any_of(notes_.begin(), notes_.end(),
                                 [&](const auto& note) { return note->unique() == listing.unique; });
@@ -409,11 +410,17 @@ int TavNoteMain::loadNotes() {
             note->SetGroup(listing.group);
             note->SetBaseDir(listing.baseDir);
         }
+        // Activating every note in turn would cost each one a round of activation messages (about
+        // 3 ms a note under Wine) and leave only the last one active.
+        note->setActivateWhenShown(false);
         TavNoteItem* made =
             openNote(std::move(note), listing.id, width * 3 / 4, height / 4, kLoadedNoteStyle);
         if (!made) continue;
         made->Redraw();
+        if (!made->toDesk()) lastShown = made;
         ++opened;
     }
+    if (lastShown)
+        SetWindowPos(lastShown->handle(), nullptr, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER);
     return opened;
 }

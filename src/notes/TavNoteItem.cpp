@@ -72,7 +72,7 @@ bool TavNoteItem::create(int id, const wchar_t* name, DWORD exStyle, DWORD style
     if (!TavWndMoveResize::create(id, name, exStyle, style & ~WS_VISIBLE, x, y, width, height, parent))
         return false;
     if (!toDesk_) {
-        show(SW_SHOW);
+        show(activateWhenShown_ ? SW_SHOW : SW_SHOWNA);
         return true;
     }
     // A note embedded in the desktop is shown without being activated (activation would bring it

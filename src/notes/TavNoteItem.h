@@ -160,6 +160,9 @@ public:
     bool hosted() const { return hosted_; }
     bool topMost() const { return topMost_; }
     bool toDesk() const { return toDesk_; }
+    // Set before create: a note opened among many (at start) is shown without being activated,
+    // and the caller activates the last one (all that activating each in turn would leave).
+    void setActivateWhenShown(bool activate) { activateWhenShown_ = activate; }
     uint32_t currentColor() const { return color_; }
     const std::wstring& backgroundFile() const { return bkImage_; }
     const std::vector<TavSwingFrame>& frames() const { return frames_; }
@@ -212,6 +215,7 @@ protected:
     bool hosted_;
     bool topMost_ = false;
     bool toDesk_ = false;
+    bool activateWhenShown_ = true;
     uint32_t color_;
     TavGif gif_;
     int ringing_ = 0;

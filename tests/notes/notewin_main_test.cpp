@@ -34,6 +34,9 @@ TEST_F(MainWindowTest, LoadingOpensVisibleNotesOfGroupsAndSystemGroupOnce) {
     RECT r = rectOf(grouped);
     EXPECT_EQ(r.left, 200);
     EXPECT_TRUE(IsWindowVisible(grouped->handle()));
+    // The last note opened is the active one, as after showing each with activation.
+    ASSERT_EQ(main.notes().size(), 2u);
+    EXPECT_EQ(GetActiveWindow(), main.notes().back()->handle());
     EXPECT_EQ(main.trayData().cbSize, sizeof(NOTIFYICONDATAW));
     EXPECT_EQ(std::wstring(main.trayData().szTip), L"TavNote...");
     EXPECT_EQ(main.trayData().uCallbackMessage, 10006u);
@@ -43,6 +46,7 @@ TEST_F(MainWindowTest, LoadingOpensVisibleNotesOfGroupsAndSystemGroupOnce) {
     SendMessageW(main.handle(), kNoteMsgReload, 0, 0);
     EXPECT_EQ(openNames(), (std::set<std::wstring>{L"plain", L"grouped", L"later"}));
     EXPECT_EQ(main.notes().size(), 3u);
+    EXPECT_EQ(GetActiveWindow(), TavNoteItem::findByUnique(L"later")->handle());
 }
 
 TEST_F(MainWindowTest, NewNotePlacementAndSize) {
