@@ -410,8 +410,8 @@ int TavNoteMain::loadNotes() {
             note->SetGroup(listing.group);
             note->SetBaseDir(listing.baseDir);
         }
-        // Activating every note in turn would cost each one a round of activation messages (about
-        // 3 ms a note under Wine) and leave only the last one active.
+        // Activating every note in turn would cost each one a round of activation messages and
+        // leave only the last one active.
         note->setActivateWhenShown(false);
         TavNoteItem* made =
             openNote(std::move(note), listing.id, width * 3 / 4, height / 4, kLoadedNoteStyle);

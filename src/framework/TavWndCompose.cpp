@@ -54,6 +54,9 @@ bool TavWnd::collectLayers(std::vector<Layer>& layers, const RECT& clip, POINT t
             }
             kept = &keptImage_;
         } else {
+            // A window that no longer keeps its image lets the kept one go.
+            if (keptImage_) keptImage_ = TavMemDC();
+            keptKey_ = 0;
             image = renderSelf();
         }
         const TavMemDC& picture = kept ? *kept : image;

@@ -40,11 +40,15 @@ void TavNoteItem::Redraw() {
     if (redrawAll()) present();
 }
 
-// The note's own image is kept between compositions (a key typed into a block composes the note
-// again) while it shows a plain background or a still picture. A ringing note swings and an
-// animated background changes by itself: those are drawn at every composition.
+// While the user works inside the note (one of its windows has the focus: every key typed into a
+// block composes the note again), its own image is kept between compositions, as long as it shows
+// a plain background or a still picture. A ringing note swings and an animated background changes
+// by itself: those are drawn at every composition. A note nobody works in keeps no image: the
+// memory of an image per open note is not spent on notes that are only shown.
 uint64_t TavNoteItem::keptImageKey() const {
     if (!handle() || ringing_ || (!bkImage_.empty() && gif_.isAnimation(bkImage_))) return 0;
+    const TavWnd* focused = focusedWindow();
+    if (!focused || !focused->handle() || GetAncestor(focused->handle(), GA_ROOT) != handle()) return 0;
     RECT rc{};
     GetClientRect(handle(), &rc);
     const bool picture = !bkImage_.empty() && fileExists(store_.folderPath() + bkImage_);

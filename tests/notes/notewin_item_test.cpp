@@ -173,11 +173,15 @@ TEST_F(NoteItemTest, ChosenBackgroundIsCopiedIntoTheNoteFolderAndReplacesTheOldO
     EXPECT_EQ(note->renderSelf().at(90, 90), 0xFF0000FFu);
 }
 
-// The note's own image is kept between compositions; every change of what it shows must still
-// reach the composed picture (a key missing from the kept image's key leaves the old look).
+// While a block of the note has the focus, the note's own image is kept between compositions;
+// every change of what it shows must still reach the composed picture (a key missing from the
+// kept image's key leaves the old look).
 TEST_F(NoteItemTest, TheComposedNoteFollowsEveryChangeOfItsLook) {
     prepareNote(L"look", 0, RECT{100, 100, 280, 280}).SaveAlpha(255);
     auto note = open(L"look");
+    note->AddRichText(20, 20);
+    ASSERT_NE(TavWnd::focusedWindow(), nullptr);
+    ASSERT_EQ(GetAncestor(TavWnd::focusedWindow()->handle(), GA_ROOT), note->handle());
     const std::wstring red = app_ + L"red.png", blue = app_ + L"blue.png";
     ASSERT_TRUE(writePicture(red, 16, 16, 0xFFFF0000));
     ASSERT_TRUE(writePicture(blue, 16, 16, 0xFF0000FF));
