@@ -722,8 +722,14 @@ void TavRichEditNI::updateScrollBars() {
     vbar_.setPosition(doc().scrollY());
     hbar_.setPosition(doc().scrollX());
     const bool active = editing_ && focusFlag_;
-    vbar_.show(active && contentH > doc().pageHeight() ? SW_SHOWNA : SW_HIDE);
-    hbar_.show(active && contentW > doc().pageWidth() ? SW_SHOWNA : SW_HIDE);
+    // Every key comes here: a bar already shown or hidden as wanted is left as it is.
+    const auto showIfChanged = [](TavNoteScrollBar& bar, bool wanted) {
+        const int command = wanted ? SW_SHOWNA : SW_HIDE;
+        const bool shown = (GetWindowLongW(bar.handle(), GWL_STYLE) & WS_VISIBLE) != 0;
+        if (shown != wanted || bar.showState() != command) bar.show(command);
+    };
+    showIfChanged(vbar_, active && contentH > doc().pageHeight());
+    showIfChanged(hbar_, active && contentW > doc().pageWidth());
 }
 
 void TavRichEditNI::onScrolled(int barId) {

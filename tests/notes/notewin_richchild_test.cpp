@@ -192,6 +192,42 @@ TEST_F(RichChildTest, LeavingKeepsABlockWithContentAndReportsAnEmptyOne) {
     }
 }
 
+// The block's scroll bars show only while it is edited and only for a content larger than what the
+// block shows within the note.
+TEST_F(RichChildTest, ScrollBarsShowWhileEditingAContentLargerThanTheBlock) {
+    auto block = typed(L"short");
+    auto shown = [&](TavNoteScrollBar& bar) { return IsWindowVisible(bar.handle()) != FALSE; };
+    EXPECT_FALSE(shown(block->verticalBar()));
+    EXPECT_FALSE(shown(block->horizontalBar()));
+    // Many rows: taller than the note lets the block grow.
+    std::wstring rows;
+    for (int i = 0; i < 40; ++i) rows += L"行 " + std::to_wstring(i) + L"\r";
+    block->insertText(rows);
+    EXPECT_TRUE(shown(block->verticalBar()));
+    EXPECT_FALSE(shown(block->horizontalBar()));
+    // One long row: wider than the note.
+    block->insertText(std::wstring(300, L'宽'));
+    EXPECT_TRUE(shown(block->verticalBar()));
+    EXPECT_TRUE(shown(block->horizontalBar()));
+    // Typing on keeps them, leaving hides them, coming back shows them again.
+    SendMessageW(block->handle(), WM_CHAR, L'x', 1);
+    EXPECT_TRUE(shown(block->verticalBar()));
+    EXPECT_TRUE(shown(block->horizontalBar()));
+    clickNote();
+    EXPECT_FALSE(shown(block->verticalBar()));
+    EXPECT_FALSE(shown(block->horizontalBar()));
+    block->activateAt(0, 0);
+    EXPECT_TRUE(shown(block->verticalBar()));
+    EXPECT_TRUE(shown(block->horizontalBar()));
+    // Emptied, the block needs neither.
+    block->doc().setSelection(TavTextPos{}, block->doc().endPos());
+    SendMessageW(block->handle(), WM_CHAR, 8, 1);
+    EXPECT_FALSE(shown(block->verticalBar()));
+    EXPECT_FALSE(shown(block->horizontalBar()));
+    clickNote();
+    block->eraseStoredData();
+}
+
 TEST_F(RichChildTest, ItsOwnMenuKeepsTheBlockInEditModeAndAChosenCommandReactivatesIt) {
     auto block = typed(L"abc");
     block->setDialogs({[](TavRichEditNI&) { return 2; }, {}, {}, {}});
