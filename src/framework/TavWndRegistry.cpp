@@ -197,7 +197,13 @@ bool TavWnd::isMoving() { return cursorKind_ == kCursorSizeAll; }
 
 void TavWnd::show(int command) {
     showState_ = command;
-    if (hwnd_) ShowWindow(hwnd_, command);
+    if (!hwnd_) return;
+    // Hiding a hidden window, or showing a shown child window without activating it, changes
+    // nothing: the call is left out (scroll bars are shown or hidden again at every key).
+    const LONG style = GetWindowLongW(hwnd_, GWL_STYLE);
+    const bool visible = (style & WS_VISIBLE) != 0;
+    if ((command == SW_HIDE && !visible) || (command == SW_SHOWNA && visible && (style & WS_CHILD))) return;
+    ShowWindow(hwnd_, command);
 }
 
 void TavWnd::enable(bool enabled) {

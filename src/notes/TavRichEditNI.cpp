@@ -722,14 +722,8 @@ void TavRichEditNI::updateScrollBars() {
     vbar_.setPosition(doc().scrollY());
     hbar_.setPosition(doc().scrollX());
     const bool active = editing_ && focusFlag_;
-    // Every key comes here: a bar already shown or hidden as wanted is left as it is.
-    const auto showIfChanged = [](TavNoteScrollBar& bar, bool wanted) {
-        const int command = wanted ? SW_SHOWNA : SW_HIDE;
-        const bool shown = (GetWindowLongW(bar.handle(), GWL_STYLE) & WS_VISIBLE) != 0;
-        if (shown != wanted || bar.showState() != command) bar.show(command);
-    };
-    showIfChanged(vbar_, active && contentH > doc().pageHeight());
-    showIfChanged(hbar_, active && contentW > doc().pageWidth());
+    vbar_.show(active && contentH > doc().pageHeight() ? SW_SHOWNA : SW_HIDE);
+    hbar_.show(active && contentW > doc().pageWidth() ? SW_SHOWNA : SW_HIDE);
 }
 
 void TavRichEditNI::onScrolled(int barId) {
