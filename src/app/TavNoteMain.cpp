@@ -415,8 +415,8 @@ int TavNoteMain::loadNotes() {
         note->setActivateWhenShown(false);
         TavNoteItem* made =
             openNote(std::move(note), listing.id, width * 3 / 4, height / 4, kLoadedNoteStyle);
+        // Shown with its first frame already handed over: nothing to present again.
         if (!made) continue;
-        made->Redraw();
         if (!made->toDesk()) lastShown = made;
         ++opened;
     }

@@ -82,6 +82,10 @@ public:
     virtual void show(int command);
     virtual void enable(bool enabled);
     virtual void copyBackBufferInto(HDC target);
+    // A window that extends copyBackBufferInto (an overlay drawn over the presented frame) returns
+    // true: its frame is then made by copyBackBufferInto at every present. Otherwise the back
+    // buffer itself is handed to the screen, with no frame made or kept beside it.
+    virtual bool drawsOverBackBuffer() const { return false; }
     virtual bool redrawUnder(TavWnd* window);
     virtual bool redrawRect(HWND origin, const TavWndSet& excluded, const RECT& screenRect);
     virtual bool redrawScreenRect(int left, int top, int right, int bottom);
@@ -180,6 +184,8 @@ protected:
     bool collectLayers(std::vector<Layer>& layers, const RECT& clip, POINT targetOrigin,
                        const TavWndSet& excluded);
     void presentLayered();
+    // The DC handed to UpdateLayeredWindow (see drawsOverBackBuffer); null when no frame could be made.
+    HDC presentSource(SIZE client);
     void presentBlit(const RECT* screenRect);
     void detachFromParent();
 
@@ -201,7 +207,7 @@ protected:
     std::set<TavWnd*> focusCompanions_;
     int opacity_ = 255;
     std::map<int, int> keyValues_;
-    TavMemDC presentFrame_; // root only: the frame handed to UpdateLayeredWindow
+    TavMemDC presentFrame_; // root only, with drawsOverBackBuffer: the frame handed to UpdateLayeredWindow
     // Root only: a redraw was asked while the window was hidden. A hidden window is not composed
     // (a note being opened moves and sizes its children many times before it shows); the whole
     // window is composed at its next present or when its back buffer is read.

@@ -226,29 +226,39 @@ void TavWnd::present(const RECT* screenRect) {
 
 void TavWnd::presentLayered() {
     auto update = tavwnd::updateLayeredWindow();
-    if (!update || !IsWindowVisible(hwnd_)) return;
+    if (!update || (!composeHidden_ && !IsWindowVisible(hwnd_))) return;
     SIZE client = clientSize(hwnd_);
     if (composeDeferred_ || !backBuffer_ || backBuffer_.width() != client.cx ||
         backBuffer_.height() != client.cy) {
         if (!redrawAll()) return;
     }
+    HDC frame = presentSource(client);
+    if (!frame) return;
     RECT wr;
     GetWindowRect(hwnd_, &wr);
     SIZE size{wr.right - wr.left, wr.bottom - wr.top};
-    // The frame is kept between presents; it is cleared each time, so the copy operation (which
-    // subclasses extend with overlays) always starts from a transparent frame.
+    POINT position{wr.left, wr.top};
+    POINT source{0, 0};
+    BLENDFUNCTION blend = sourceOver();
+    update(hwnd_, nullptr, &position, &size, frame, &source, 0, &blend, ULW_ALPHA);
+}
+
+HDC TavWnd::presentSource(SIZE client) {
+    if (!drawsOverBackBuffer()) {
+        if (presentFrame_) presentFrame_ = TavMemDC();
+        return backBuffer_.dc();
+    }
+    // The frame is kept between presents; it is cleared each time, so the copy operation always
+    // starts from a transparent frame.
     if (presentFrame_.width() != client.cx || presentFrame_.height() != client.cy)
         presentFrame_ = createMemoryDC(hwnd_, client.cx, client.cy);
     else
         presentFrame_.clear();
-    if (!presentFrame_) return;
+    if (!presentFrame_) return nullptr;
     clearTarget_ = presentFrame_.dc();
     copyBackBufferInto(presentFrame_.dc());
     clearTarget_ = nullptr;
-    POINT position{wr.left, wr.top};
-    POINT source{0, 0};
-    BLENDFUNCTION blend = sourceOver();
-    update(hwnd_, nullptr, &position, &size, presentFrame_.dc(), &source, 0, &blend, ULW_ALPHA);
+    return presentFrame_.dc();
 }
 
 void TavWnd::presentChanged(const RECT& screenRect) {
@@ -267,8 +277,9 @@ void TavWnd::presentChanged(const RECT& screenRect) {
         GetProcAddress(GetModuleHandleW(L"user32.dll"), "UpdateLayeredWindowIndirect")));
     SIZE client = clientSize(hwnd_);
     bool sameFrame = !composeDeferred_ && backBuffer_ && backBuffer_.width() == client.cx &&
-                     backBuffer_.height() == client.cy && presentFrame_ &&
-                     presentFrame_.width() == client.cx && presentFrame_.height() == client.cy;
+                     backBuffer_.height() == client.cy &&
+                     (!drawsOverBackBuffer() || (presentFrame_ && presentFrame_.width() == client.cx &&
+                                                 presentFrame_.height() == client.cy));
     POINT o = clientOrigin(hwnd_);
     RECT dirty = screenRect, whole{0, 0, client.cx, client.cy};
     OffsetRect(&dirty, -o.x, -o.y);
@@ -279,17 +290,15 @@ void TavWnd::presentChanged(const RECT& screenRect) {
     if (!IntersectRect(&dirty, &dirty, &whole)) return;
     // The frame is made as for a whole present (overlays of copyBackBufferInto included); only
     // the hand-over is limited to the changed part.
-    presentFrame_.clear();
-    clearTarget_ = presentFrame_.dc();
-    copyBackBufferInto(presentFrame_.dc());
-    clearTarget_ = nullptr;
+    HDC frame = presentSource(client);
+    if (!frame) return;
     RECT wr;
     GetWindowRect(hwnd_, &wr);
     SIZE size{wr.right - wr.left, wr.bottom - wr.top};
     POINT position{wr.left, wr.top};
     POINT source{0, 0};
     BLENDFUNCTION blend = sourceOver();
-    UPDATELAYEREDWINDOWINFO info{sizeof(info), nullptr, &position, &size,     presentFrame_.dc(),
+    UPDATELAYEREDWINDOWINFO info{sizeof(info), nullptr, &position, &size,     frame,
                                  &source,      0,       &blend,    ULW_ALPHA, &dirty};
     if (!indirect(hwnd_, &info)) presentLayered();
 }

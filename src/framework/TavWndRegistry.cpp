@@ -203,6 +203,16 @@ void TavWnd::show(int command) {
     const LONG style = GetWindowLongW(hwnd_, GWL_STYLE);
     const bool visible = (style & WS_VISIBLE) != 0;
     if ((command == SW_HIDE && !visible) || (command == SW_SHOWNA && visible && (style & WS_CHILD))) return;
+    // A layered window is given its first frame before it shows: it never shows an empty or stale
+    // picture, and the platform maps it once, with its contents (handing a frame to a window that
+    // already shows costs Wine about a millisecond more per window).
+    const bool showing = command == SW_SHOW || command == SW_SHOWNA || command == SW_SHOWNOACTIVATE ||
+                         command == SW_SHOWNORMAL;
+    if (showing && !visible && !(style & WS_CHILD) && (GetWindowLongW(hwnd_, GWL_EXSTYLE) & WS_EX_LAYERED)) {
+        composeHidden_ = true;
+        if (redrawAll()) presentLayered();
+        composeHidden_ = false;
+    }
     ShowWindow(hwnd_, command);
 }
 

@@ -69,16 +69,27 @@ TavNoteItem::~TavNoteItem() {
 
 bool TavNoteItem::create(int id, const wchar_t* name, DWORD exStyle, DWORD style, int x, int y, int width,
                          int height, HWND parent) {
-    if (!TavWndMoveResize::create(id, name, exStyle, style & ~WS_VISIBLE, x, y, width, height, parent))
+    // A note opened from its file is made at its stored place: moving it there once made costs the
+    // platform one more round of messages per note at start. The file is read once for both.
+    TavNoteStore::ReadBatch reads(store_);
+    RECT place{x, y, x + width, y + height};
+    if (!store_.unique().empty())
+        if (auto stored = storedPlace()) place = *stored;
+    if (!TavWndMoveResize::create(id, name, exStyle, style & ~WS_VISIBLE, place.left, place.top,
+                                  place.right - place.left, place.bottom - place.top, parent))
         return false;
     if (!toDesk_) {
         show(activateWhenShown_ ? SW_SHOW : SW_SHOWNA);
         return true;
     }
     // A note embedded in the desktop is shown without being activated (activation would bring it
-    // to the top) and goes back below the other windows.
+    // to the top) and goes back below the other windows; once more a moment later, when the
+    // platform has handled the showing, which may bring it up again (Wine's X driver raises a
+    // window it has just mapped when the X server reports it exposed, after the messages
+    // already posted).
     show(SW_SHOWNA);
     attachToDesktop(handle());
+    SetTimer(handle(), kKeepBelowTimer, kKeepBelowDelayMs, nullptr);
     return true;
 }
 

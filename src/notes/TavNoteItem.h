@@ -75,6 +75,8 @@ public:
     // --- operations of the note ---
     // Applies the stored rectangle (placed on the screen) and remembers it.
     virtual void LoadGeometry();
+    // Where the note file puts the note on the current screens; none for a note without a stored place.
+    std::optional<RECT> storedPlace() const;
     // Writes the window rectangle when it differs from the last one written.
     virtual void SaveGeometry();
     // Redraws the whole client area and presents it.
@@ -101,6 +103,9 @@ public:
     static constexpr UINT_PTR kSwingTimer = 60003;
     // Retries the removal of children whose removal came during a modal loop.
     static constexpr UINT_PTR kRemoveLaterTimer = 60010;
+    // Once, after an embedded note was opened: it goes below the other windows again.
+    static constexpr UINT_PTR kKeepBelowTimer = 60011;
+    static constexpr UINT kKeepBelowDelayMs = 150;
     // The bottom label's text scrolling through while a reminder rings.
     static constexpr UINT_PTR kLabelTimer = 60004;
     // A reminder of this note fires (50017): sound, label, picture, styles and count from the

@@ -154,6 +154,12 @@ void TavNoteItem::onTimer(UINT_PTR timerId) {
         stepLabel();
         return;
     }
+    if (timerId == kKeepBelowTimer) {
+        KillTimer(handle(), kKeepBelowTimer);
+        if (toDesk_)
+            SetWindowPos(handle(), HWND_BOTTOM, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+        return;
+    }
     if (timerId != kSwingTimer || !ringing_) return;
     TavSwingTick tick = swingTick(frameCounter_, int(frames_.size()));
     frameCounter_ = tick.frame;

@@ -15,20 +15,27 @@ void TavNoteItem::applyPlacement() {
     }
 }
 
-void TavNoteItem::LoadGeometry() {
+std::optional<RECT> TavNoteItem::storedPlace() const {
     auto stored = store_.LoadGeometry();
-    if (!stored) {
+    if (!stored) return std::nullopt;
+    if (hosted_) return withUsableSize(*stored);
+    return placeStoredRect(*stored, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN),
+                           currentMonitorAreas());
+}
+
+void TavNoteItem::LoadGeometry() {
+    auto place = storedPlace();
+    RECT now{};
+    GetWindowRect(handle(), &now);
+    if (!place) {
         // A new note: its place is written at once.
-        RECT now{};
-        GetWindowRect(handle(), &now);
         if (auto written = store_.SaveGeometry(now)) lastSaved_ = *written;
         return;
     }
-    RECT place = withUsableSize(*stored);
-    if (!hosted_)
-        place = placeStoredRect(*stored, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN),
-                                currentMonitorAreas());
-    MoveWindow(handle(), place.left, place.top, place.right - place.left, place.bottom - place.top, FALSE);
+    // A note opened from its file was made at its place already (see create).
+    if (!EqualRect(&now, &*place))
+        MoveWindow(handle(), place->left, place->top, place->right - place->left, place->bottom - place->top,
+                   FALSE);
     GetWindowRect(handle(), &lastSaved_);
 }
 

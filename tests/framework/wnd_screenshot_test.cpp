@@ -2,6 +2,7 @@
 // area is saved as "wnd_screenshot.png" in the test's working folder for a person to look at.
 #include "wnd_support.h"
 
+#include <algorithm>
 #include <memory>
 
 using namespace wndtest;
@@ -74,4 +75,73 @@ TEST(WndScreenshot, LayeredWindowWithChildrenAndAlphaText) {
         << c;
     RECT area{20, 20, 380, 260};
     EXPECT_TRUE(saveScreenArea(area, L"wnd_screenshot.png"));
+}
+
+// Showing a layered window puts its current picture on the screen without a present of its own:
+// a window never presented before, and one whose look changed while it was hidden (it must not
+// come back with the picture it had when it was hidden).
+TEST(WndScreenshot, AShownLayeredWindowShowsItsCurrentPictureAtOnce) {
+    for (const bool changedWhileHidden : {false, true}) {
+        SCOPED_TRACE(changedWhileHidden ? "changed while hidden" : "never presented");
+        auto root = makeRoot(60, 300, 90, 70, 0xFF2040C0, kLayeredEx, WS_POPUP);
+        if (changedWhileHidden) {
+            root->show(SW_SHOWNA);
+            ASSERT_TRUE(root->redrawAll());
+            root->present();
+            root->show(SW_HIDE);
+            root->color = 0xFF20A040;
+            root->redrawAll();
+        }
+        root->show(SW_SHOWNA);
+        const COLORREF expected = changedWhileHidden ? RGB(0x20, 0xA0, 0x40) : RGB(0x20, 0x40, 0xC0);
+        COLORREF c = 0;
+        EXPECT_TRUE(waitFor([&] {
+            HDC screen = GetDC(nullptr);
+            c = GetPixel(screen, 60 + 45, 300 + 35);
+            ReleaseDC(nullptr, screen);
+            return c == expected;
+        })) << std::hex
+            << c;
+        root->show(SW_HIDE);
+    }
+}
+
+namespace {
+
+// Draws a mark over its presented frame, outside its composed picture.
+class OverlayWnd : public ColorWnd {
+public:
+    using ColorWnd::ColorWnd;
+    bool drawsOverBackBuffer() const override { return true; }
+    void copyBackBufferInto(HDC target) override {
+        ColorWnd::copyBackBufferInto(target);
+        TavMemDC mark(10, 10);
+        std::fill_n(mark.pixels(), 100, premultiply(0xFFE02020));
+        BitBlt(target, 0, 0, 10, 10, mark.dc(), 0, 0, SRCCOPY);
+    }
+};
+
+} // namespace
+
+// A window that draws over its frame has the overlay on the screen at every present, the whole
+// one and a present of a changed part, while its back buffer holds only the composed picture.
+TEST(WndScreenshot, AnOverlayDrawnOverTheFrameIsPresented) {
+    auto root = makeRoot<OverlayWnd>(300, 300, 60, 40, 0xFF2040C0);
+    auto pixel = [](int x, int y) {
+        HDC screen = GetDC(nullptr);
+        COLORREF c = GetPixel(screen, x, y);
+        ReleaseDC(nullptr, screen);
+        return c;
+    };
+    EXPECT_TRUE(waitFor([&] { return pixel(305, 305) == RGB(0xE0, 0x20, 0x20); }))
+        << std::hex << pixel(305, 305);
+    EXPECT_EQ(pixel(340, 330), RGB(0x20, 0x40, 0xC0));
+    EXPECT_EQ(root->backBuffer().at(5, 5), premultiply(0xFF2040C0));
+    root->color = 0xFF20A040;
+    ASSERT_TRUE(root->redrawAll());
+    root->presentChanged(RECT{330, 320, 360, 340});
+    EXPECT_TRUE(waitFor([&] { return pixel(340, 330) == RGB(0x20, 0xA0, 0x40); }))
+        << std::hex << pixel(340, 330);
+    EXPECT_EQ(pixel(305, 305), RGB(0xE0, 0x20, 0x20));
+    root->show(SW_HIDE);
 }
