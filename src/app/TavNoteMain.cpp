@@ -347,6 +347,8 @@ TavNoteItem* TavNoteMain::newNote(LPARAM packedPoint) {
         note->SetGroup(chosenGroup_);
         note->SetBaseDir(groupBaseDir(chosenGroup_));
     }
+    // Shown at the end, with the template's look.
+    note->setShowLater(true);
     TavNoteItem* made = openNote(std::move(note), 0, at.x, at.y, kNewNoteStyle);
     // A note of a named group records its group folder once its file exists.
     if (made && !made->store().baseDir().empty()) made->SetBaseDir(made->store().baseDir());
@@ -364,7 +366,7 @@ TavNoteItem* TavNoteMain::newNote(LPARAM packedPoint) {
     made->SaveGeometry();
     made->store().SaveCreateTime();
     made->store().SaveUpdateTime();
-    made->Redraw();
+    made->showNote();
     return made;
 }
 

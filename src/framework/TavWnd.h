@@ -210,7 +210,7 @@ protected:
     TavMemDC presentFrame_; // root only, with drawsOverBackBuffer: the frame handed to UpdateLayeredWindow
     // Root only: a redraw was asked while the window was hidden. A hidden window is not composed
     // (a note being opened moves and sizes its children many times before it shows); the whole
-    // window is composed at its next present or when its back buffer is read.
+    // window is composed when it shows, at its next present or when its back buffer is read.
     bool composeDeferred_ = false;
     bool composeHidden_ = false; // composing on purpose while hidden
     HDC clearTarget_ = nullptr;  // a DC known to be fully transparent (copies may blit)

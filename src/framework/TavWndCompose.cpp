@@ -288,8 +288,8 @@ void TavWnd::presentChanged(const RECT& screenRect) {
         return;
     }
     if (!IntersectRect(&dirty, &dirty, &whole)) return;
-    // The frame is made as for a whole present (overlays of copyBackBufferInto included); only
-    // the hand-over is limited to the changed part.
+    // The frame is the one of a whole present (the back buffer, or a frame with the overlays of
+    // copyBackBufferInto); only the hand-over is limited to the changed part.
     HDC frame = presentSource(client);
     if (!frame) return;
     RECT wr;

@@ -128,8 +128,10 @@ void TavWndMenu::showWithKeyboard() {
     // Activated only once it has a frame: Wine maps a layered window at its first update and
     // gives the X key focus only to a mapped window, so a menu activated while still unmapped
     // would be the active window without ever receiving a key.
+    // A hidden menu gets its frame as it shows; one already shown is drawn afresh.
+    const bool shown = IsWindowVisible(self) != FALSE;
     show(SW_SHOWNA);
-    if (redrawAll()) present();
+    if (shown && redrawAll()) present();
     SetForegroundWindow(self);
     if (GetFocus() != self) SetFocus(self);
     SetWindowPos(self, HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOREDRAW);
@@ -269,7 +271,9 @@ void TavWndMenu::openSubmenuBeside(TavWndMenu* submenu, HWND item) {
     RECT itemRect{};
     if (item) GetWindowRect(item, &itemRect);
     POINT anchor{itemRect.right, itemRect.top};
-    submenu->show(SW_SHOWNOACTIVATE);
+    // A pop-up submenu is placed while still hidden (it shows with its frame: shown first, it
+    // would flash at its old place); a child one is composed into its parent only once shown.
+    if (isChildWindow(sub)) submenu->show(SW_SHOWNOACTIVATE);
     RECT subRect{};
     GetWindowRect(sub, &subRect);
     POINT pos{subRect.left, subRect.top};
@@ -288,7 +292,8 @@ void TavWndMenu::openSubmenuBeside(TavWndMenu* submenu, HWND item) {
         SetWindowPos(sub, nullptr, pos.x, pos.y, 0, 0, flags | SWP_NOZORDER);
     else
         SetWindowPos(sub, HWND_TOPMOST, pos.x, pos.y, 0, 0, flags);
-    // Drawn afresh each time it opens: its items may have changed while it was hidden.
+    // Drawn afresh each time it opens: its items may have changed while it was hidden (a hidden
+    // submenu is composed and presented as it shows).
     if (submenu->redrawAll()) submenu->present();
     submenu->show(SW_SHOWNOACTIVATE);
 }

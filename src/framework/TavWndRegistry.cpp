@@ -210,8 +210,11 @@ void TavWnd::show(int command) {
                          command == SW_SHOWNORMAL;
     if (showing && !visible && !(style & WS_CHILD) && (GetWindowLongW(hwnd_, GWL_EXSTYLE) & WS_EX_LAYERED)) {
         composeHidden_ = true;
+        struct Restore {
+            bool& flag;
+            ~Restore() { flag = false; }
+        } restore{composeHidden_};
         if (redrawAll()) presentLayered();
-        composeHidden_ = false;
     }
     ShowWindow(hwnd_, command);
 }

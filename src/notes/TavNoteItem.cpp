@@ -78,9 +78,15 @@ bool TavNoteItem::create(int id, const wchar_t* name, DWORD exStyle, DWORD style
     if (!TavWndMoveResize::create(id, name, exStyle, style & ~WS_VISIBLE, place.left, place.top,
                                   place.right - place.left, place.bottom - place.top, parent))
         return false;
+    if (!showLater_) showNote();
+    return true;
+}
+
+void TavNoteItem::showNote() {
+    if (!handle() || IsWindowVisible(handle())) return;
     if (!toDesk_) {
         show(activateWhenShown_ ? SW_SHOW : SW_SHOWNA);
-        return true;
+        return;
     }
     // A note embedded in the desktop is shown without being activated (activation would bring it
     // to the top) and goes back below the other windows; once more a moment later, when the
@@ -90,7 +96,6 @@ bool TavNoteItem::create(int id, const wchar_t* name, DWORD exStyle, DWORD style
     show(SW_SHOWNA);
     attachToDesktop(handle());
     SetTimer(handle(), kKeepBelowTimer, kKeepBelowDelayMs, nullptr);
-    return true;
 }
 
 void TavNoteItem::onCreated() {

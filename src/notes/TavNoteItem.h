@@ -168,6 +168,12 @@ public:
     // Set before create: a note opened among many (at start) is shown without being activated,
     // and the caller activates the last one (all that activating each in turn would leave).
     void setActivateWhenShown(bool activate) { activateWhenShown_ = activate; }
+    // Set before create: the note is made hidden and shows at showNote (a new note shows once its
+    // template has been applied, never first with the look it had before).
+    void setShowLater(bool later) { showLater_ = later; }
+    // Shows a hidden note with its picture: activated or not (see setActivateWhenShown), an
+    // embedded one below the other windows.
+    void showNote();
     uint32_t currentColor() const { return color_; }
     const std::wstring& backgroundFile() const { return bkImage_; }
     const std::vector<TavSwingFrame>& frames() const { return frames_; }
@@ -221,6 +227,7 @@ protected:
     bool topMost_ = false;
     bool toDesk_ = false;
     bool activateWhenShown_ = true;
+    bool showLater_ = false;
     uint32_t color_;
     TavGif gif_;
     int ringing_ = 0;

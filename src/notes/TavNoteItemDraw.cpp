@@ -156,7 +156,8 @@ void TavNoteItem::onTimer(UINT_PTR timerId) {
     }
     if (timerId == kKeepBelowTimer) {
         KillTimer(handle(), kKeepBelowTimer);
-        if (toDesk_)
+        // A ringing note is shown above the others until it is stopped.
+        if (toDesk_ && !ringing_)
             SetWindowPos(handle(), HWND_BOTTOM, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
         return;
     }

@@ -17,10 +17,12 @@ public:
     ~CountingMenu() override {
         if (destroyed_) *destroyed_ = true;
     }
-    int opens = 0;
+    int opens = 0;       // times it went from hidden to shown
+    RECT firstShownAt{}; // where it was when it first showed
     std::vector<UINT> commands;
     void show(int command) override {
-        if (command == SW_SHOWNOACTIVATE) ++opens;
+        if (command == SW_SHOWNOACTIVATE && !visible() && ++opens == 1)
+            GetWindowRect(handle(), &firstShownAt);
         TavWndMenuWithShadow::show(command);
     }
     LRESULT onCommand(UINT message, WPARAM, LPARAM) override {
@@ -109,11 +111,11 @@ TEST_F(MenuChainTest, HoveringOpensOnlyTheCurrentItemsSubmenu) {
         int aOpens, bOpens;
     };
     const Step steps[] = {
-        {"first item opens its submenu", 30210, &subA, true, false, 2, 0},
-        {"the open one is not reopened", 30210, &subA, true, false, 2, 0},
-        {"an item without a submenu closes it", 30218, nullptr, false, false, 2, 0},
-        {"third item opens the other", 30202, &subB, false, true, 2, 2},
-        {"back to the first", 30210, &subA, true, false, 4, 2},
+        {"first item opens its submenu", 30210, &subA, true, false, 1, 0},
+        {"the open one is not reopened", 30210, &subA, true, false, 1, 0},
+        {"an item without a submenu closes it", 30218, nullptr, false, false, 1, 0},
+        {"third item opens the other", 30202, &subB, false, true, 1, 1},
+        {"back to the first", 30210, &subA, true, false, 2, 1},
     };
     for (const Step& s : steps) {
         hover(item(rootItems, s.item));
@@ -131,6 +133,10 @@ TEST_F(MenuChainTest, HoveringOpensOnlyTheCurrentItemsSubmenu) {
     GetWindowRect(subA.handle(), &subRect);
     EXPECT_EQ(subRect.left, itemRect.right - 3);
     EXPECT_EQ(subRect.top, itemRect.top - 6);
+    // It showed there: placed while hidden, never shown first where it was made.
+    EXPECT_TRUE(EqualRect(&subA.firstShownAt, &subRect))
+        << subA.firstShownAt.left << "," << subA.firstShownAt.top << " vs " << subRect.left << ","
+        << subRect.top;
 }
 
 TEST_F(MenuChainTest, FocusLeavingTheChainClosesItRootIncluded) {

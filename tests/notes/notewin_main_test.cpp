@@ -115,9 +115,31 @@ TEST_F(MainWindowTest, NewNoteTakesTheModelsSizeAndBackground) {
     ASSERT_EQ(main.notes().size(), 1u);
     SendMessageW(main.notes()[0]->handle(), WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(50, 50));
     SendMessageW(main.notes()[0]->handle(), WM_LBUTTONUP, 0, MAKELPARAM(50, 50));
+    // The size each top-level window had when it was shown: the new note shows with the model's
+    // look, never first with a new note's.
+    static std::vector<SIZE> shownSizes;
+    shownSizes.clear();
+    HHOOK hook = SetWindowsHookExW(
+        WH_CALLWNDPROC,
+        [](int code, WPARAM wParam, LPARAM lParam) -> LRESULT {
+            const auto* m = reinterpret_cast<const CWPSTRUCT*>(lParam);
+            if (code == HC_ACTION && m->message == WM_SHOWWINDOW && m->wParam &&
+                !(GetWindowLongW(m->hwnd, GWL_STYLE) & WS_CHILD)) {
+                RECT w{};
+                GetWindowRect(m->hwnd, &w);
+                shownSizes.push_back(SIZE{w.right - w.left, w.bottom - w.top});
+            }
+            return CallNextHookEx(nullptr, code, wParam, lParam);
+        },
+        nullptr, GetCurrentThreadId());
     SendMessageW(main.handle(), kTavMsgCommand, kCmdMainNewNote, 0);
+    UnhookWindowsHookEx(hook);
     ASSERT_EQ(main.notes().size(), 2u);
     TavNoteItem* made = main.notes().back().get();
+    EXPECT_TRUE(IsWindowVisible(made->handle()));
+    ASSERT_EQ(shownSizes.size(), 1u);
+    EXPECT_EQ(shownSizes[0].cx, 240);
+    EXPECT_EQ(shownSizes[0].cy, 150);
     RECT r = rectOf(made);
     EXPECT_EQ(r.right - r.left, 240);
     EXPECT_EQ(r.bottom - r.top, 150);
