@@ -244,10 +244,7 @@ void TavWnd::presentLayered() {
 }
 
 HDC TavWnd::presentSource(SIZE client) {
-    if (!drawsOverBackBuffer()) {
-        if (presentFrame_) presentFrame_ = TavMemDC();
-        return backBuffer_.dc();
-    }
+    if (!drawsOverBackBuffer()) return backBuffer_.dc();
     // The frame is kept between presents; it is cleared each time, so the copy operation always
     // starts from a transparent frame.
     if (presentFrame_.width() != client.cx || presentFrame_.height() != client.cy)

@@ -8,6 +8,7 @@
 #include "FileSystem.h"
 #include "ImageFiles.h"
 #include "Settings.h"
+#include "TavNoteItemDesktop.h"
 
 // --- the bottom label ---
 
@@ -157,8 +158,7 @@ void TavNoteItem::onTimer(UINT_PTR timerId) {
     if (timerId == kKeepBelowTimer) {
         KillTimer(handle(), kKeepBelowTimer);
         // A ringing note is shown above the others until it is stopped.
-        if (toDesk_ && !ringing_)
-            SetWindowPos(handle(), HWND_BOTTOM, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+        if (toDesk_ && !ringing_) attachToDesktop(handle());
         return;
     }
     if (timerId != kSwingTimer || !ringing_) return;
